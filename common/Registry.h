@@ -1,0 +1,35 @@
+// CRegistry: holder of one key under HKEY_LOCAL_MACHINE, closed when the holder goes.
+#pragma once
+#include <windows.h>
+#include <string>
+
+// The installation record ("Drive", "Guid") and the uninstall record.
+constexpr wchar_t kHardDiskKey[] = L"SOFTWARE\\Zenta\\HardDisk";
+constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZentaLUM";
+
+class CRegistry {
+public:
+    // Holds the predefined root until Open or Create succeeds.
+    CRegistry() : hKey(HKEY_LOCAL_MACHINE) {}
+    virtual ~CRegistry() { Close(); }
+    CRegistry(const CRegistry&) = delete;
+    CRegistry& operator=(const CRegistry&) = delete;
+
+    // Opens an existing subkey of HKEY_LOCAL_MACHINE (KEY_ALL_ACCESS unless told otherwise).
+    bool Open(const wchar_t* subKey, REGSAM access = KEY_ALL_ACCESS);
+    // Creates or opens a subkey of HKEY_LOCAL_MACHINE with KEY_ALL_ACCESS.
+    bool Create(const wchar_t* subKey);
+    void Close();
+
+    bool WriteString(const wchar_t* name, const wchar_t* text);
+    bool WriteDword(const wchar_t* name, DWORD value);
+    // Reads at most 4 bytes, whatever the value's type; false when absent or longer.
+    bool ReadDword(const wchar_t* name, DWORD& value);
+    // "Guid" with a 200-byte limit; `text` gets the value up to its first null.
+    bool ReadGuid(std::wstring& text);
+
+    HKEY hKey;
+
+private:
+    bool IsRoot() const { return hKey == HKEY_LOCAL_MACHINE; }
+};

@@ -1,0 +1,19 @@
+// Which boot-configuration technique the running Windows needs.
+#pragma once
+#include <windows.h>
+
+enum WindowsKind : int {
+    Unsupported = 0,
+    BootIni = 1, // Windows XP and Server 2003 (5.1, 5.2): boot.ini
+    Bcd = 2,     // Windows Vista and later (6.x): the BCD store
+};
+
+// The kind for a reported version number.
+WindowsKind ClassifyWindowsVersion(DWORD major, DWORD minor);
+
+// The kind of the running system. The programs carry no compatibility manifest, so every
+// release after Windows 8 reports 6.2 to them and counts as Bcd.
+WindowsKind CheckWindowsVersion();
+
+// The message both programs show on an unsupported system.
+constexpr wchar_t kUnsupportedSystemText[] = L"抱歉，本程序暂不支持您的操作系统";

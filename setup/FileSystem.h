@@ -1,0 +1,8 @@
+// File-system helpers of the installation engine.
+#pragma once
+#include <string>
+
+// Bytes of all files below `path`, at all depths; 0 when it is missing or empty.
+unsigned long long GetDirectorySize(const std::wstring& path);
+// True when `path` names an existing directory.
+bool IsDirectory(const std::wstring& path);

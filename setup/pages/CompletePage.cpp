@@ -1,0 +1,41 @@
+#include "setup/pages/CompletePage.h"
+
+#include "common/Messages.h"
+#include "common/SystemHelpers.h"
+#include "setup/Config.h"
+#include "setup/SetupApp.h"
+#include "setup/pages/PageLayout.h"
+#include "setup/pages/PagePictures.h"
+
+CCompletePage::CCompletePage(HINSTANCE instance, HWND parent, CSetupApp* app_)
+    : CDlgBase(instance, 103, parent), app(app_) {
+    SIZE client = ClientSizeOf(parent);
+    clientWidth = client.cx;
+    clientHeight = client.cy;
+}
+
+CCompletePage::~CCompletePage() = default;
+
+void CCompletePage::OnInitDialog(HWND window) {
+    int W = clientWidth, H = clientHeight;
+    const FontStyle& style = app->config->fontButtonText;
+    RECT later = {Scale(W, 0.222), Scale(H, 0.9), Scale(W, 0.222) + Scale(W, 0.06), Scale(H, 0.9) + Scale(H, 0.02)};
+    laterButton = AttachImageButton(window, IDC_PAGE_CLOSE, later, false, L"一会自己重启", style);
+    RECT now = {Scale(W, 0.722), Scale(H, 0.9), Scale(W, 0.722) + Scale(W, 0.06), Scale(H, 0.9) + Scale(H, 0.02)};
+    restartButton = AttachImageButton(window, IDC_PAGE_RESTART, now, false, L"现在重启系统", style);
+    LoadPageBackground(*app, app->config->background4, window, SIZE{W, H});
+}
+
+INT_PTR CCompletePage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && LOWORD(wParam) == IDC_PAGE_RESTART) {
+        // Windows ends Setup when the restart goes ahead; otherwise the page simply stays.
+        RestartComputer();
+        return 1;
+    }
+    return CDlgBase::HandleMessage(window, message, wParam, lParam);
+}
+
+void CCompletePage::OnPaint(HWND window) {
+    zenta::ScopedPaint paint(window);
+    DrawPagePictures(window, paint.Get(), clientWidth, clientHeight);
+}

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Runs one Windows test program under wine in a throwaway prefix (ctest's emulator).
+# Drives: C: the prefix's own, D: and E: empty folders, Y: the build directory,
+# S: the artifacts folder (screenshots). Bitmaps a test leaves in S: become PNGs.
+set -u
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+. "$here/prefix.sh"
+
+exe=$(readlink -f "$1"); shift
+build=${ZENTA_BUILD_DIR:-$(dirname "$exe")}
+build=$(readlink -f "$build")
+artifacts=${ZENTA_ARTIFACTS:-$build/artifacts}
+mkdir -p "$artifacts"
+
+prefix=$(mktemp -d "${TMPDIR:-/tmp}/zenta-prefix.XXXXXX")
+cleanup() {
+  WINEPREFIX=$prefix wineserver -k 2>/dev/null
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+  [ -n "${ZENTA_KEEP_PREFIX:-}" ] || rm -rf "$prefix"
+}
+trap cleanup EXIT
+zenta_new_prefix "$prefix"
+mkdir -p "$prefix/drive_d" "$prefix/drive_e"
+ln -s ../drive_d "$prefix/dosdevices/d:"
+ln -s ../drive_e "$prefix/dosdevices/e:"
+ln -s "$build" "$prefix/dosdevices/y:"
+ln -s "$artifacts" "$prefix/dosdevices/s:"
+export WINEPREFIX=$prefix
+export ZENTA_HOST_PREFIX=$prefix
+
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    break
+  done
+fi
+
+case "$exe" in
+  "$build"/*) winexe="y:\\$(echo "${exe#"$build"/}" | tr / '\\')" ;;
+  *) winexe=$exe ;;
+esac
+wine "$winexe" "$@"
+rc=$?
+# Screenshots arrive as bitmaps; keep PNGs only.
+for bmp in "$artifacts"/*.bmp; do
+  [ -e "$bmp" ] || continue
+  /usr/bin/convert "$bmp" "${bmp%.bmp}.png" 2>/dev/null && rm -f "$bmp"
+done
+exit $rc

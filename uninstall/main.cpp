@@ -1,0 +1,3 @@
+// Placeholder entry until the uninstaller arrives.
+#include <windows.h>
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
