@@ -7,21 +7,36 @@
 #include <string>
 
 class CBcdEditor {
-public:
-    // Either argument may be null.
+  public:
+    // Either argument may be null. A text that does not fit MAX_PATH is refused (left empty).
     CBcdEditor(const wchar_t* entryId = nullptr, const wchar_t* targetPath = nullptr);
+    // Runs Teardown when the user has not.
     ~CBcdEditor();
     CBcdEditor(const CBcdEditor&) = delete;
     CBcdEditor& operator=(const CBcdEditor&) = delete;
 
+    // Negative: not connected (the user has been told why).
     HRESULT Connect();
+    // 0 or S_OK when the system store is (or already was) open.
     HRESULT OpenSystemStore();
+    // True when `entry` now holds the newly created boot-sector object `entryId`.
     bool CreateEntryObject();
     // The caller owns the returned reference (null when the object could not be opened).
     IWbemClassObject* OpenEntryObject(const wchar_t* id);
     void WriteEntryElements();
+    // Lists `entryId` last in the boot menu and sets the menu timeout; 1 when it got that far.
     int AppendToDisplayOrder();
+    // 1 when the provider call went through (an unknown id is not reported).
     int DeleteEntryObject(const wchar_t* id);
+    // Takes `id` out of the Windows Boot Manager's display order, leaving every other entry
+    // where it was. 1 when the display order does not list `id` afterwards (also when it
+    // never did, or the Boot Manager has no display order); 0 when that could not be
+    // established or the new order could not be written, and for a null or empty id.
+    int RemoveFromDisplayOrder(const wchar_t* id);
+    // True only when the provider answered that the store holds no object `id`; false when
+    // it holds one or the question could not be asked (not connected, store not open).
+    bool EntryObjectGone(const wchar_t* id);
+    // Releases every WMI object and undoes Connect's CoInitialize; safe to call twice.
     void Teardown();
 
     int connected = 0;
