@@ -1,0 +1,115 @@
+#include "setup/pages/HyperText.h"
+
+#include <shellapi.h>
+
+namespace {
+constexpr wchar_t kProperty[] = L"CHyperText";
+}
+
+WNDPROC CHyperText::oldWndProc = nullptr;
+
+CHyperText::CHyperText()
+    : logFont{}, handCursor(LoadCursorW(nullptr, IDC_HAND)), arrowCursor(LoadCursorW(nullptr, IDC_ARROW)) {
+    logFont.lfHeight = 20;
+    logFont.lfWeight = FW_NORMAL;
+    logFont.lfUnderline = TRUE;
+    logFont.lfOutPrecision = OUT_STROKE_PRECIS;
+    logFont.lfClipPrecision = CLIP_STROKE_PRECIS;
+    logFont.lfQuality = DRAFT_QUALITY;
+    lstrcpynW(logFont.lfFaceName, L"Segoe [Regular]", LF_FACESIZE);
+}
+
+HWND CHyperText::Create(const wchar_t* text_, DWORD style, const RECT& rect, HWND parent,
+                        HINSTANCE instance) {
+    int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    hwnd = CreateWindowExW(WS_EX_TRANSPARENT, L"STATIC", text_, style, rect.left, rect.top, width, height,
+                           parent, nullptr, instance, this);
+    if (!hwnd)
+        return nullptr;
+    oldWndProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CHyperText::ClassWindowProc)));
+    SetPropW(hwnd, kProperty, this);
+    textRect = RECT{0, 0, width, height};
+    return hwnd;
+}
+
+void CHyperText::Detach() {
+    if (hwnd && IsWindow(hwnd)) {
+        RemovePropW(hwnd, kProperty);
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldWndProc));
+    }
+}
+
+LRESULT CALLBACK CHyperText::ClassWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = static_cast<CHyperText*>(GetPropW(window, kProperty));
+    if (self)
+        return self->WindowProc(window, message, wParam, lParam);
+    return CallWindowProcW(oldWndProc, window, message, wParam, lParam);
+}
+
+LRESULT CHyperText::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_DESTROY:
+        // A link lives only on a page whose end is the end of Setup.
+        PostQuitMessage(0);
+        return 0;
+    case WM_PAINT:
+        OnPaint();
+        break;
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    case WM_MOUSEMOVE:
+        OnMouseMove(wParam, LOWORD(lParam), HIWORD(lParam));
+        break;
+    case WM_LBUTTONDOWN:
+        OnLButtonDown(wParam, LOWORD(lParam), HIWORD(lParam));
+        break;
+    case WM_MOUSELEAVE:
+        OnMouseLeave();
+        break;
+    }
+    return CallWindowProcW(oldWndProc, window, message, wParam, lParam);
+}
+
+void CHyperText::OnClose() {
+    PostQuitMessage(0);
+}
+
+void CHyperText::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    SetTextColor(dc, textColor);
+    SetBkMode(dc, TRANSPARENT);
+    HFONT font = CreateFontIndirectW(&logFont);
+    HGDIOBJ old = SelectObject(dc, font);
+    DrawTextW(dc, text, -1, &textRect, 0);
+    GetTextExtentPoint32W(dc, text, lstrlenW(text), &textExtent);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    EndPaint(hwnd, &ps);
+}
+
+bool CHyperText::IsOverText(int x, int y) const {
+    return x >= 0 && x < textExtent.cx && y >= 0 && y < textExtent.cy;
+}
+
+void CHyperText::OnMouseMove(WPARAM, int x, int y) {
+    if (!tracking) {
+        TRACKMOUSEEVENT tme = {sizeof tme, TME_LEAVE, hwnd, 0};
+        TrackMouseEvent(&tme);
+        tracking = 1;
+    }
+    SetCursor(IsOverText(x, y) ? handCursor : arrowCursor);
+}
+
+LRESULT CHyperText::OnMouseLeave() {
+    tracking = 0;
+    SetCursor(arrowCursor);
+    return 0;
+}
+
+void CHyperText::OnLButtonDown(WPARAM, int x, int y) {
+    if (IsOverText(x, y))
+        ShellExecuteW(hwnd, L"open", url, nullptr, nullptr, SW_SHOWMAXIMIZED);
+}
