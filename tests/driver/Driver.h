@@ -23,6 +23,11 @@ Process Start(const std::wstring& exe, const std::wstring& arguments, const std:
 // Polls every 50 ms until a visible top-level window of the class (and title, when given)
 // appears, or timeoutMs elapses; null on time-out. Empty class matches any.
 HWND WaitForWindow(const std::wstring& className, const std::wstring& title, DWORD timeoutMs);
+// The same, limited to the windows of one process (0: any).
+HWND WaitForProcessWindow(DWORD processId, const std::wstring& className, const std::wstring& title,
+                          DWORD timeoutMs);
+// The window's class name.
+std::wstring WindowClass(HWND window);
 // A message box (class "#32770") of the given process (0: any) whose static text contains
 // `textPart` (empty: any); null on time-out.
 HWND WaitForMessageBox(DWORD processId, const std::wstring& textPart, DWORD timeoutMs);
@@ -41,8 +46,7 @@ void ClickAt(HWND window, int x, int y);
 // The child with the given control id below `parent` at any depth; null when none.
 HWND FindControl(HWND parent, int id);
 // Polls until `condition` holds or timeoutMs elapses, pumping this thread's messages.
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD timeoutMs) {
+template <typename Condition> bool WaitUntil(Condition condition, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     for (;;) {
         if (condition())
