@@ -1,0 +1,55 @@
+#include "setup/pages/SlideShow.h"
+
+#include "common/ScopedWin.h"
+#include "common/Text.h"
+
+bool IsSlideFileName(const std::wstring& name) {
+    std::wstring folded = name;
+    size_t dot = folded.rfind(L'.');
+    for (size_t i = dot == std::wstring::npos ? 0 : dot; i < folded.size(); ++i)
+        if (folded[i] >= L'A' && folded[i] <= L'Z')
+            folded[i] = static_cast<wchar_t>(folded[i] - L'A' + L'a');
+    return folded.find(L".jpg") != std::wstring::npos || folded.find(L".jpeg") != std::wstring::npos;
+}
+
+CSlideShow::CSlideShow(HWND window_, const std::wstring& folder_, RECT rect)
+    : folder(folder_), window(window_), targetRect(rect) {}
+
+CSlideShow::~CSlideShow() = default;
+
+void CSlideShow::Scan() {
+    std::wstring pattern;
+    if (folder.empty() || !zenta::JoinPath(folder, L"*.*", pattern))
+        return;
+    WIN32_FIND_DATAW entry;
+    zenta::ScopedFindHandle find(FindFirstFileW(pattern.c_str(), &entry));
+    if (!find)
+        return;
+    do {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        if (IsSlideFileName(entry.cFileName))
+            images.push_back(entry.cFileName);
+    } while (FindNextFileW(find.Get(), &entry));
+}
+
+void CSlideShow::Advance() {
+    current.reset();
+    if (images.empty())
+        return;
+    if (++currentIndex >= static_cast<int>(images.size()))
+        currentIndex = 0;
+    std::wstring path;
+    auto next = std::make_unique<DecodedPicture>();
+    if (!zenta::JoinPath(folder, images[currentIndex], path) || !LoadPictureFile(path, *next))
+        return;
+    current = std::move(next);
+    zenta::ScopedWindowDc dc(window);
+    if (dc.Get())
+        Draw(dc.Get());
+}
+
+void CSlideShow::Draw(HDC dc) const {
+    if (current)
+        RenderStretched(*current, dc, targetRect);
+}
