@@ -226,4 +226,30 @@ private:
     VARIANT v_;
 };
 
+// A critical section that lives as long as its owner.
+class CriticalSection {
+public:
+    CriticalSection() { InitializeCriticalSection(&section_); }
+    ~CriticalSection() { DeleteCriticalSection(&section_); }
+    CriticalSection(const CriticalSection&) = delete;
+    CriticalSection& operator=(const CriticalSection&) = delete;
+    void Enter() { EnterCriticalSection(&section_); }
+    void Leave() { LeaveCriticalSection(&section_); }
+
+private:
+    CRITICAL_SECTION section_;
+};
+
+// Holds a critical section for one scope.
+class ScopedLock {
+public:
+    explicit ScopedLock(CriticalSection& section) : section_(section) { section_.Enter(); }
+    ~ScopedLock() { section_.Leave(); }
+    ScopedLock(const ScopedLock&) = delete;
+    ScopedLock& operator=(const ScopedLock&) = delete;
+
+private:
+    CriticalSection& section_;
+};
+
 } // namespace zenta
