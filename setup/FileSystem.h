@@ -4,5 +4,8 @@
 
 // Bytes of all files below `path`, at all depths; 0 when it is missing or empty.
 unsigned long long GetDirectorySize(const std::wstring& path);
+// Bytes of the files lying directly in `path` (what a copy source gives); subfolders and
+// their contents are not counted. 0 when it is missing or empty.
+unsigned long long GetFilesSize(const std::wstring& path);
 // True when `path` names an existing directory.
 bool IsDirectory(const std::wstring& path);

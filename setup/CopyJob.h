@@ -1,0 +1,92 @@
+// CCopyJob: copies the package's system files into the installation directory on a worker
+// thread of its own, counts the bytes for the progress display and obeys pause, resume and
+// stop requests.
+#pragma once
+#include "common/ScopedWin.h"
+
+#include <windows.h>
+#include <string>
+
+struct CSetupApp;
+
+enum class CopyState { Running, Completed, Stopped, Failed };
+
+// How the job ended, or Running while it has not. A failure carries the Win32 error and the
+// path it concerns: the source file that could not be read or copied, the target file that
+// could not be written, the installation directory that could not be made, or the path that
+// would not fit MAX_PATH.
+struct CopyOutcome {
+    CopyState state = CopyState::Running;
+    DWORD error = ERROR_SUCCESS;
+    std::wstring fileName;
+};
+
+class CCopyJob {
+  public:
+    // Plans the copy from app's package and Windows kind, and places the boot loader file
+    // "zeldr" at the root of targetDir's drive (read-only and hidden). No thread yet.
+    CCopyJob(const CSetupApp* app, const std::wstring& targetDir);
+    // Stops the worker and waits until it has ended.
+    ~CCopyJob();
+    CCopyJob(const CCopyJob&) = delete;
+    CCopyJob& operator=(const CCopyJob&) = delete;
+
+    // Measures what the worker will copy; call once before Start.
+    void ComputeTotal();
+    // Starts the worker: 0, or ERROR_INVALID_PARAMETER when the request events cannot be
+    // made, or the error of a thread that cannot be started; the job has failed then.
+    DWORD Start();
+    // Asks the worker to stop and waits until it has ended; then releases the thread and events.
+    void Stop();
+    // Waits up to `milliseconds` for the worker to end; true when none is running.
+    bool WaitForEnd(DWORD milliseconds);
+
+    // Percentage of totalBytes copied (100 only once completed). Any thread.
+    int GetPercent();
+    long long GetCopiedBytes();
+    CopyOutcome GetOutcome();
+
+    // Requests, taken by the worker at its next check. Stop wins over a pending pause; a
+    // resume without a pause stays pending and ends the next pause at once.
+    void RequestPause();
+    void RequestResume();
+    void RequestStop();
+
+    std::wstring bootSource, commonSource, disksSource;
+    std::wstring targetDir;
+    long long totalBytes = 0; // written before the worker starts, read-only afterwards
+
+  private:
+    static DWORD WINAPI ThreadMain(void* job);
+    static DWORD CALLBACK OnCopyProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD,
+                                         DWORD, HANDLE, HANDLE, void* job);
+    void PlaceBootLoader();
+    void Finish(const CopyOutcome& end);
+
+    // Worker side (CopyJobWorker.cpp). Each returns false when the job has ended, with the
+    // reason in end_.
+    DWORD Run();
+    bool CopyAll();
+    bool CopyFolder(const std::wstring& source);
+    bool CopyEntry(const std::wstring& source, const WIN32_FIND_DATAW& entry);
+    bool CopySmallFile(const std::wstring& from, const std::wstring& to, long long size);
+    bool CopyLargeFile(const std::wstring& from, const std::wstring& to, long long size);
+    bool CheckRequests();
+    bool StopRequested();
+    void AddCopied(long long bytes);
+    bool Fail(DWORD error, const std::wstring& path);
+    bool Halt();
+
+    long long copiedBytes = 0; // under lock
+    CopyOutcome outcome;       // under lock
+    zenta::CriticalSection lock;
+    const CSetupApp* app;
+    zenta::ScopedHandle stopEvent, resumeEvent, pauseEvent;
+    zenta::ScopedHandle thread;
+    volatile LONG running = 0;
+
+    // Owned by the worker while it runs.
+    CopyOutcome end_;
+    bool stopSeen_ = false;
+    zenta::ScopedHeapBlock buffer_;
+};

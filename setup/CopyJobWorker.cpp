@@ -1,0 +1,200 @@
+// The worker side of CCopyJob: runs on the job's own thread.
+#include "setup/CopyJob.h"
+
+#include "common/Text.h"
+#include "setup/CopyPlan.h"
+#include "setup/FileSystem.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr DWORD kProtectingAttributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+// The system copy and CreateFileW refuse to overwrite a read-only file, and CREATE_ALWAYS
+// refuses a hidden or system one: a file left by an earlier installation loses those first.
+void MakeOverwritable(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        !(attributes & kProtectingAttributes))
+        return;
+    DWORD cleared = attributes & ~kProtectingAttributes;
+    SetFileAttributesW(path.c_str(), cleared ? cleared : FILE_ATTRIBUTE_NORMAL);
+}
+
+// Errors of a search in a folder that is not there: such a source has nothing to copy.
+bool IsMissingFolder(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_DIRECTORY ||
+           error == ERROR_NO_MORE_FILES;
+}
+
+long long SizeOf(const WIN32_FIND_DATAW& entry) {
+    return static_cast<long long>((static_cast<unsigned long long>(entry.nFileSizeHigh) << 32) |
+                                  entry.nFileSizeLow);
+}
+
+} // namespace
+
+DWORD WINAPI CCopyJob::ThreadMain(void* job) {
+    return static_cast<CCopyJob*>(job)->Run();
+}
+
+DWORD CCopyJob::Run() {
+    InterlockedExchange(&running, 1);
+    end_ = CopyOutcome{CopyState::Completed, ERROR_SUCCESS, std::wstring()};
+    CopyAll();
+    buffer_.Reset();
+    Finish(end_);
+    InterlockedExchange(&running, 0);
+    return 0;
+}
+
+bool CCopyJob::CopyAll() {
+    if (!zenta::FitsPath(targetDir))
+        return Fail(ERROR_FILENAME_EXCED_RANGE, targetDir);
+    if (!IsDirectory(targetDir) && !CreateDirectoryW(targetDir.c_str(), nullptr))
+        return Fail(GetLastError(), targetDir);
+    for (const std::wstring* source : {&bootSource, &commonSource, &disksSource})
+        if (!CopyFolder(*source))
+            return false;
+    return true;
+}
+
+bool CCopyJob::CopyFolder(const std::wstring& source) {
+    std::wstring pattern;
+    if (!zenta::JoinPath(source, L"*.*", pattern))
+        return Fail(ERROR_FILENAME_EXCED_RANGE, source);
+    WIN32_FIND_DATAW entry;
+    zenta::ScopedFindHandle find(FindFirstFileW(pattern.c_str(), &entry));
+    if (!find) {
+        DWORD error = GetLastError();
+        return IsMissingFolder(error) || Fail(error, source);
+    }
+    do {
+        // Subfolders (and "." and "..") are not part of the copy.
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        if (!CopyEntry(source, entry))
+            return false;
+    } while (FindNextFileW(find.Get(), &entry));
+    DWORD error = GetLastError();
+    return error == ERROR_NO_MORE_FILES || Fail(error, source);
+}
+
+bool CCopyJob::CopyEntry(const std::wstring& source, const WIN32_FIND_DATAW& entry) {
+    std::wstring from, to;
+    if (!zenta::JoinPath(source, entry.cFileName, from))
+        return Fail(ERROR_FILENAME_EXCED_RANGE, source + L"\\" + entry.cFileName);
+    if (!zenta::JoinPath(targetDir, entry.cFileName, to))
+        return Fail(ERROR_FILENAME_EXCED_RANGE, targetDir + L"\\" + entry.cFileName);
+    MakeOverwritable(to);
+    long long size = SizeOf(entry);
+    if (static_cast<unsigned long long>(size) < kLargeFileBytes)
+        return CheckRequests() && CopySmallFile(from, to, size);
+    return CopyLargeFile(from, to, size);
+}
+
+bool CCopyJob::CopySmallFile(const std::wstring& from, const std::wstring& to, long long size) {
+    stopSeen_ = false;
+    if (!CopyFileExW(from.c_str(), to.c_str(), &CCopyJob::OnCopyProgress, this, nullptr, 0)) {
+        DWORD error = GetLastError();
+        return stopSeen_ ? Halt() : Fail(error, from);
+    }
+    AddCopied(size);
+    return true;
+}
+
+DWORD CALLBACK CCopyJob::OnCopyProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD,
+                                        DWORD, HANDLE, HANDLE, void* job) {
+    // A stop given during a system copy ends it there; the system deletes the partial copy.
+    CCopyJob* self = static_cast<CCopyJob*>(job);
+    if (!self->StopRequested())
+        return PROGRESS_CONTINUE;
+    self->stopSeen_ = true;
+    return PROGRESS_CANCEL;
+}
+
+bool CCopyJob::CopyLargeFile(const std::wstring& from, const std::wstring& to, long long size) {
+    if (!buffer_) {
+        buffer_.Reset(HeapAlloc(GetProcessHeap(), 0, kChunkBytes));
+        if (!buffer_)
+            return Fail(ERROR_NOT_ENOUGH_MEMORY, from);
+    }
+    BYTE* data = static_cast<BYTE*>(buffer_.Get());
+    zenta::ScopedHandle in(CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!in)
+        return Fail(GetLastError(), from);
+    zenta::ScopedHandle out(
+        CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out)
+        return Fail(GetLastError(), to);
+    int chunks = 0;
+    for (long long done = 0; done < size;) {
+        DWORD want = static_cast<DWORD>(std::min<long long>(size - done, kChunkBytes));
+        for (DWORD have = 0; have < want;) {
+            DWORD got = 0;
+            if (!ReadFile(in.Get(), data + have, want - have, &got, nullptr))
+                return Fail(GetLastError(), from);
+            // The file ended before its listed size: it shrank since it was listed.
+            if (got == 0)
+                return Fail(ERROR_HANDLE_EOF, from);
+            have += got;
+        }
+        for (DWORD put = 0; put < want;) {
+            DWORD wrote = 0;
+            if (!WriteFile(out.Get(), data + put, want - put, &wrote, nullptr))
+                return Fail(GetLastError(), to);
+            if (wrote == 0)
+                return Fail(ERROR_WRITE_FAULT, to);
+            put += wrote;
+        }
+        done += want;
+        AddCopied(want);
+        if (++chunks == kChunksPerRequestCheck) {
+            chunks = 0;
+            if (!CheckRequests())
+                return false;
+            // Let other threads of the same priority run; no fixed stall.
+            Sleep(0);
+        } else if (StopRequested()) {
+            return Halt();
+        }
+    }
+    return true;
+}
+
+bool CCopyJob::CheckRequests() {
+    // Time-out 0: with no request pending the copy goes straight on. Stop comes first in
+    // the list, so it wins over a pause given at the same time.
+    HANDLE requests[2] = {stopEvent.Get(), pauseEvent.Get()};
+    DWORD seen = WaitForMultipleObjects(2, requests, FALSE, 0);
+    if (seen == WAIT_TIMEOUT)
+        return true;
+    if (seen == WAIT_OBJECT_0)
+        return Halt();
+    if (seen != WAIT_OBJECT_0 + 1)
+        return Fail(GetLastError(), std::wstring());
+    HANDLE endOfPause[2] = {stopEvent.Get(), resumeEvent.Get()};
+    seen = WaitForMultipleObjects(2, endOfPause, FALSE, INFINITE);
+    if (seen == WAIT_OBJECT_0 + 1)
+        return true;
+    if (seen == WAIT_OBJECT_0)
+        return Halt();
+    return Fail(GetLastError(), std::wstring());
+}
+
+bool CCopyJob::StopRequested() {
+    return WaitForSingleObject(stopEvent.Get(), 0) == WAIT_OBJECT_0;
+}
+
+bool CCopyJob::Fail(DWORD error, const std::wstring& path) {
+    end_ = CopyOutcome{CopyState::Failed, error, path};
+    return false;
+}
+
+bool CCopyJob::Halt() {
+    end_ = CopyOutcome{CopyState::Stopped, ERROR_SUCCESS, std::wstring()};
+    return false;
+}
