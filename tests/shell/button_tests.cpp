@@ -1,0 +1,305 @@
+// The image button on a real push button in a window of this process: faces read back as
+// pixels, caption cut, size after attaching, keyboard and mouse handling.
+#include <doctest/doctest.h>
+
+#include "common/ScopedWin.h"
+#include "setup/pages/EmoButton.h"
+#include "tests/shell/Pixels.h"
+
+#include <memory>
+#include <string>
+
+namespace {
+
+constexpr int kButtonId = 1001;
+constexpr int kPlainId = 1002;
+
+struct Clicks {
+    int count = 0;
+    int lastId = 0;
+    int lastCode = -1;
+};
+Clicks g_clicks;
+
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+        ++g_clicks.count;
+        g_clicks.lastId = LOWORD(wParam);
+        g_clicks.lastCode = HIWORD(wParam);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// One visible top-level window for all cases (under wine a top-level window takes seconds to
+// go away); each case gets fresh buttons in it: the one the image button attaches to, and a
+// plain one.
+HWND HostWindow() {
+    static HWND window = [] {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = HostProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+        wc.lpszClassName = L"ZentaButtonHost";
+        RegisterClassW(&wc);
+        return CreateWindowExW(0, L"ZentaButtonHost", L"host", WS_POPUP | WS_VISIBLE, 100, 100, 400, 200,
+                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    }();
+    return window;
+}
+
+struct Host {
+    Host() : window(HostWindow()) {
+        button =
+            CreateWindowExW(0, L"BUTTON", L"Next", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 30, 40,
+                            50, 20, window, reinterpret_cast<HMENU>(kButtonId), nullptr, nullptr);
+        plain = CreateWindowExW(0, L"BUTTON", L"Plain", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                                250, 40, 80, 24, window, reinterpret_cast<HMENU>(kPlainId), nullptr, nullptr);
+        originalProc = GetWindowLongPtrW(button, GWLP_WNDPROC);
+        Pump();
+        g_clicks = Clicks();
+    }
+    ~Host() {
+        emo.reset();
+        DestroyWindow(button);
+        DestroyWindow(plain);
+        Pump();
+    }
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
+
+    CEmoButton& Attach() {
+        emo = std::make_unique<CEmoButton>(button);
+        // Keep the focus away from the button unless a case asks for it.
+        SetFocus(plain);
+        Pump();
+        return *emo;
+    }
+    Pixels Shot() {
+        UpdateWindow(button);
+        return CapturePixels(button);
+    }
+
+    HWND window = nullptr;
+    HWND button = nullptr;
+    HWND plain = nullptr;
+    LONG_PTR originalProc = 0;
+    std::unique_ptr<CEmoButton> emo;
+};
+
+// The focus rectangle's ring (2 pixels in from the edge) is left out of face comparisons.
+bool OnFocusRing(int x, int y, int w, int h) {
+    bool inside = x >= 2 && y >= 2 && x <= w - 3 && y <= h - 3;
+    return inside && (x == 2 || y == 2 || x == w - 3 || y == h - 3);
+}
+
+int DifferencesOffRing(const Pixels& shot, const Pixels& face) {
+    return CountDifferences(shot, face,
+                            [&](int x, int y) { return !OnFocusRing(x, y, shot.width, shot.height); });
+}
+
+int DifferencesOnRing(const Pixels& shot, const Pixels& face) {
+    return CountDifferences(shot, face,
+                            [&](int x, int y) { return OnFocusRing(x, y, shot.width, shot.height); });
+}
+
+std::wstring Digits(size_t count) {
+    std::wstring text;
+    for (size_t i = 0; i < count; ++i)
+        text += static_cast<wchar_t>(L'0' + i % 10);
+    return text;
+}
+
+} // namespace
+
+TEST_CASE("attaching takes the normal face's size at the same corner") {
+    Host host;
+    CEmoButton& emo = host.Attach();
+    RECT bounds = {};
+    GetWindowRect(host.button, &bounds);
+    MapWindowPoints(nullptr, host.window, reinterpret_cast<POINT*>(&bounds), 2);
+    CHECK(bounds.left == 30);
+    CHECK(bounds.top == 40);
+    CHECK(bounds.right - bounds.left == 120);
+    CHECK(bounds.bottom - bounds.top == 36);
+    CHECK(emo.faceInfo.bmWidth == 120);
+    CHECK(emo.faceInfo.bmHeight == 36);
+    zenta::ScopedRegion region(CreateRectRgn(0, 0, 0, 0));
+    REQUIRE(GetWindowRgn(host.button, region.Get()) == SIMPLEREGION);
+    RECT box = {};
+    GetRgnBox(region.Get(), &box);
+    CHECK(box.left == 0);
+    CHECK(box.top == 0);
+    CHECK(box.right == 120);
+    CHECK(box.bottom == 36);
+    CHECK((GetWindowLongPtrW(host.button, GWL_STYLE) & BS_OWNERDRAW) == BS_OWNERDRAW);
+    CHECK(GetPropW(host.button, L"CEmoButton") == &emo);
+    CHECK(GetWindowLongPtrW(host.button, GWLP_WNDPROC) != host.originalProc);
+
+    host.emo.reset();
+    CHECK(IsWindow(host.button));
+    CHECK(GetWindowLongPtrW(host.button, GWLP_WNDPROC) == host.originalProc);
+}
+
+TEST_CASE("each state shows its face") {
+    Host host;
+    CEmoButton& emo = host.Attach();
+    Pixels normal = LoadFacePixels(IDB_FACE_NORMAL);
+    Pixels hover = LoadFacePixels(IDB_FACE_HOVER);
+    Pixels pressed = LoadFacePixels(IDB_FACE_PRESSED);
+    REQUIRE(normal.width == 120);
+    REQUIRE(normal.height == 36);
+    // The three faces must be told apart for the checks below to mean anything.
+    REQUIRE(DifferencesOffRing(normal, hover) > 100);
+    REQUIRE(DifferencesOffRing(normal, pressed) > 100);
+    REQUIRE(DifferencesOffRing(hover, pressed) > 100);
+
+    CHECK(DifferencesOffRing(host.Shot(), normal) == 0);
+    CHECK(DifferencesOnRing(host.Shot(), normal) == 0); // no focus, no ring
+
+    const LPARAM inside = MAKELPARAM(10, 10);
+    SendMessageW(host.button, WM_MOUSEMOVE, 0, inside);
+    CHECK(emo.hover == 1);
+    CHECK(DifferencesOffRing(host.Shot(), hover) == 0);
+
+    SendMessageW(host.button, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    CHECK(emo.mouseDown == 1);
+    Pixels down = host.Shot();
+    CHECK(DifferencesOffRing(down, pressed) == 0);
+    // The press gave the button the focus: the dotted rectangle shows on the ring.
+    CHECK(emo.focused == 1);
+    CHECK(DifferencesOnRing(down, pressed) > 0);
+
+    SendMessageW(host.button, WM_LBUTTONUP, 0, inside);
+    CHECK(emo.mouseDown == 0);
+    CHECK(DifferencesOffRing(host.Shot(), hover) == 0);
+    CHECK(g_clicks.count == 1);
+
+    SendMessageW(host.button, WM_MOUSELEAVE, 0, 0);
+    CHECK(emo.hover == 0);
+    CHECK(DifferencesOffRing(host.Shot(), normal) == 0);
+
+    SendMessageW(host.button, WM_KEYDOWN, VK_RETURN, 0);
+    CHECK(emo.keyDown == 1);
+    CHECK(DifferencesOffRing(host.Shot(), pressed) == 0);
+    // Any key's release ends the pressed look.
+    SendMessageW(host.button, WM_KEYUP, 'A', 0);
+    CHECK(emo.keyDown == 0);
+    CHECK(DifferencesOffRing(host.Shot(), normal) == 0);
+
+    SUBCASE("disabled: the normal face whatever the mouse does, no focus rectangle") {
+        EnableWindow(host.button, FALSE);
+        CHECK(emo.enabled == 0);
+        SendMessageW(host.button, WM_SETFOCUS, 0, 0);
+        SendMessageW(host.button, WM_MOUSEMOVE, 0, inside);
+        SendMessageW(host.button, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+        Pixels shot = host.Shot();
+        CHECK(DifferencesOffRing(shot, normal) == 0);
+        CHECK(DifferencesOnRing(shot, normal) == 0);
+        SendMessageW(host.button, WM_LBUTTONUP, 0, inside);
+        EnableWindow(host.button, TRUE);
+        CHECK(emo.enabled == 1);
+    }
+}
+
+TEST_CASE("the caption: cut at 63 characters, drawn in its colour, grey when disabled") {
+    Host host;
+    CEmoButton& emo = host.Attach();
+    Pixels normal = LoadFacePixels(IDB_FACE_NORMAL);
+    CHECK(emo.SetCaption(nullptr) == 0);
+    CHECK(emo.caption[0] == L'\0');
+
+    // A caption wider than the button is centred, so one character more or less moves it.
+    std::wstring longText = Digits(70);
+    CHECK(emo.SetCaption(longText.c_str()) == 1);
+    CHECK(std::wstring(emo.caption) == Digits(63));
+    InvalidateRect(host.button, nullptr, FALSE);
+    Pixels cut = host.Shot();
+    emo.SetCaption(Digits(63).c_str());
+    InvalidateRect(host.button, nullptr, FALSE);
+    Pixels exact = host.Shot();
+    emo.SetCaption(Digits(62).c_str());
+    InvalidateRect(host.button, nullptr, FALSE);
+    Pixels shorter = host.Shot();
+    CHECK(CountDifferences(cut, exact) == 0);
+    CHECK(CountDifferences(cut, shorter) > 0);
+    CHECK(CountDifferences(cut, normal) > 0);
+
+    emo.SetCaption(L"Go");
+    emo.textColor = RGB(200, 0, 0);
+    InvalidateRect(host.button, nullptr, FALSE);
+    Pixels red = host.Shot();
+    CHECK(CountColor(red, RGB(200, 0, 0)) > 0);
+
+    EnableWindow(host.button, FALSE);
+    Pixels grey = host.Shot();
+    CHECK(CountColor(grey, RGB(200, 0, 0)) == 0);
+    CHECK(CountColor(grey, GetSysColor(COLOR_GRAYTEXT)) > 0);
+}
+
+TEST_CASE("Enter on the focused button clicks it, as Space does") {
+    Host host;
+    CEmoButton& emo = host.Attach();
+    Pixels pressed = LoadFacePixels(IDB_FACE_PRESSED);
+
+    // Through the message queue, as key strokes arrive.
+    SetFocus(host.button);
+    Pump();
+    CHECK(emo.focused == 1);
+    PostMessageW(host.button, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    Pump();
+    CHECK(emo.keyDown == 1);
+    CHECK(DifferencesOffRing(host.Shot(), pressed) == 0);
+    CHECK(g_clicks.count == 0);
+    PostMessageW(host.button, WM_KEYUP, VK_RETURN, 0xC01C0001);
+    Pump();
+    CHECK(emo.keyDown == 0);
+    CHECK(g_clicks.count == 1);
+    CHECK(g_clicks.lastId == kButtonId);
+
+    PostMessageW(host.button, WM_KEYDOWN, VK_SPACE, 0x00390001);
+    PostMessageW(host.button, WM_KEYUP, VK_SPACE, 0xC0390001);
+    Pump();
+    CHECK(g_clicks.count == 2);
+
+    // A plain push button ignores Enter: the click above is the image button's doing.
+    SetFocus(host.plain);
+    PostMessageW(host.plain, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    PostMessageW(host.plain, WM_KEYUP, VK_RETURN, 0xC01C0001);
+    Pump();
+    CHECK(g_clicks.count == 2);
+}
+
+TEST_CASE("dragging off a held button clears hover without repainting; release shows the normal face") {
+    Host host;
+    CEmoButton& emo = host.Attach();
+    Pixels normal = LoadFacePixels(IDB_FACE_NORMAL);
+    Pixels pressed = LoadFacePixels(IDB_FACE_PRESSED);
+    RECT bounds = {};
+    GetWindowRect(host.button, &bounds);
+
+    REQUIRE(SetCursorPos(bounds.left + 10, bounds.top + 10));
+    SendMessageW(host.button, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+    SendMessageW(host.button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    REQUIRE(GetCapture() == host.button);
+    CHECK(DifferencesOffRing(host.Shot(), pressed) == 0);
+
+    REQUIRE(SetCursorPos(bounds.right + 40, bounds.bottom + 40));
+    SendMessageW(host.button, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(160, 76));
+    CHECK(emo.hover == 0);
+    CHECK(emo.mouseDown == 1);
+    CHECK_FALSE(GetUpdateRect(host.button, nullptr, FALSE));
+
+    SendMessageW(host.button, WM_LBUTTONUP, 0, MAKELPARAM(160, 76));
+    CHECK(emo.mouseDown == 0);
+    CHECK(DifferencesOffRing(host.Shot(), normal) == 0);
+    CHECK(g_clicks.count == 0); // released outside: no click
+}
