@@ -47,6 +47,11 @@ class CBcdEditor {
     zenta::ComPtr<IWbemClassObject> entry;
     wchar_t bootManagerId[MAX_PATH] = {};
     wchar_t entryId[MAX_PATH] = {};
+
+  private:
+    // BcdStore.OpenObject of `id` on the open store: the output parameters, or empty when
+    // the call could not be made.
+    zenta::ComPtr<IWbemClassObject> CallOpenObject(const wchar_t* id);
 };
 
 // Well-known identifier of the Windows Boot Manager object.
