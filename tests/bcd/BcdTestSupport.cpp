@@ -1,0 +1,179 @@
+#include "BcdTestSupport.h"
+
+#include "common/Registry.h"
+
+#include <doctest/doctest.h>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <algorithm>
+#include <cstdio>
+
+std::vector<ShownMessage> WatchedCalls::messages;
+int WatchedCalls::initializations = 0;
+int WatchedCalls::uninitializations = 0;
+HRESULT WatchedCalls::securityResult = S_OK;
+HRESULT WatchedCalls::createResult = S_OK;
+
+namespace {
+
+using CoInitializeFunction = HRESULT(WINAPI*)(LPVOID);
+using CoUninitializeFunction = void(WINAPI*)();
+using CoInitializeSecurityFunction = HRESULT(WINAPI*)(PSECURITY_DESCRIPTOR, LONG,
+                                                      SOLE_AUTHENTICATION_SERVICE*, void*, DWORD, DWORD,
+                                                      void*, DWORD, void*);
+using CoCreateInstanceFunction = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+
+ImportPatch* active[5] = {};
+
+int WINAPI RecordMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+    WatchedCalls::messages.push_back({owner, text ? text : L"", caption ? caption : L"", type});
+    return IDOK;
+}
+
+HRESULT WINAPI CountCoInitialize(LPVOID reserved) {
+    HRESULT hr = active[1]->Original<CoInitializeFunction>()(reserved);
+    if (SUCCEEDED(hr))
+        ++WatchedCalls::initializations;
+    return hr;
+}
+
+void WINAPI CountCoUninitialize() {
+    ++WatchedCalls::uninitializations;
+    active[2]->Original<CoUninitializeFunction>()();
+}
+
+HRESULT WINAPI ChosenCoInitializeSecurity(PSECURITY_DESCRIPTOR descriptor, LONG count,
+                                          SOLE_AUTHENTICATION_SERVICE* services, void* reserved1, DWORD level,
+                                          DWORD impersonation, void* list, DWORD capabilities,
+                                          void* reserved3) {
+    HRESULT real = active[3]->Original<CoInitializeSecurityFunction>()(
+        descriptor, count, services, reserved1, level, impersonation, list, capabilities, reserved3);
+    return WatchedCalls::securityResult != S_OK ? WatchedCalls::securityResult : real;
+}
+
+HRESULT WINAPI ChosenCoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid,
+                                      LPVOID* object) {
+    if (WatchedCalls::createResult != S_OK) {
+        *object = nullptr;
+        return WatchedCalls::createResult;
+    }
+    return active[4]->Original<CoCreateInstanceFunction>()(clsid, outer, context, iid, object);
+}
+
+} // namespace
+
+WatchedCalls::WatchedCalls() {
+    messages.clear();
+    initializations = uninitializations = 0;
+    securityResult = createResult = S_OK;
+    patches_[0].reset(
+        new ImportPatch("user32.dll", "MessageBoxW", reinterpret_cast<void*>(&RecordMessageBox)));
+    patches_[1].reset(
+        new ImportPatch("ole32.dll", "CoInitialize", reinterpret_cast<void*>(&CountCoInitialize)));
+    patches_[2].reset(
+        new ImportPatch("ole32.dll", "CoUninitialize", reinterpret_cast<void*>(&CountCoUninitialize)));
+    patches_[3].reset(new ImportPatch("ole32.dll", "CoInitializeSecurity",
+                                      reinterpret_cast<void*>(&ChosenCoInitializeSecurity)));
+    patches_[4].reset(
+        new ImportPatch("ole32.dll", "CoCreateInstance", reinterpret_cast<void*>(&ChosenCoCreateInstance)));
+    for (int i = 0; i < 5; ++i)
+        active[i] = patches_[i].get();
+}
+
+WatchedCalls::~WatchedCalls() {
+    for (int i = 4; i >= 0; --i) {
+        patches_[i].reset();
+        active[i] = nullptr;
+    }
+}
+
+bool WatchedCalls::Applied() const {
+    for (const auto& p : patches_)
+        if (!p->Applied())
+            return false;
+    return true;
+}
+
+FakeBcdSession::FakeBcdSession() {
+    CoInitialize(nullptr);
+    provider_.reset(new fakebcd::InProcessProvider());
+    REQUIRE(provider_->Registered());
+    REQUIRE(fakebcd::ResetStore());
+    fakebcd::ClearProviderCalls();
+    baseline = fakebcd::LiveProviderObjects();
+}
+
+FakeBcdSession::~FakeBcdSession() {
+    provider_.reset();
+    CoUninitialize();
+}
+
+StdoutCapture::StdoutCapture() {
+    wchar_t folder[MAX_PATH] = {}, file[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    GetTempFileNameW(folder, L"out", 0, file);
+    path_ = file;
+    std::fflush(stdout);
+    saved_ = _dup(1);
+    int fd = _wopen(path_.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd >= 0) {
+        _dup2(fd, 1);
+        _close(fd);
+    }
+}
+
+StdoutCapture::~StdoutCapture() {
+    Finish();
+    DeleteFileW(path_.c_str());
+}
+
+std::string StdoutCapture::Finish() {
+    if (saved_ >= 0) {
+        std::fflush(stdout);
+        _dup2(saved_, 1);
+        _close(saved_);
+        saved_ = -1;
+    }
+    std::string text;
+    FILE* file = _wfopen(path_.c_str(), L"rb");
+    if (file) {
+        char buffer[512];
+        size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+            text.append(buffer, got);
+        std::fclose(file);
+    }
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+int FindCall(const std::vector<std::wstring>& log, const std::wstring& line, int from) {
+    for (int i = from; i < static_cast<int>(log.size()); ++i)
+        if (log[i] == line)
+            return i;
+    return -1;
+}
+
+int CountCalls(const std::vector<std::wstring>& log, const std::wstring& prefix) {
+    int count = 0;
+    for (const std::wstring& line : log)
+        if (line.compare(0, prefix.size(), prefix) == 0)
+            ++count;
+    return count;
+}
+
+bool CreateHardDiskKey() {
+    CRegistry key;
+    return key.Create(kHardDiskKey) && key.WriteDword(L"Drive", L'D');
+}
+
+void DeleteHardDiskKey() {
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kHardDiskKey);
+}
+
+std::wstring DeviceOfDriveD() {
+    wchar_t device[MAX_PATH] = {};
+    QueryDosDeviceW(L"D:", device, MAX_PATH);
+    return device;
+}

@@ -1,0 +1,73 @@
+// What the BCD tests share: the in-process fake provider for one test, a record of the
+// system calls the editor makes that wine cannot be made to fail, and a few look-ups.
+#pragma once
+#include "FakeBcd.h"
+#include "ImportPatch.h"
+
+#include <windows.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A message box as the code under test asked for it.
+struct ShownMessage {
+    HWND owner;
+    std::wstring text;
+    std::wstring caption;
+    UINT type;
+};
+
+// Replaces MessageBoxW (recorded, answered IDOK, never shown), counts CoInitialize and
+// CoUninitialize, and lets a test choose what CoInitializeSecurity and CoCreateInstance
+// return (S_OK: the real call).
+class WatchedCalls {
+  public:
+    WatchedCalls();
+    ~WatchedCalls();
+    bool Applied() const;
+
+    static std::vector<ShownMessage> messages;
+    static int initializations;   // successful CoInitialize calls
+    static int uninitializations; // CoUninitialize calls
+    static HRESULT securityResult;
+    static HRESULT createResult;
+
+  private:
+    std::unique_ptr<ImportPatch> patches_[5];
+};
+
+// One test's provider: COM on this thread, the fake locator registered in-process, a fresh
+// store and an empty call log.
+class FakeBcdSession {
+  public:
+    FakeBcdSession();
+    ~FakeBcdSession();
+    // Provider objects alive before the test's own calls: the registered factory.
+    LONG baseline = 0;
+
+  private:
+    std::unique_ptr<fakebcd::InProcessProvider> provider_;
+};
+
+// Writes what the process sends to standard output into a file until Finish, which gives
+// it back with line ends as "\n".
+class StdoutCapture {
+  public:
+    StdoutCapture();
+    ~StdoutCapture();
+    std::string Finish();
+
+  private:
+    int saved_ = -1;
+    std::wstring path_;
+};
+
+// Position of the first log line equal to `line` at or after `from`; -1 when none.
+int FindCall(const std::vector<std::wstring>& log, const std::wstring& line, int from = 0);
+int CountCalls(const std::vector<std::wstring>& log, const std::wstring& prefix);
+
+// The installation record key, created (with "Drive" = D) or removed.
+bool CreateHardDiskKey();
+void DeleteHardDiskKey();
+// What QueryDosDeviceW gives for "D:".
+std::wstring DeviceOfDriveD();

@@ -1,0 +1,135 @@
+// CBcdEditor against the in-process fake provider: the WMI call pattern, each operation's
+// results, and the edge cases of the display order.
+#include "BcdTestSupport.h"
+
+#include "common/Bcd.h"
+
+#include <doctest/doctest.h>
+
+namespace {
+
+const std::wstring kEntry = L"{0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4d}";
+
+} // namespace
+
+TEST_CASE("Connect follows the COM and WMI steps and Teardown undoes them") {
+    FakeBcdSession session;
+    WatchedCalls calls;
+    REQUIRE(calls.Applied());
+    CBcdEditor editor;
+    CHECK(std::wstring(editor.bootManagerId) == L"{9dea862c-5cdd-4e70-acc1-f32b344d4795}");
+    REQUIRE(editor.Connect() == S_OK);
+    CHECK(editor.connected == 1);
+    CHECK(editor.locator);
+    CHECK(editor.services);
+    auto log = fakebcd::ProviderCalls();
+    CHECK(FindCall(log, L"ConnectServer root\\wmi user=(none) password=(none) locale=(none) flags=0 "
+                        L"authority=(none) context=(none)") == 0);
+    CHECK(FindCall(log,
+                   L"SetBlanket authn=10 authz=0 principal=(none) level=3 impersonation=3 identity=(none) "
+                   L"capabilities=0") == 1);
+    CHECK(calls.messages.empty());
+    CHECK(calls.initializations == 1);
+
+    editor.Teardown();
+    CHECK(editor.connected == 0);
+    CHECK_FALSE(editor.locator);
+    CHECK_FALSE(editor.services);
+    CHECK(calls.uninitializations == 1);
+    CHECK(fakebcd::LiveProviderObjects() == session.baseline);
+    editor.Teardown(); // a second time has nothing left to do
+    CHECK(calls.uninitializations == 1);
+}
+
+TEST_CASE("security already set in the process does not stop Connect") {
+    FakeBcdSession session;
+    WatchedCalls calls;
+    // What a second registration in one process meets on Windows. Wine's CoInitializeSecurity
+    // always succeeds, so the answer is chosen here.
+    CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
+                         RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
+    WatchedCalls::securityResult = RPC_E_TOO_LATE;
+    CBcdEditor editor;
+    CHECK(editor.Connect() == S_OK);
+    CHECK(editor.connected == 1);
+    CHECK(calls.messages.empty());
+    CHECK(SUCCEEDED(editor.OpenSystemStore()));
+}
+
+TEST_CASE("a failed Connect tells the user, releases what it got and undoes CoInitialize") {
+    FakeBcdSession session;
+    WatchedCalls calls;
+    std::wstring expected;
+    HRESULT expectedResult = S_OK;
+    SUBCASE("security") {
+        WatchedCalls::securityResult = E_ACCESSDENIED;
+        expected = L"未能初始化安全属性";
+        expectedResult = E_ACCESSDENIED;
+    }
+    SUBCASE("locator") {
+        WatchedCalls::createResult = REGDB_E_CLASSNOTREG;
+        expected = L"未能创建IWbemLocator";
+        expectedResult = REGDB_E_CLASSNOTREG;
+    }
+    SUBCASE("namespace") {
+        REQUIRE(fakebcd::AddFailure(L"ConnectServer"));
+        expected = L"无法连接上wmi";
+        expectedResult = WBEM_E_ACCESS_DENIED;
+    }
+    SUBCASE("proxy blanket") {
+        REQUIRE(fakebcd::AddFailure(L"ClientSecurity"));
+        expected = L"svc无法设置proxy blanket";
+        expectedResult = E_NOINTERFACE;
+    }
+    CBcdEditor editor(kEntry.c_str(), L"D:\\zentaos");
+    CHECK(editor.Connect() == expectedResult);
+    CHECK(editor.connected == 0);
+    CHECK_FALSE(editor.locator);
+    CHECK_FALSE(editor.services);
+    REQUIRE(calls.messages.size() == 1);
+    CHECK(calls.messages[0].owner == nullptr);
+    CHECK(calls.messages[0].caption == L"警告");
+    CHECK(calls.messages[0].text == expected);
+    CHECK(calls.messages[0].type == MB_OK);
+    CHECK(calls.initializations == 1);
+    CHECK(calls.uninitializations == 1);
+    CHECK(fakebcd::LiveProviderObjects() == session.baseline);
+    // Nothing to do afterwards, and nothing reaches the store.
+    CHECK(FAILED(editor.OpenSystemStore()));
+    CHECK(editor.DeleteEntryObject(kEntry.c_str()) == 0);
+    editor.Teardown();
+    CHECK(calls.uninitializations == 1);
+}
+
+struct MtaConnect {
+    HRESULT hr = S_OK;
+    int connected = 1;
+};
+
+// A thread in the multithreaded apartment cannot enter a single-threaded one.
+static DWORD WINAPI ConnectInMta(void* data) {
+    auto* result = static_cast<MtaConnect*>(data);
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    {
+        CBcdEditor editor;
+        result->hr = editor.Connect();
+        result->connected = editor.connected;
+    }
+    CoUninitialize();
+    return 0;
+}
+
+TEST_CASE("COM in another apartment model stops Connect with its message") {
+    FakeBcdSession session;
+    WatchedCalls calls;
+    MtaConnect result;
+    zenta::ScopedHandle worker(CreateThread(nullptr, 0, ConnectInMta, &result, 0, nullptr));
+    REQUIRE(worker);
+    REQUIRE(WaitForSingleObject(worker.Get(), 10000) == WAIT_OBJECT_0);
+    CHECK(result.hr == RPC_E_CHANGED_MODE);
+    CHECK(result.connected == 0);
+    REQUIRE(calls.messages.size() == 1);
+    CHECK(calls.messages[0].text == L"未能初始化COM库");
+    CHECK(calls.messages[0].caption == L"警告");
+    CHECK(calls.uninitializations == 1); // the thread's own, for its CoInitializeEx
+}
