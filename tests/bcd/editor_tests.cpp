@@ -31,11 +31,18 @@ TEST_CASE("Connect follows the COM and WMI steps and Teardown undoes them") {
     CHECK(calls.messages.empty());
     CHECK(calls.initializations == 1);
 
+    REQUIRE(SUCCEEDED(editor.OpenSystemStore()));
+    *editor.entry.Put() = editor.OpenEntryObject(fakebcd::kWindowsLoaderId);
+    REQUIRE(editor.entry);
+
     editor.Teardown();
     CHECK(editor.connected == 0);
     CHECK_FALSE(editor.locator);
     CHECK_FALSE(editor.services);
+    CHECK_FALSE(editor.store);
+    CHECK_FALSE(editor.entry);
     CHECK(calls.uninitializations == 1);
+    // Every provider object went before COM did (the editor itself is still there).
     CHECK(fakebcd::LiveProviderObjects() == session.baseline);
     editor.Teardown(); // a second time has nothing left to do
     CHECK(calls.uninitializations == 1);

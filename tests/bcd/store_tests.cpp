@@ -81,7 +81,8 @@ TEST_CASE("CreateEntryObject makes a boot-sector object, once") {
     CHECK(id >= 0);
     CHECK(type > id);
     CHECK(FindCall(log, L"ExecMethod CreateObject BcdStore.FilePath=\"\" flags=0", readBack) > readBack);
-    const fakebcd::Object* created = fakebcd::ReadStore().Find(kEntry);
+    fakebcd::Store store = fakebcd::ReadStore();
+    const fakebcd::Object* created = store.Find(kEntry);
     REQUIRE(created);
     CHECK(created->type == 0x10400008u);
     CHECK(created->elements.empty());
@@ -134,7 +135,8 @@ TEST_CASE("WriteEntryElements writes path, description and partition of the targ
     CHECK(CountCalls(log, L"ExecMethod SetStringElement BcdObject.Id=\"" + kEntry +
                               L"\",StoreFilePath=\"\"") == 2);
 
-    const fakebcd::Object* entry = fakebcd::ReadStore().Find(kEntry);
+    fakebcd::Store store = fakebcd::ReadStore();
+    const fakebcd::Object* entry = store.Find(kEntry);
     REQUIRE(entry);
     REQUIRE(entry->Find(fakebcd::kApplicationPath));
     CHECK(entry->Find(fakebcd::kApplicationPath)->text == L"\\zentaos\\zeldr.mbr");
@@ -157,7 +159,8 @@ TEST_CASE("a target path that does not fit is refused, not cut") {
     REQUIRE(SUCCEEDED(editor.OpenSystemStore()));
     REQUIRE(editor.CreateEntryObject());
     editor.WriteEntryElements();
-    const fakebcd::Object* entry = fakebcd::ReadStore().Find(kEntry);
+    fakebcd::Store store = fakebcd::ReadStore();
+    const fakebcd::Object* entry = store.Find(kEntry);
     REQUIRE(entry);
     CHECK_FALSE(entry->Find(fakebcd::kApplicationPath));
     CHECK_FALSE(entry->Find(fakebcd::kApplicationDevice));
