@@ -15,9 +15,11 @@ class CBcdEditor {
     CBcdEditor(const CBcdEditor&) = delete;
     CBcdEditor& operator=(const CBcdEditor&) = delete;
 
-    // Negative: not connected (the user has been told why).
+    // Negative: not connected (the user has been told why, and COM is as it was before).
+    // S_OK at once when already connected.
     HRESULT Connect();
-    // 0 or S_OK when the system store is (or already was) open.
+    // S_OK (0) when the system store is open, also when it already was (then without any
+    // WMI call); negative when it could not be opened, `store` staying null.
     HRESULT OpenSystemStore();
     // True when `entry` now holds the newly created boot-sector object `entryId`.
     bool CreateEntryObject();

@@ -26,7 +26,7 @@ void CRegistry::Close() {
 }
 
 bool CRegistry::WriteString(const wchar_t* name, const wchar_t* text) {
-    if (!hKey || IsRoot())
+    if (!hKey || IsRoot() || !text)
         return false;
     DWORD bytes = static_cast<DWORD>((lstrlenW(text) + 1) * sizeof(wchar_t));
     return RegSetValueExW(hKey, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes) == ERROR_SUCCESS;
@@ -43,7 +43,8 @@ bool CRegistry::ReadDword(const wchar_t* name, DWORD& value) {
     if (!hKey || IsRoot())
         return false;
     DWORD data = 0, size = sizeof data;
-    if (RegQueryValueExW(hKey, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS)
+    if (RegQueryValueExW(hKey, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data), &size) !=
+        ERROR_SUCCESS)
         return false;
     value = data;
     return true;
