@@ -17,20 +17,25 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
+bool SameDrive(char a, char b) {
+    return (a | 0x20) == (b | 0x20);
+}
+
 // Where the first line that holds `drive`'s entry starts, or npos. A key inside another
-// line (a comment, another entry's options) is not ours and must not cost that line.
+// line (a comment, another entry's options) is not ours and must not cost that line. The
+// drive letter matches in either case, as the boot loader reads it.
 size_t FindEntryLine(const std::string& content, char drive) {
     if (!IsDriveLetter(static_cast<unsigned char>(drive)))
         return std::string::npos;
-    const std::string key = BootIniEntryKey(drive);
-    for (size_t at = content.find(key); at != std::string::npos; at = content.find(key, at + 1)) {
-        if (at != 0 && content[at - 1] != '\n')
+    const std::string path = BootIniEntryKey(drive).substr(1);
+    for (size_t at = content.find(path); at != std::string::npos; at = content.find(path, at + 1)) {
+        if (at == 0 || !SameDrive(content[at - 1], drive) || (at >= 2 && content[at - 2] != '\n'))
             continue;
-        size_t next = at + key.size();
+        size_t next = at + path.size();
         while (next < content.size() && (content[next] == ' ' || content[next] == '\t'))
             ++next;
         if (next < content.size() && content[next] == '=')
-            return at;
+            return at - 1;
     }
     return std::string::npos;
 }

@@ -141,6 +141,13 @@ TEST_CASE("removing takes out the first entry line of the drive") {
         std::string added = Added(XpIni("timeout=5\r\n"));
         CHECK(Removed(added) == XpIni("timeout=10\r\n") + "\r\n");
     }
+    SUBCASE("the drive letter matches in either case") {
+        std::string ini = XpIni("timeout=30\r\n");
+        CHECK(Removed(ini + kEntryD, 'd') == ini + "\r\n");
+        CHECK(Removed(ini + "\r\nd:\\zeldr=\"x\"", 'D') == ini + "\r\n");
+        CHECK(HasBootIniEntry(ini + "\r\nd:\\zeldr=\"x\"", 'D'));
+        CHECK(Removed(ini + BootIniEntryLine('E'), 'd') == "unchanged");
+    }
     SUBCASE("nothing to remove") {
         CHECK(Removed(XpIni("timeout=30\r\n")) == "unchanged");
         CHECK(Removed(XpIni("timeout=30\r\n") + BootIniEntryLine('E')) == "unchanged");
