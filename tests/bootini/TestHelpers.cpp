@@ -54,6 +54,92 @@ DWORD WINAPI BoxAnswerer::Watch(void* param) {
     return 0;
 }
 
+namespace {
+
+// wine's own exports for crossing between Windows and host paths; absent on Windows.
+std::string HostPath(const std::wstring& windowsPath) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix)
+        return std::string();
+    char* unixPath = toUnix(windowsPath.c_str());
+    if (!unixPath)
+        return std::string();
+    std::string result = unixPath;
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
+}
+
+std::wstring HostProgram(const char* unixPath) {
+    using ToDos = wchar_t*(CDECL*)(const char*);
+    auto toDos = reinterpret_cast<ToDos>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+    if (!toDos)
+        return std::wstring();
+    wchar_t* dosPath = toDos(unixPath);
+    if (!dosPath)
+        return std::wstring();
+    std::wstring result = dosPath;
+    HeapFree(GetProcessHeap(), 0, dosPath);
+    return result;
+}
+
+std::wstring Widen(const std::string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+// Starts a host program with host paths as its arguments. Wine hands back no usable process
+// handle for a host program (null, and a stray thread value that must not be closed: it may
+// be some other live handle of ours), so callers poll for the program's effect.
+bool StartHost(const char* program, const std::wstring& arguments) {
+    std::wstring path = HostProgram(program);
+    if (path.empty())
+        return false;
+    std::wstring command = L"\"" + path + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    return CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process) != 0;
+}
+
+template <typename Condition> bool PollFor(Condition condition) {
+    for (int i = 0; i < 200; ++i) {
+        if (condition())
+            return true;
+        Sleep(25);
+    }
+    return false;
+}
+
+std::wstring Quoted(const std::string& hostPath) {
+    return L"\"" + Widen(hostPath) + L"\"";
+}
+
+bool IsLink(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+} // namespace
+
+bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
+    std::string hostLink = HostPath(link), hostTarget = HostPath(target);
+    if (hostLink.empty() || hostTarget.empty())
+        return false;
+    return StartHost("/bin/ln", L"-s " + Quoted(hostTarget) + L" " + Quoted(hostLink)) &&
+           PollFor([&] { return IsLink(link); });
+}
+
+bool RemoveFolderLink(const std::wstring& link) {
+    std::string hostLink = HostPath(link);
+    if (hostLink.empty() || !IsLink(link))
+        return false;
+    return StartHost("/bin/rm", Quoted(hostLink)) &&
+           PollFor([&] { return GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES; });
+}
+
 bool UseUnmanagedWindows() {
     HKEY created = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", 0, nullptr, 0, KEY_SET_VALUE,

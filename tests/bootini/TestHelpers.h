@@ -41,4 +41,11 @@ bool UseUnmanagedWindows();
 // Windows XP; true when the child passed. Test case names must not contain commas.
 bool RunTestCaseInXpMode(const char* testCase);
 
+// Makes `link` a host symbolic link to the folder `target` (both Windows paths in the test
+// prefix), which wine programs see as a directory reparse point. Wine cannot make junctions
+// itself, so this runs the host's ln. True when the link is there.
+bool MakeFolderLink(const std::wstring& link, const std::wstring& target);
+// Takes such a link away again (the host's rm, which removes the link and not its target).
+bool RemoveFolderLink(const std::wstring& link);
+
 } // namespace testhelp
