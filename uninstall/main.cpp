@@ -1,3 +1,28 @@
-// Placeholder entry until the uninstaller arrives.
-#include <windows.h>
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+// The uninstaller's entry: without arguments the installed copy hands over to a temporary
+// copy of itself; with any argument, that copy asks and removes.
+#include "common/DllSafety.h"
+#include "uninstall/Stages.h"
+
+#include <shellapi.h>
+
+namespace {
+
+bool HasArguments() {
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (arguments)
+        LocalFree(arguments);
+    return count > 1;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // The temporary directory is writable by anyone who got there first: load nothing from it.
+    RestrictDllSearch();
+    if (HasArguments())
+        RunRemovalStage(instance);
+    else
+        StartTemporaryCopy();
+    return 0;
+}
