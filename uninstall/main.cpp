@@ -18,7 +18,8 @@ bool HasArguments() {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    // The temporary directory is writable by anyone who got there first: load nothing from it.
+    // The second stage runs elevated from the temporary directory, beside whatever files lie
+    // there: DLLs come from the system directory only.
     RestrictDllSearch();
     if (HasArguments())
         RunRemovalStage(instance);
