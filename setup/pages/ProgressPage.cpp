@@ -1,10 +1,14 @@
 #include "setup/pages/ProgressPage.h"
 
 #include "common/Messages.h"
+#include "common/Text.h"
 #include "setup/Config.h"
+#include "setup/CopyJob.h"
 #include "setup/SetupApp.h"
+#include "setup/pages/ChangingText.h"
 #include "setup/pages/PageLayout.h"
 #include "setup/pages/PagePictures.h"
+#include "setup/pages/SlideShow.h"
 
 #include <commctrl.h>
 
@@ -15,7 +19,18 @@ CProgressPage::CProgressPage(HINSTANCE instance, HWND parent, CSetupApp* app_)
     clientHeight = client.cy;
 }
 
-CProgressPage::~CProgressPage() = default;
+CProgressPage::~CProgressPage() {
+    StopTimers();
+    // The job's own destructor stops its worker and waits for it.
+    job.reset();
+}
+
+void CProgressPage::StopTimers() {
+    if (hwnd && IsWindow(hwnd)) {
+        KillTimer(hwnd, kSlideTimer);
+        KillTimer(hwnd, kProgressTimer);
+    }
+}
 
 void CProgressPage::OnInitDialog(HWND window) {
     int W = clientWidth, H = clientHeight;
@@ -23,17 +38,75 @@ void CProgressPage::OnInitDialog(HWND window) {
     MoveWindow(progressBar, Scale(W, 0.05), Scale(H, 0.86), Scale(W, 0.9), Scale(H, 0.05), FALSE);
     PostMessageW(progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
     LoadPageBackground(*app, app->config->background3, window, SIZE{W, H});
-}
 
-INT_PTR CProgressPage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CLOSE) {
-        FreePagePictures(window);
-        EndDialog(window, 0);
+    std::wstring folder;
+    if (zenta::JoinPath(app->packageDir, L"ZentaImages", folder)) {
+        RECT slides = {Scale(W, 0.05), Scale(H, 0.04), Scale(W, 0.95), Scale(H, 0.8)};
+        slideShow = std::make_unique<CSlideShow>(window, folder, slides);
+        slideShow->Scan();
+        slideShow->Advance();
     }
-    return CDlgBase::HandleMessage(window, message, wParam, lParam);
 }
 
 void CProgressPage::OnPaint(HWND window) {
     zenta::ScopedPaint paint(window);
-    DrawPagePictures(window, paint.Get(), clientWidth, clientHeight);
+    HDC dc = paint.Get();
+    int W = clientWidth, H = clientHeight;
+    DrawPagePictures(window, dc, W, H);
+    if (slideShow)
+        slideShow->Draw(dc);
+    SetBkMode(dc, TRANSPARENT);
+    if (percentText || timeText)
+        return;
+    // The status lines keep a copy of the plain background under them, to restore it
+    // before each new text.
+    zenta::ScopedMemoryDc offscreen(CreateCompatibleDC(dc));
+    zenta::ScopedBitmap image(CreateCompatibleBitmap(dc, W, H));
+    zenta::ScopedSelect select(offscreen.Get(), image.Get());
+    DrawPagePictures(window, offscreen.Get(), W, H);
+    percentText = std::make_unique<CChangingText>(
+        offscreen.Get(), RECT{Scale(W, 0.05), Scale(H, 0.92), Scale(W, 0.4), Scale(H, 0.96)});
+    percentText->Capture();
+    timeText = std::make_unique<CChangingText>(
+        offscreen.Get(), RECT{Scale(W, 0.5), Scale(H, 0.92), Scale(W, 0.9), Scale(H, 0.96)});
+    timeText->Capture();
+}
+
+INT_PTR CProgressPage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CLOSE:
+        FreePagePictures(window);
+        EndDialog(window, 0);
+        break;
+    case WM_TIMER:
+        if (wParam == kSlideTimer) {
+            if (slideShow)
+                slideShow->Advance();
+            return 0;
+        }
+        if (wParam == kProgressTimer) {
+            UpdateProgress();
+            return 0;
+        }
+        break;
+    case WM_PAGE_INIT:
+        StartInstallation();
+        break;
+    case WM_COPY_PAUSE:
+        if (job)
+            job->RequestPause();
+        break;
+    case WM_COPY_RESUME:
+        if (job)
+            job->RequestResume();
+        break;
+    case WM_COPY_STOP:
+        // Returns only when the worker has ended, so that the removal that follows never
+        // races a file still being written.
+        StopTimers();
+        if (job)
+            job->Stop();
+        break;
+    }
+    return CDlgBase::HandleMessage(window, message, wParam, lParam);
 }
