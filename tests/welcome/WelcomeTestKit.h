@@ -106,4 +106,17 @@ inline HWND FindDescendant(HWND parent, const std::wstring& className) {
     return query.found;
 }
 
+// Polls until at least `least` pixels of `colour` show in `rect` (screen coordinates).
+// Other test programs may share the X display: the window is raised and repainted in
+// between, so that a window of theirs over it only delays the answer.
+inline bool ScreenShows(HWND window, const RECT& rect, COLORREF colour, int least) {
+    return driver::WaitUntil(
+        [&] {
+            SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            return CountScreenPixels(rect, colour) >= least;
+        },
+        5000);
+}
+
 } // namespace welcomekit

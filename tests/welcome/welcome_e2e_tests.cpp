@@ -96,7 +96,7 @@ TEST_CASE("Setup refuses a drive without room for the package and stays on the W
     RECT label = {static_cast<LONG>(client.right * 0.222), static_cast<LONG>(client.bottom * 0.85),
                   static_cast<LONG>(client.right * 0.362), static_cast<LONG>(client.bottom * 0.88)};
     MapWindowPoints(page, nullptr, reinterpret_cast<POINT*>(&label), 2);
-    CHECK(CountScreenPixels(label, RGB(255, 255, 0x77)) > 20);
+    CHECK(ScreenShows(setup.wizard, label, RGB(255, 255, 0x77), 20));
     CHECK(driver::Screenshot(setup.wizard, L"welcome_page"));
 
     HWND button = driver::FindControl(setup.wizard, IDC_PAGE_NEXT);
