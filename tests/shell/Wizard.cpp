@@ -1,0 +1,156 @@
+#include "tests/shell/Wizard.h"
+
+#include "common/ScopedWin.h"
+
+namespace {
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty())
+        return std::string();
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                   nullptr, nullptr);
+    std::string bytes(size, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], size, nullptr,
+                        nullptr);
+    return bytes;
+}
+
+bool HasChildOfClass(HWND parent, const wchar_t* className) {
+    return FindWindowExW(parent, nullptr, className, nullptr) != nullptr;
+}
+
+} // namespace
+
+std::string ConfigDocument(const PackageTexts& texts) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+           "<config>\r\n"
+           "  <productversion>8.1</productversion>\r\n"
+           "  <headtitle>" +
+           Utf8(texts.headTitle) +
+           "</headtitle>\r\n"
+           "  <completemsg>" +
+           Utf8(texts.completeMessage) +
+           "</completemsg>\r\n"
+           "  <button><continue>" +
+           Utf8(texts.continueCaption) +
+           "</continue></button>\r\n"
+           "  <picture><background0>remove.jpg</background0><background1>welcome.jpg</background1>"
+           "<background2>notice.jpg</background2><background3>progress.jpg</background3>"
+           "<background4>complete.jpg</background4><appicon>zenta.ico</appicon></picture>\r\n"
+           "  <text><fontstyle>\r\n"
+           "    <style id=\"buttontext\"><forecolor>36,46,73</forecolor><fontname>Simsun</fontname>"
+           "<fontsize>16</fontsize><fontunit>pixel</fontunit><bold>1</bold></style>\r\n"
+           "  </fontstyle></text>\r\n"
+           "</config>\r\n";
+}
+
+bool MakePackage(const std::wstring& dir, const PackageTexts& texts) {
+    // The demo package's pictures make the screenshots look like the product.
+    return driver::CopyTree(driver::BuildPath(L"tests\\shell\\demo-support"), dir + L"\\support") &&
+           CopyFileW(driver::BuildPath(L"Setup.exe").c_str(), (dir + L"\\Setup.exe").c_str(), FALSE) &&
+           driver::WriteFileBytes(dir + L"\\support\\Config.xml", ConfigDocument(texts));
+}
+
+const char* PageName(Page page) {
+    switch (page) {
+    case Page::None:
+        return "none";
+    case Page::Welcome:
+        return "Welcome";
+    case Page::Remove:
+        return "Remove";
+    case Page::Progress:
+        return "Progress";
+    case Page::Complete:
+        return "Complete";
+    case Page::Notice:
+        return "Notice";
+    default:
+        return "unknown";
+    }
+}
+
+HWND PageWindow(HWND wizard) {
+    return FindWindowExW(wizard, nullptr, L"#32770", nullptr);
+}
+
+Page ReadPage(HWND wizard) {
+    HWND page = PageWindow(wizard);
+    if (!page)
+        return Page::None;
+    bool next = GetDlgItem(page, 1001), close = GetDlgItem(page, 1007);
+    if (GetDlgItem(page, 1010))
+        return Page::Progress;
+    if (close && GetDlgItem(page, 1013))
+        return Page::Complete;
+    if (close)
+        return Page::Notice;
+    if (next)
+        return HasChildOfClass(page, L"ComboBox") ? Page::Welcome : Page::Remove;
+    return Page::Unknown;
+}
+
+bool WriteBootIni() {
+    SetFileAttributesW(L"C:\\boot.ini", FILE_ATTRIBUTE_NORMAL);
+    return driver::WriteFileBytes(L"C:\\boot.ini", "[boot loader]\r\n"
+                                                   "timeout=30\r\n"
+                                                   "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n"
+                                                   "[operating systems]\r\n"
+                                                   "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft "
+                                                   "Windows XP Professional\" /fastdetect\r\n");
+}
+
+void ResetMachine() {
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kHardDiskRecord);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallRecord);
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Setup.exe");
+    WriteBootIni();
+}
+
+WizardRun::~WizardRun() {
+    if (process.handle && !process.Wait(0))
+        process.Kill();
+    process.Close();
+}
+
+bool WizardRun::Launch(const std::wstring& packageDir) {
+    process = driver::Start(packageDir + L"\\Setup.exe", L"", packageDir);
+    return process.handle != nullptr;
+}
+
+bool WizardRun::Start(const std::wstring& packageDir, DWORD timeoutMs) {
+    if (!Launch(packageDir))
+        return false;
+    wizard = driver::WaitForProcessWindow(process.id, kWizardClass, L"", timeoutMs);
+    return wizard != nullptr;
+}
+
+bool WizardRun::WaitForPage(Page page, DWORD timeoutMs) {
+    return driver::WaitUntil([&] { return ReadPage(wizard) == page; }, timeoutMs);
+}
+
+bool WizardRun::WaitForExit(DWORD timeoutMs, DWORD& exitCode) {
+    return process.Wait(timeoutMs, &exitCode);
+}
+
+void WizardRun::Shoot(const std::wstring& name) {
+    // The page paints after it is placed; give it the moment a user's eye would.
+    Sleep(300);
+    driver::Screenshot(wizard, name);
+}
+
+DWORD WizardRun::ThreadId() const {
+    return GetWindowThreadProcessId(wizard, nullptr);
+}
+
+FrozenThread::FrozenThread(DWORD threadId) {
+    thread_ = OpenThread(THREAD_SUSPEND_RESUME, FALSE, threadId);
+    frozen_ = thread_ && SuspendThread(thread_) != static_cast<DWORD>(-1);
+}
+
+FrozenThread::~FrozenThread() {
+    if (frozen_)
+        ResumeThread(thread_);
+    if (thread_)
+        CloseHandle(thread_);
+}

@@ -1,0 +1,466 @@
+// The real Setup.exe, started from a package on D: and steered from outside as a user or
+// another program would: its window, single instance, version check and page flow.
+#include <doctest/doctest.h>
+
+#include "common/ScopedWin.h"
+#include "tests/driver/Driver.h"
+#include "tests/shell/Wizard.h"
+
+#include <vector>
+
+namespace {
+
+const wchar_t kUnsupportedText[] = L"抱歉，本程序暂不支持您的操作系统";
+
+int CountWizardWindows() {
+    int count = 0;
+    for (HWND w = FindWindowExW(nullptr, nullptr, kWizardClass, nullptr); w;
+         w = FindWindowExW(nullptr, w, kWizardClass, nullptr))
+        ++count;
+    return count;
+}
+
+void PostCommand(HWND wizard, WORD command, LPARAM control) {
+    PostMessageW(wizard, WM_COMMAND, command, control);
+}
+
+// Ends a run through CMD_EXIT and checks that it ended cleanly.
+void ExitThroughCommand(WizardRun& run) {
+    PostCommand(run.wizard, kCmdExit, 1007);
+    DWORD code = 99;
+    REQUIRE(run.WaitForExit(10000, code));
+    CHECK(code == 0);
+    CHECK_FALSE(IsWindow(run.wizard));
+}
+
+// Messages in the wizard's message range and commands that Setup took from its queue, seen
+// through a hook library loaded into it.
+struct Observed {
+    UINT message;
+    HWND target = nullptr;       // wizard messages
+    bool withParameters = false; // wizard messages
+    WPARAM wParam = 0;           // commands
+    LPARAM lParam = 0;           // commands
+};
+std::vector<Observed> g_observed;
+
+LRESULT CALLBACK ObserverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message >= WM_APP && message <= WM_APP + 60) {
+        Observed seen = {WM_USER + 700 + (message - WM_APP)};
+        seen.target = reinterpret_cast<HWND>(wParam);
+        seen.withParameters = lParam != 0;
+        g_observed.push_back(seen);
+        return 0;
+    }
+    if (message == WM_APP + 100) {
+        Observed seen = {WM_COMMAND};
+        seen.wParam = wParam;
+        seen.lParam = lParam;
+        g_observed.push_back(seen);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+class PageMessageSpy {
+  public:
+    explicit PageMessageSpy(DWORD threadId) {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = ObserverProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"ZentaShellHookObserver";
+        RegisterClassW(&wc);
+        observer_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                    wc.hInstance, nullptr);
+        library_ = LoadLibraryW(driver::BuildPath(L"tests\\shell\\shell_notify_hook.dll").c_str());
+        auto proc =
+            reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(library_, "PageMessageHook")));
+        if (proc)
+            hook_ = SetWindowsHookExW(WH_GETMESSAGE, proc, library_, threadId);
+        g_observed.clear();
+    }
+    ~PageMessageSpy() {
+        if (hook_)
+            UnhookWindowsHookEx(hook_);
+        if (library_)
+            FreeLibrary(library_);
+        if (observer_)
+            DestroyWindow(observer_);
+    }
+    PageMessageSpy(const PageMessageSpy&) = delete;
+    PageMessageSpy& operator=(const PageMessageSpy&) = delete;
+    bool Ready() const { return observer_ && hook_; }
+    // Waits until `message` has been seen; the count of its sightings.
+    int WaitFor(UINT message, DWORD timeoutMs) {
+        driver::WaitUntil([&] { return Count(message) > 0; }, timeoutMs);
+        return Count(message);
+    }
+    int Count(UINT message) const {
+        int count = 0;
+        for (const Observed& seen : g_observed)
+            count += seen.message == message;
+        return count;
+    }
+
+  private:
+    HWND observer_ = nullptr;
+    HMODULE library_ = nullptr;
+    HHOOK hook_ = nullptr;
+};
+
+void RecordInstallation(DWORD type, const void* data, DWORD size) {
+    HKEY created = nullptr;
+    REQUIRE(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kHardDiskRecord, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &created, nullptr) == ERROR_SUCCESS);
+    zenta::ScopedRegKey key(created);
+    REQUIRE(RegSetValueExW(key.Get(), L"Drive", 0, type, static_cast<const BYTE*>(data), size) ==
+            ERROR_SUCCESS);
+}
+
+} // namespace
+
+TEST_CASE("first start: a fixed 800 x 600 window, centred, titled, showing Welcome") {
+    ResetMachine();
+    PackageTexts texts;
+    REQUIRE(MakePackage(L"D:\\first", texts));
+    WizardRun run;
+    REQUIRE(run.Start(L"D:\\first"));
+
+    CHECK(driver::WindowClass(run.wizard) == kWizardClass);
+    RECT bounds = {}, desktop = {};
+    GetWindowRect(run.wizard, &bounds);
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
+    CHECK(width == 800);
+    CHECK(height == 600);
+    CHECK(bounds.left == desktop.left + (desktop.right - desktop.left - 800) / 2);
+    CHECK(bounds.top == desktop.top + (desktop.bottom - desktop.top - 600) / 2);
+
+    LONG style = GetWindowLongW(run.wizard, GWL_STYLE);
+    CHECK((style & WS_CAPTION) == WS_CAPTION);
+    CHECK((style & WS_SYSMENU) != 0);
+    CHECK((style & WS_MINIMIZEBOX) != 0);
+    CHECK((style & WS_MAXIMIZEBOX) == 0);
+    CHECK((style & WS_THICKFRAME) == 0);
+    CHECK((GetWindowLongW(run.wizard, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) != 0);
+    CHECK(driver::WindowText(run.wizard) == texts.headTitle);
+
+    REQUIRE(run.WaitForPage(Page::Welcome));
+    HWND page = PageWindow(run.wizard);
+    RECT client = {}, pageBounds = {};
+    GetClientRect(run.wizard, &client);
+    GetWindowRect(page, &pageBounds);
+    MapWindowPoints(nullptr, run.wizard, reinterpret_cast<POINT*>(&pageBounds), 2);
+    CHECK(pageBounds.left == 0);
+    CHECK(pageBounds.top == 0);
+    CHECK(pageBounds.right == client.right);
+    CHECK(pageBounds.bottom == client.bottom);
+    CHECK(IsWindowVisible(page));
+    run.Shoot(L"page-welcome");
+
+    // Neither the frame's edges nor a double click on the title bar resize the window.
+    DWORD_PTR hit = 0;
+    SendMessageTimeoutW(run.wizard, WM_NCHITTEST, 0, MAKELPARAM(bounds.right - 1, bounds.bottom - 1),
+                        SMTO_ABORTIFHUNG, 2000, &hit);
+    CHECK(hit != HTBOTTOMRIGHT);
+    CHECK(hit != HTRIGHT);
+    CHECK(hit != HTBOTTOM);
+    POINT title = {bounds.left + 300, bounds.top + GetSystemMetrics(SM_CYFRAME) + 2};
+    SendMessageTimeoutW(run.wizard, WM_NCHITTEST, 0, MAKELPARAM(title.x, title.y), SMTO_ABORTIFHUNG, 2000,
+                        &hit);
+    CHECK(hit == HTCAPTION);
+    PostMessageW(run.wizard, WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(title.x, title.y));
+    Sleep(300);
+    CHECK_FALSE(IsZoomed(run.wizard));
+    GetWindowRect(run.wizard, &bounds);
+    CHECK(bounds.right - bounds.left == 800);
+    CHECK(bounds.bottom - bounds.top == 600);
+
+    ExitThroughCommand(run);
+}
+
+TEST_CASE("closing outside the Progress page ends Setup at once with exit code 0") {
+    ResetMachine();
+    REQUIRE(MakePackage(L"D:\\close"));
+    WizardRun run;
+    REQUIRE(run.Start(L"D:\\close"));
+    REQUIRE(run.WaitForPage(Page::Welcome));
+    UINT message = WM_CLOSE;
+    SUBCASE("WM_CLOSE") {
+        message = WM_CLOSE;
+    }
+    SUBCASE("WM_SETUP_CANCEL") {
+        message = kSetupCancel;
+    }
+    PostMessageW(run.wizard, message, 0, 0);
+    DWORD code = 99;
+    REQUIRE(run.WaitForExit(10000, code));
+    CHECK(code == 0);
+    CHECK(driver::WaitForMessageBox(run.process.id, L"", 0) == nullptr);
+}
+
+TEST_CASE("a second start brings the first wizard forward and ends with 0") {
+    ResetMachine();
+    REQUIRE(MakePackage(L"D:\\twice"));
+    WizardRun first;
+    REQUIRE(first.Start(L"D:\\twice"));
+    REQUIRE(first.WaitForPage(Page::Welcome));
+    PostMessageW(first.wizard, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    REQUIRE(driver::WaitUntil([&] { return IsIconic(first.wizard) != FALSE; }, 5000));
+
+    WizardRun second;
+    REQUIRE(second.Launch(L"D:\\twice"));
+    int mostWindows = 0;
+    DWORD code = 99;
+    driver::WaitUntil(
+        [&] {
+            int count = CountWizardWindows();
+            mostWindows = count > mostWindows ? count : mostWindows;
+            return second.process.Wait(0, &code);
+        },
+        15000);
+    CHECK(code == 0);
+    CHECK(mostWindows == 1);
+    CHECK(driver::WaitUntil([&] { return !IsIconic(first.wizard); }, 5000));
+    CHECK(IsWindowVisible(first.wizard));
+    CHECK(GetForegroundWindow() == first.wizard);
+    ExitThroughCommand(first);
+}
+
+TEST_CASE("a held mutex without a wizard window gives a full second wizard") {
+    ResetMachine();
+    REQUIRE(MakePackage(L"D:\\mutex"));
+    zenta::ScopedHandle mutex(CreateMutexW(nullptr, TRUE, L"MUTEX_ZENTA_SETUP"));
+    REQUIRE(mutex);
+    WizardRun run;
+    REQUIRE(run.Start(L"D:\\mutex"));
+    CHECK(run.WaitForPage(Page::Welcome));
+    CHECK(IsWindowVisible(run.wizard));
+    ExitThroughCommand(run);
+}
+
+TEST_CASE("Windows 2000: the unsupported box, no wizard, exit code 0") {
+    ResetMachine();
+    REQUIRE(MakePackage(L"D:\\w2k"));
+    REQUIRE(driver::SetWindowsVersion(L"Setup.exe", L"win2k"));
+    WizardRun run;
+    REQUIRE(run.Launch(L"D:\\w2k"));
+    HWND box = driver::WaitForMessageBox(run.process.id, L"", 15000);
+    REQUIRE(box);
+    CHECK(driver::MessageBoxText(box) == kUnsupportedText);
+    CHECK(driver::WindowText(box) == L"错误");
+    CHECK(GetDlgItem(box, IDOK) != nullptr);
+    CHECK(GetDlgItem(box, IDCANCEL) == nullptr);
+    CHECK(driver::WaitForProcessWindow(run.process.id, kWizardClass, L"", 0) == nullptr);
+    driver::Screenshot(box, L"box-unsupported");
+    REQUIRE(driver::AnswerMessageBox(box, IDOK));
+    DWORD code = 99;
+    REQUIRE(run.WaitForExit(10000, code));
+    CHECK(code == 0);
+}
+
+TEST_CASE("a recorded installation: Remove page first; its button removes it and leads to Welcome") {
+    ResetMachine();
+    REQUIRE(MakePackage(L"D:\\remove"));
+    REQUIRE(driver::SetWindowsVersion(L"Setup.exe", L"winxp"));
+
+    SUBCASE("Drive as a DWORD, the way Setup records it") {
+        DWORD drive = L'E';
+        RecordInstallation(REG_DWORD, &drive, sizeof drive);
+        REQUIRE(driver::MakeDirectories(L"E:\\zentaos\\sub"));
+        REQUIRE(driver::WriteFileBytes(L"E:\\zentaos\\sub\\file.bin", "data"));
+        REQUIRE(driver::WriteFileBytes(L"E:\\zeldr", "loader"));
+        SetFileAttributesW(L"E:\\zeldr", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+
+        WizardRun run;
+        REQUIRE(run.Start(L"D:\\remove"));
+        REQUIRE(run.WaitForPage(Page::Remove));
+        CHECK(driver::WindowText(run.wizard) == PackageTexts().headTitle);
+        run.Shoot(L"page-remove");
+        HWND button = driver::FindControl(PageWindow(run.wizard), 1001);
+        REQUIRE(button);
+        driver::Click(button);
+        REQUIRE(run.WaitForPage(Page::Welcome));
+        CHECK_FALSE(driver::RegistryKeyExists(HKEY_LOCAL_MACHINE, kHardDiskRecord));
+        CHECK_FALSE(driver::FileExists(L"E:\\zentaos"));
+        CHECK_FALSE(driver::FileExists(L"E:\\zeldr"));
+        ExitThroughCommand(run);
+    }
+    SUBCASE("any 4-byte value counts, whatever its type") {
+        const wchar_t text[] = L"E";
+        RecordInstallation(REG_SZ, text, sizeof text);
+        WizardRun run;
+        REQUIRE(run.Start(L"D:\\remove"));
+        CHECK(run.WaitForPage(Page::Remove));
+        ExitThroughCommand(run);
+        // Leaving through the window removes nothing.
+        CHECK(driver::RegistryKeyExists(HKEY_LOCAL_MACHINE, kHardDiskRecord));
+    }
+    SUBCASE("a longer value does not") {
+        unsigned long long wide = L'E';
+        RecordInstallation(REG_QWORD, &wide, sizeof wide);
+        WizardRun run;
+        REQUIRE(run.Start(L"D:\\remove"));
+        CHECK(run.WaitForPage(Page::Welcome));
+        ExitThroughCommand(run);
+    }
+}
+
+TEST_CASE("WM_SETUP_NOTIFY reaches the page as WM_PAGE_NOTIFY, and nothing else happens") {
+    ResetMachine();
+    REQUIRE(MakePackage(L"D:\\notify"));
+    WizardRun run;
+    REQUIRE(run.Start(L"D:\\notify"));
+    REQUIRE(run.WaitForPage(Page::Welcome));
+    HWND page = PageWindow(run.wizard);
+    PageMessageSpy spy(run.ThreadId());
+    REQUIRE(spy.Ready());
+
+    PostMessageW(run.wizard, kSetupNotify, 12, 34);
+    REQUIRE(spy.WaitFor(kPageNotify, 5000) == 1);
+    Sleep(200);
+    driver::WaitUntil([] { return false; }, 200); // collect late reports
+    CHECK(spy.Count(kPageNotify) == 1);
+    for (const Observed& seen : g_observed) {
+        if (seen.message != kPageNotify)
+            continue;
+        CHECK(seen.target == page);
+        CHECK_FALSE(seen.withParameters);
+    }
+    CHECK(PageWindow(run.wizard) == page);
+    CHECK(ReadPage(run.wizard) == Page::Welcome);
+    CHECK(driver::WaitForMessageBox(run.process.id, L"", 0) == nullptr);
+    ExitThroughCommand(run);
+}
+
+namespace {
+
+// A package whose copyfiles\Disks holds 1,000,000,000 bytes plus `more` in a subfolder, run
+// past Welcome and Progress without installing.
+void ReachEndPage(WizardRun& run, const std::wstring& dir, unsigned long long more, Page expected) {
+    REQUIRE(MakePackage(dir));
+    // Two files at different depths: the whole tree counts.
+    REQUIRE(driver::MakeDirectories(dir + L"\\copyfiles\\Disks\\part"));
+    REQUIRE(driver::MakeSparseFile(dir + L"\\copyfiles\\Disks\\system.img", 1000000000ull));
+    REQUIRE(driver::MakeSparseFile(dir + L"\\copyfiles\\Disks\\part\\data.img", more));
+    REQUIRE(run.Start(dir));
+    REQUIRE(run.WaitForPage(Page::Welcome));
+    {
+        // Both advances queue before the wizard runs again, so the Progress page is closed
+        // before its initialisation message arrives and no installation starts.
+        FrozenThread frozen(run.ThreadId());
+        REQUIRE(frozen.Frozen());
+        PostCommand(run.wizard, kCmdNext, 1001);
+        PostCommand(run.wizard, kCmdNext, 1001);
+    }
+    REQUIRE(run.WaitForPage(expected));
+    CHECK_FALSE(driver::RegistryKeyExists(HKEY_LOCAL_MACHINE, kHardDiskRecord));
+}
+
+} // namespace
+
+TEST_CASE("the end page follows the size of copyfiles\\Disks") {
+    struct Case {
+        const wchar_t* dir;
+        unsigned long long more;
+        Page expected;
+        const wchar_t* shot;
+    };
+    for (Case c : {Case{L"D:\\small", 48575999ull, Page::Notice, L"page-notice"},
+                   Case{L"D:\\full", 48576000ull, Page::Complete, L"page-complete"}}) {
+        CAPTURE(PageName(c.expected));
+        ResetMachine();
+        WizardRun run;
+        ReachEndPage(run, c.dir, c.more, c.expected);
+        PackageTexts texts;
+        CHECK(driver::WindowText(run.wizard) ==
+              (c.expected == Page::Complete ? texts.completeMessage : texts.headTitle));
+        run.Shoot(c.shot);
+        ExitThroughCommand(run);
+    }
+}
+
+TEST_CASE("on the Complete page a further advance or CMD_BACK leaves the window empty") {
+    PackageTexts texts;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    SUBCASE("WM_PAGE_NEXT") {
+        message = kPageNext;
+    }
+    SUBCASE("CMD_BACK") {
+        message = WM_COMMAND;
+        wParam = kCmdBack;
+        lParam = 1005;
+    }
+    ResetMachine();
+    WizardRun run;
+    ReachEndPage(run, L"D:\\again", 48576000ull, Page::Complete);
+    PostMessageW(run.wizard, message, wParam, lParam);
+    REQUIRE(run.WaitForPage(Page::None));
+    Sleep(300);
+    CHECK(IsWindowVisible(run.wizard));
+    CHECK(driver::WindowText(run.wizard) == texts.completeMessage);
+    PostMessageW(run.wizard, WM_CLOSE, 0, 0);
+    DWORD code = 99;
+    REQUIRE(run.WaitForExit(10000, code));
+    CHECK(code == 0);
+}
+
+TEST_CASE("closing the Notice page ends Setup: its download link ends the program with it") {
+    ResetMachine();
+    WizardRun run;
+    ReachEndPage(run, L"D:\\notice", 0, Page::Notice);
+    PostMessageW(run.wizard, kPageNext, 0, 0);
+    DWORD code = 99;
+    REQUIRE(run.WaitForExit(10000, code));
+    CHECK(code == 0);
+}
+
+TEST_CASE("the flow a user walks: Welcome, Progress, then the end page; its button ends Setup") {
+    ResetMachine();
+    REQUIRE(MakePackage(L"D:\\walk"));
+    // Windows XP keeps the boot menu in C:\boot.ini, which the test prefix can offer.
+    REQUIRE(driver::SetWindowsVersion(L"Setup.exe", L"winxp"));
+    WizardRun run;
+    REQUIRE(run.Start(L"D:\\walk"));
+    REQUIRE(run.WaitForPage(Page::Welcome));
+    HWND next = driver::FindControl(PageWindow(run.wizard), 1001);
+    REQUIRE(next);
+    PageMessageSpy spy(run.ThreadId());
+    REQUIRE(spy.Ready());
+    driver::Click(next);
+    REQUIRE(run.WaitForPage(Page::Progress));
+    // One click, one CMD_NEXT from control 1001; the new page is told it was placed.
+    HWND progress = PageWindow(run.wizard);
+    REQUIRE(spy.WaitFor(kPageInit, 5000) >= 1);
+    int advances = 0;
+    for (const Observed& seen : g_observed) {
+        if (seen.message == WM_COMMAND && LOWORD(seen.wParam) == kCmdNext) {
+            ++advances;
+            CHECK(seen.wParam == kCmdNext);
+            CHECK(seen.lParam == 1001);
+        }
+    }
+    CHECK(advances == 1);
+    CHECK(g_observed.back().message == kPageInit);
+    CHECK(g_observed.back().target == progress);
+    run.Shoot(L"page-progress");
+    CHECK(driver::WindowText(run.wizard) == PackageTexts().headTitle);
+
+    // A package without copyfiles finishes at once; a Progress page that does not move on
+    // by itself is moved on as the finished installation would.
+    if (!run.WaitForPage(Page::Notice, 20000)) {
+        MESSAGE("the Progress page did not finish by itself; advancing it");
+        PostMessageW(run.wizard, kPageNext, 0, 0);
+        REQUIRE(run.WaitForPage(Page::Notice));
+    }
+    run.Shoot(L"page-notice-after-install");
+    HWND close = driver::FindControl(PageWindow(run.wizard), 1007);
+    REQUIRE(close);
+    driver::Click(close);
+    DWORD code = 99;
+    REQUIRE(run.WaitForExit(10000, code));
+    CHECK(code == 0);
+    ResetMachine();
+}
