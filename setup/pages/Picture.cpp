@@ -69,9 +69,17 @@ bool LoadPictureFile(const std::wstring& path, DecodedPicture& result) {
 void RenderStretched(const DecodedPicture& picture, HDC dc, const RECT& rect) {
     if (!picture.picture || !dc)
         return;
+    // The default stretch mode ANDs the rows it drops into their neighbours, which draws dark
+    // streaks through a shrunken photo; halftone averages them instead.
+    int oldMode = SetStretchBltMode(dc, HALFTONE);
+    POINT oldOrigin = {};
+    SetBrushOrgEx(dc, 0, 0, &oldOrigin);
     // HIMETRIC runs bottom-up, so the source is read from its bottom edge upwards. Flipping
     // the destination instead (start at the bottom, negative height) comes out one row low
     // on some GDI implementations and loses rows of small pictures.
     picture.picture->Render(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, 0,
                             picture.himetricHeight, picture.himetricWidth, -picture.himetricHeight, nullptr);
+    SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+    if (oldMode)
+        SetStretchBltMode(dc, oldMode);
 }

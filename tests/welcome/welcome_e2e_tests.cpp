@@ -134,4 +134,6 @@ TEST_CASE("Setup goes on to the Progress page when the chosen drive has room") {
                             10000));
     CHECK_FALSE(IsWindow(box));
     CHECK(driver::WaitForMessageBox(setup.process.id, L"磁盘空间不足", 500) == nullptr);
+    // The demo package's Progress background with its first slide, for a look.
+    driver::Screenshot(setup.wizard, L"welcome_then_progress");
 }
