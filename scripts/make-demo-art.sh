@@ -66,12 +66,15 @@ band "$tmp/p.png" "$tmp/p.png" 490
 text "$tmp/p.png" "$tmp/p.png" 13 '#7f93b5' 0 8 South '正在安装，请稍候……'
 $convert "$tmp/p.png" -quality 90 "$support/progress.jpg"
 
-# Complete: the two restart choices sit at the bottom left and right.
-sky "$tmp/c.png" '#0b3a2a' '#04140e' 'rgba(90,255,170,0.35)'
-text "$tmp/c.png" "$tmp/c.png" 46 white 0 80 North '安装完成'
-text "$tmp/c.png" "$tmp/c.png" 22 '#d4f5e6' 0 170 North '星岚操作系统已经装好。
+# Complete: a light page, since the page writes its restart hint in blue over the lower
+# middle; the two restart choices sit at the bottom left and right.
+$convert -size 800x600 'gradient:#f4fbf7-#cdeedd' \
+  \( -size 800x600 xc:none -fill 'rgba(60,200,140,0.25)' -draw "circle 660,120 660,300" -blur 0x60 \) -composite \
+  "$tmp/c.png"
+text "$tmp/c.png" "$tmp/c.png" 46 '#0f5132' 0 80 North '安装完成'
+text "$tmp/c.png" "$tmp/c.png" 22 '#2d4a3e' 0 170 North '星岚操作系统已经装好。
 重启电脑后，在启动菜单中选择“星岚系统(boot zenta LUM)”即可进入。'
-band "$tmp/c.png" "$tmp/c.png" 500
+$convert "$tmp/c.png" -fill 'rgba(15,81,50,0.12)' -draw "rectangle 0,500 800,600" "$tmp/c.png"
 $convert "$tmp/c.png" -quality 90 "$support/complete.jpg"
 
 # Slides: one feature each.
