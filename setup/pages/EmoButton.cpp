@@ -90,6 +90,15 @@ LRESULT CEmoButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 1;
     case WM_ERASEBKGND:
         return 1;
+    case WM_GETDLGCODE: {
+        // The wizard's dialog keyboard handling would turn Enter into the page's default
+        // command and never let it reach a focused button that is not the default one.
+        LRESULT code = CallWindowProcW(oldWndProc, hwnd, message, wParam, lParam);
+        const MSG* key = reinterpret_cast<const MSG*>(lParam);
+        if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
+            code |= DLGC_WANTMESSAGE;
+        return code;
+    }
     case WM_KEYDOWN:
         if (wParam == VK_RETURN || wParam == VK_SPACE) {
             keyDown = 1;

@@ -39,6 +39,17 @@ void Pump() {
     }
 }
 
+// Key strokes through the dialog keyboard handling, as the wizard's message loop runs them.
+void PumpAsDialog(HWND dialog) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (IsDialogMessageW(dialog, &msg))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
 // One visible top-level window for all cases (under wine a top-level window takes seconds to
 // go away); each case gets fresh buttons in it: the one the image button attaches to, and a
 // plain one.
@@ -270,12 +281,21 @@ TEST_CASE("Enter on the focused button clicks it, as Space does") {
     Pump();
     CHECK(g_clicks.count == 2);
 
-    // A plain push button ignores Enter: the click above is the image button's doing.
+    // Under dialog keyboard handling Enter would become the dialog's default command (IDOK)
+    // unless the button asks for it.
+    SetFocus(host.button);
+    PostMessageW(host.button, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    PostMessageW(host.button, WM_KEYUP, VK_RETURN, 0xC01C0001);
+    PumpAsDialog(host.window);
+    CHECK(g_clicks.count == 3);
+    CHECK(g_clicks.lastId == kButtonId);
+
+    // A plain push button ignores Enter: the clicks above are the image button's doing.
     SetFocus(host.plain);
     PostMessageW(host.plain, WM_KEYDOWN, VK_RETURN, 0x001C0001);
     PostMessageW(host.plain, WM_KEYUP, VK_RETURN, 0xC01C0001);
     Pump();
-    CHECK(g_clicks.count == 2);
+    CHECK(g_clicks.count == 3);
 }
 
 TEST_CASE("dragging off a held button clears hover without repainting; release shows the normal face") {
