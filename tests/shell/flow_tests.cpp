@@ -108,6 +108,29 @@ class PageMessageSpy {
     HHOOK hook_ = nullptr;
 };
 
+// The window that has the keyboard focus in the wizard's thread.
+HWND FocusOf(const WizardRun& run) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(run.ThreadId(), &info) ? info.hwndFocus : nullptr;
+}
+
+bool InMenuMode(const WizardRun& run) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(run.ThreadId(), &info) &&
+           (info.flags & (GUI_INMENUMODE | GUI_SYSTEMMENUMODE)) != 0;
+}
+
+// A key press and release as the keyboard driver queues them for the focus window.
+void PressKey(HWND target, WPARAM key, bool system = false) {
+    UINT scan = MapVirtualKeyW(static_cast<UINT>(key), 0);
+    LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16) | (system ? (1 << 29) : 0);
+    LPARAM up = down | (1u << 30) | (1u << 31);
+    PostMessageW(target, system ? WM_SYSKEYDOWN : WM_KEYDOWN, key, down);
+    PostMessageW(target, system ? WM_SYSKEYUP : WM_KEYUP, key, up);
+}
+
 void RecordInstallation(DWORD type, const void* data, DWORD size) {
     HKEY created = nullptr;
     REQUIRE(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kHardDiskRecord, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
@@ -463,4 +486,43 @@ TEST_CASE("the flow a user walks: Welcome, Progress, then the end page; its butt
     REQUIRE(run.WaitForExit(10000, code));
     CHECK(code == 0);
     ResetMachine();
+}
+
+TEST_CASE("keyboard: Enter presses the focused page button; Alt alone opens no menu; Alt+F4 closes") {
+    ResetMachine();
+    REQUIRE(driver::SetWindowsVersion(L"Setup.exe", L"winxp"));
+    WizardRun run;
+    SUBCASE("Enter on Welcome's button starts the installation") {
+        REQUIRE(MakePackage(L"D:\\keys"));
+        REQUIRE(run.Start(L"D:\\keys"));
+        REQUIRE(run.WaitForPage(Page::Welcome));
+        HWND button = driver::FindControl(PageWindow(run.wizard), 1001);
+        REQUIRE(driver::WaitUntil([&] { return FocusOf(run) == button; }, 5000));
+        PressKey(button, VK_RETURN);
+        CHECK(run.WaitForPage(Page::Progress));
+    }
+    SUBCASE("Enter on the Notice page's button ends Setup") {
+        ReachEndPage(run, L"D:\\keysnotice", 0, Page::Notice);
+        HWND button = driver::FindControl(PageWindow(run.wizard), 1007);
+        REQUIRE(driver::WaitUntil([&] { return FocusOf(run) == button; }, 5000));
+        PressKey(button, VK_RETURN);
+        DWORD code = 99;
+        CHECK(run.WaitForExit(10000, code));
+        CHECK(code == 0);
+    }
+    SUBCASE("Alt alone neither opens the system menu nor stops the keyboard; Alt+F4 closes") {
+        REQUIRE(MakePackage(L"D:\\alt"));
+        REQUIRE(run.Start(L"D:\\alt"));
+        REQUIRE(run.WaitForPage(Page::Welcome));
+        HWND button = driver::FindControl(PageWindow(run.wizard), 1001);
+        REQUIRE(driver::WaitUntil([&] { return FocusOf(run) == button; }, 5000));
+        PressKey(button, VK_MENU, true);
+        Sleep(500);
+        CHECK_FALSE(InMenuMode(run));
+        CHECK(FocusOf(run) == button);
+        PressKey(button, VK_F4, true);
+        DWORD code = 99;
+        CHECK(run.WaitForExit(10000, code));
+        CHECK(code == 0);
+    }
 }
