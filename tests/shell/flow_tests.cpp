@@ -52,6 +52,13 @@ LRESULT CALLBACK ObserverProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         g_observed.push_back(seen);
         return 0;
     }
+    if (message == WM_APP + 101) {
+        Observed seen = {WM_SYSCOMMAND};
+        seen.wParam = wParam;
+        seen.target = reinterpret_cast<HWND>(lParam);
+        g_observed.push_back(seen);
+        return 0;
+    }
     if (message == WM_APP + 100) {
         Observed seen = {WM_COMMAND};
         seen.wParam = wParam;
@@ -75,13 +82,19 @@ class PageMessageSpy {
         library_ = LoadLibraryW(driver::BuildPath(L"tests\\shell\\shell_notify_hook.dll").c_str());
         auto proc =
             reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(library_, "PageMessageHook")));
+        auto sentProc =
+            reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(library_, "SentMessageHook")));
         if (proc)
             hook_ = SetWindowsHookExW(WH_GETMESSAGE, proc, library_, threadId);
+        if (sentProc)
+            sentHook_ = SetWindowsHookExW(WH_CALLWNDPROC, sentProc, library_, threadId);
         g_observed.clear();
     }
     ~PageMessageSpy() {
         if (hook_)
             UnhookWindowsHookEx(hook_);
+        if (sentHook_)
+            UnhookWindowsHookEx(sentHook_);
         if (library_)
             FreeLibrary(library_);
         if (observer_)
@@ -89,7 +102,7 @@ class PageMessageSpy {
     }
     PageMessageSpy(const PageMessageSpy&) = delete;
     PageMessageSpy& operator=(const PageMessageSpy&) = delete;
-    bool Ready() const { return observer_ && hook_; }
+    bool Ready() const { return observer_ && hook_ && sentHook_; }
     // Waits until `message` has been seen; the count of its sightings.
     int WaitFor(UINT message, DWORD timeoutMs) {
         driver::WaitUntil([&] { return Count(message) > 0; }, timeoutMs);
@@ -106,7 +119,15 @@ class PageMessageSpy {
     HWND observer_ = nullptr;
     HMODULE library_ = nullptr;
     HHOOK hook_ = nullptr;
+    HHOOK sentHook_ = nullptr;
 };
+
+int CountSysCommands(WPARAM command) {
+    int count = 0;
+    for (const Observed& seen : g_observed)
+        count += seen.message == WM_SYSCOMMAND && (seen.wParam & 0xFFF0) == command;
+    return count;
+}
 
 // The window that has the keyboard focus in the wizard's thread.
 HWND FocusOf(const WizardRun& run) {
@@ -516,11 +537,18 @@ TEST_CASE("keyboard: Enter presses the focused page button; Alt alone opens no m
         REQUIRE(run.WaitForPage(Page::Welcome));
         HWND button = driver::FindControl(PageWindow(run.wizard), 1001);
         REQUIRE(driver::WaitUntil([&] { return FocusOf(run) == button; }, 5000));
+        PageMessageSpy spy(run.ThreadId());
+        REQUIRE(spy.Ready());
         PressKey(button, VK_MENU, true);
         Sleep(500);
+        driver::WaitUntil([] { return false; }, 300); // collect the reports
+        // Handled as a system key, Alt alone would start the keyboard menu (SC_KEYMENU).
+        CHECK(CountSysCommands(SC_KEYMENU) == 0);
         CHECK_FALSE(InMenuMode(run));
         CHECK(FocusOf(run) == button);
         PressKey(button, VK_F4, true);
+        CHECK(spy.WaitFor(WM_SYSCOMMAND, 5000) >= 1);
+        CHECK(CountSysCommands(SC_CLOSE) == 1);
         DWORD code = 99;
         CHECK(run.WaitForExit(10000, code));
         CHECK(code == 0);
