@@ -40,8 +40,13 @@ bool Screenshot(HWND window, const std::wstring& name) {
     int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
     if (width <= 0 || height <= 0)
         return false;
-    // Let the program finish painting what it has just been told before the screen is read.
+    // The screen is read, so the window goes on top (without taking the focus) and paints
+    // afresh; the program gets a moment to do so.
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+    Sleep(200);
     SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
     zenta::ScopedWindowDc screen(nullptr);
     if (!screen.Get())
