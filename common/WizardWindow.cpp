@@ -18,9 +18,9 @@ bool RegisterWizardClass(HINSTANCE instance, WNDPROC procedure, HICON icon) {
 HWND CreateWizardFrame(HINSTANCE instance, WNDPROC procedure, HICON icon, void* param) {
     if (!RegisterWizardClass(instance, procedure, icon))
         return nullptr;
-    HWND window = CreateWindowExW(WS_EX_CONTROLPARENT, kWizardClassName, L"",
-                                  WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 800, 600, nullptr,
-                                  nullptr, instance, param);
+    HWND window =
+        CreateWindowExW(WS_EX_CONTROLPARENT, kWizardClassName, L"", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                        0, 0, 800, 600, nullptr, nullptr, instance, param);
     if (IsWindow(window))
         CenterOnDesktop(window);
     return window;
@@ -37,8 +37,23 @@ void CenterOnDesktop(HWND window) {
     MoveWindow(window, x, y, width, height, TRUE);
 }
 
+namespace {
+
+BOOL CALLBACK FindShownWizard(HWND window, LPARAM found) {
+    wchar_t name[64] = {};
+    if (!IsWindowVisible(window) || !GetClassNameW(window, name, 64) || lstrcmpW(name, kWizardClassName) != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+} // namespace
+
 bool BringWizardToFront() {
-    HWND existing = FindWindowW(kWizardClassName, nullptr);
+    // The uninstaller's frame has the same class but is never shown: bringing it up would
+    // show an empty window instead of a wizard, so only a shown wizard counts.
+    HWND existing = nullptr;
+    EnumWindows(FindShownWizard, reinterpret_cast<LPARAM>(&existing));
     if (!existing)
         return false;
     ShowWindow(existing, SW_SHOWNORMAL);

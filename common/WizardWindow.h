@@ -13,5 +13,6 @@ HWND CreateWizardFrame(HINSTANCE instance, WNDPROC procedure, HICON icon, void* 
 
 void CenterOnDesktop(HWND window);
 
-// Shows and brings forward an existing wizard window of either program; false when none.
+// Shows and brings forward the shown wizard window of a running Setup (minimised counts);
+// false when there is none.
 bool BringWizardToFront();

@@ -283,6 +283,28 @@ TEST_CASE("a held mutex without a wizard window gives a full second wizard") {
     ExitThroughCommand(run);
 }
 
+TEST_CASE("a hidden window of the wizard class (the uninstaller's) is not taken for a running wizard") {
+    ResetMachine();
+    REQUIRE(MakePackage(L"D:\\hidden"));
+    zenta::ScopedHandle mutex(CreateMutexW(nullptr, TRUE, L"MUTEX_ZENTA_SETUP"));
+    REQUIRE(mutex);
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kWizardClass;
+    RegisterClassW(&wc);
+    HWND frame = CreateWindowExW(0, kWizardClass, L"", WS_CAPTION | WS_SYSMENU, 0, 0, 800, 600, nullptr,
+                                 nullptr, wc.hInstance, nullptr);
+    REQUIRE(frame);
+
+    WizardRun run;
+    REQUIRE(run.Start(L"D:\\hidden"));
+    CHECK(run.WaitForPage(Page::Welcome));
+    CHECK_FALSE(IsWindowVisible(frame));
+    ExitThroughCommand(run);
+    DestroyWindow(frame);
+}
+
 TEST_CASE("Windows 2000: the unsupported box, no wizard, exit code 0") {
     ResetMachine();
     REQUIRE(MakePackage(L"D:\\w2k"));
