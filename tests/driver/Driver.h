@@ -18,6 +18,8 @@ struct Process {
 };
 
 // Starts `exe` with `arguments` (may be empty) in `workingDir` (empty: the exe's folder).
+// Programs started this way draw their own window frames (the test display has no window
+// manager), so screenshots show the title bar.
 Process Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workingDir);
 
 // Polls every 50 ms until a visible top-level window of the class (and title, when given)
