@@ -71,6 +71,7 @@ DWORD CCopyJob::Start() {
         for (const zenta::ScopedHandle* event : {&stopEvent, &resumeEvent, &pauseEvent})
             if (*event)
                 ResetEvent(event->Get());
+        InterlockedExchange(&requestCount, 0);
     }
     if (!stopEvent)
         stopEvent.Reset(NewRequestEvent());
@@ -105,7 +106,7 @@ void CCopyJob::Stop() {
     }
     // The worker looks at the stop request after every chunk and during every system copy,
     // so this wait is short; the thread is never killed from outside.
-    SetEvent(stopEvent.Get());
+    RequestStop();
     WaitForSingleObject(thread.Get(), INFINITE);
     thread.Reset();
 }
@@ -130,18 +131,18 @@ CopyOutcome CCopyJob::GetOutcome() {
 }
 
 void CCopyJob::RequestPause() {
-    if (pauseEvent)
-        SetEvent(pauseEvent.Get());
+    if (pauseEvent && SetEvent(pauseEvent.Get()))
+        InterlockedIncrement(&requestCount);
 }
 
 void CCopyJob::RequestResume() {
-    if (resumeEvent)
-        SetEvent(resumeEvent.Get());
+    if (resumeEvent && SetEvent(resumeEvent.Get()))
+        InterlockedIncrement(&requestCount);
 }
 
 void CCopyJob::RequestStop() {
-    if (stopEvent)
-        SetEvent(stopEvent.Get());
+    if (stopEvent && SetEvent(stopEvent.Get()))
+        InterlockedIncrement(&requestCount);
 }
 
 void CCopyJob::Finish(const CopyOutcome& end) {

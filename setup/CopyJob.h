@@ -5,6 +5,7 @@
 #include "common/ScopedWin.h"
 
 #include <windows.h>
+#include <set>
 #include <string>
 
 struct CSetupApp;
@@ -36,7 +37,7 @@ class CCopyJob {
     // Starts the worker: 0, or ERROR_INVALID_PARAMETER when the request events cannot be
     // made, or the error of a thread that cannot be started; the job has failed then.
     DWORD Start();
-    // Asks the worker to stop and waits until it has ended; then releases the thread and events.
+    // Asks the worker to stop and waits until it has ended; then releases the thread.
     void Stop();
     // Waits up to `milliseconds` for the worker to end; true when none is running.
     bool WaitForEnd(DWORD milliseconds);
@@ -67,6 +68,7 @@ class CCopyJob {
     // reason in end_.
     DWORD Run();
     bool CopyAll();
+    void ListProtectedTargets();
     bool CopyFolder(const std::wstring& source);
     bool CopyEntry(const std::wstring& source, const WIN32_FIND_DATAW& entry);
     bool CopySmallFile(const std::wstring& from, const std::wstring& to, long long size);
@@ -84,9 +86,17 @@ class CCopyJob {
     zenta::ScopedHandle stopEvent, resumeEvent, pauseEvent;
     zenta::ScopedHandle thread;
     volatile LONG running = 0;
+    // Raised after every request event is set. While it is unchanged since the worker last
+    // looked, no request is pending and the worker goes on without asking the system (which
+    // would cost a round trip to the wine server for every file and every chunk).
+    volatile LONG requestCount = 0;
 
     // Owned by the worker while it runs.
+    LONG seenRequests_ = 0;
     CopyOutcome end_;
     bool stopSeen_ = false;
     zenta::ScopedHeapBlock buffer_;
+    // Upper-cased names of the read-only, hidden or system files in the installation
+    // directory, which must lose those attributes before they can be replaced.
+    std::set<std::wstring> protectedTargets_;
 };

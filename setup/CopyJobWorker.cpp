@@ -12,8 +12,8 @@ namespace {
 constexpr DWORD kProtectingAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
-// The system copy and CreateFileW refuse to overwrite a read-only file, and CREATE_ALWAYS
-// refuses a hidden or system one: a file left by an earlier installation loses those first.
+// The system copy refuses to replace a read-only, hidden or system file, and DeleteFileW a
+// read-only one: a file left by an earlier installation loses those attributes first.
 void MakeOverwritable(const std::wstring& path) {
     DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
@@ -21,6 +21,14 @@ void MakeOverwritable(const std::wstring& path) {
         return;
     DWORD cleared = attributes & ~kProtectingAttributes;
     SetFileAttributesW(path.c_str(), cleared ? cleared : FILE_ATTRIBUTE_NORMAL);
+}
+
+// Names compare as the file system compares them, without regard to case.
+std::wstring NameKey(const wchar_t* name) {
+    std::wstring key(name);
+    if (!key.empty())
+        CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
+    return key;
 }
 
 // Errors of a search in a folder that is not there: such a source has nothing to copy.
@@ -42,6 +50,7 @@ DWORD WINAPI CCopyJob::ThreadMain(void* job) {
 
 DWORD CCopyJob::Run() {
     InterlockedExchange(&running, 1);
+    seenRequests_ = 0;
     end_ = CopyOutcome{CopyState::Completed, ERROR_SUCCESS, std::wstring()};
     CopyAll();
     buffer_.Reset();
@@ -55,10 +64,29 @@ bool CCopyJob::CopyAll() {
         return Fail(ERROR_FILENAME_EXCED_RANGE, targetDir);
     if (!IsDirectory(targetDir) && !CreateDirectoryW(targetDir.c_str(), nullptr))
         return Fail(GetLastError(), targetDir);
+    ListProtectedTargets();
     for (const std::wstring* source : {&bootSource, &commonSource, &disksSource})
         if (!CopyFolder(*source))
             return false;
     return true;
+}
+
+void CCopyJob::ListProtectedTargets() {
+    // One look at the installation directory rather than one per file: looking up a name
+    // that does not exist reads the whole directory on wine, for each file anew.
+    protectedTargets_.clear();
+    std::wstring pattern;
+    if (!zenta::JoinPath(targetDir, L"*", pattern))
+        return;
+    WIN32_FIND_DATAW entry;
+    zenta::ScopedFindHandle find(FindFirstFileW(pattern.c_str(), &entry));
+    if (!find)
+        return;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            (entry.dwFileAttributes & kProtectingAttributes))
+            protectedTargets_.insert(NameKey(entry.cFileName));
+    } while (FindNextFileW(find.Get(), &entry));
 }
 
 bool CCopyJob::CopyFolder(const std::wstring& source) {
@@ -88,11 +116,19 @@ bool CCopyJob::CopyEntry(const std::wstring& source, const WIN32_FIND_DATAW& ent
         return Fail(ERROR_FILENAME_EXCED_RANGE, source + L"\\" + entry.cFileName);
     if (!zenta::JoinPath(targetDir, entry.cFileName, to))
         return Fail(ERROR_FILENAME_EXCED_RANGE, targetDir + L"\\" + entry.cFileName);
-    MakeOverwritable(to);
+    std::wstring key = NameKey(entry.cFileName);
+    if (protectedTargets_.erase(key))
+        MakeOverwritable(to);
     long long size = SizeOf(entry);
-    if (static_cast<unsigned long long>(size) < kLargeFileBytes)
-        return CheckRequests() && CopySmallFile(from, to, size);
-    return CopyLargeFile(from, to, size);
+    if (static_cast<unsigned long long>(size) >= kLargeFileBytes)
+        return CopyLargeFile(from, to, size);
+    if (!CheckRequests() || !CopySmallFile(from, to, size))
+        return false;
+    // The system copy carries the source's attributes over: a read-only copy must be made
+    // replaceable again when a later source brings a file of the same name.
+    if (entry.dwFileAttributes & kProtectingAttributes)
+        protectedTargets_.insert(key);
+    return true;
 }
 
 bool CCopyJob::CopySmallFile(const std::wstring& from, const std::wstring& to, long long size) {
@@ -102,7 +138,8 @@ bool CCopyJob::CopySmallFile(const std::wstring& from, const std::wstring& to, l
         return stopSeen_ ? Halt() : Fail(error, from);
     }
     AddCopied(size);
-    return true;
+    // The stop was taken by the callback as the copy finished: it still ends the job.
+    return !stopSeen_ || Halt();
 }
 
 DWORD CALLBACK CCopyJob::OnCopyProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD,
@@ -126,8 +163,16 @@ bool CCopyJob::CopyLargeFile(const std::wstring& from, const std::wstring& to, l
                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in)
         return Fail(GetLastError(), from);
+    // An earlier copy is deleted and the file made anew rather than truncated in place: a
+    // file truncated to nothing is flushed when it is closed on some file systems (ext4, as
+    // wine truncates on CREATE_ALWAYS), which costs a large copy a third of its speed.
+    if (!DeleteFileW(to.c_str())) {
+        DWORD error = GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND)
+            return Fail(error, to);
+    }
     zenta::ScopedHandle out(
-        CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out)
         return Fail(GetLastError(), to);
     int chunks = 0;
@@ -154,10 +199,10 @@ bool CCopyJob::CopyLargeFile(const std::wstring& from, const std::wstring& to, l
         AddCopied(want);
         if (++chunks == kChunksPerRequestCheck) {
             chunks = 0;
+            // No yield after the check: the scheduler shares the processor anyway, and on a
+            // busy machine a yield hands the copy's time slice away.
             if (!CheckRequests())
                 return false;
-            // Let other threads of the same priority run; no fixed stall.
-            Sleep(0);
         } else if (StopRequested()) {
             return Halt();
         }
@@ -166,8 +211,12 @@ bool CCopyJob::CopyLargeFile(const std::wstring& from, const std::wstring& to, l
 }
 
 bool CCopyJob::CheckRequests() {
-    // Time-out 0: with no request pending the copy goes straight on. Stop comes first in
-    // the list, so it wins over a pause given at the same time.
+    LONG count = InterlockedCompareExchange(&requestCount, 0, 0);
+    if (count == seenRequests_)
+        return true;
+    seenRequests_ = count;
+    // Time-out 0: a request that came with no pause among it lets the copy go straight on.
+    // Stop comes first in the list, so it wins over a pause given at the same time.
     HANDLE requests[2] = {stopEvent.Get(), pauseEvent.Get()};
     DWORD seen = WaitForMultipleObjects(2, requests, FALSE, 0);
     if (seen == WAIT_TIMEOUT)
@@ -186,7 +235,10 @@ bool CCopyJob::CheckRequests() {
 }
 
 bool CCopyJob::StopRequested() {
-    return WaitForSingleObject(stopEvent.Get(), 0) == WAIT_OBJECT_0;
+    // Leaves seenRequests_ as it is: a pause among the new requests waits for the next full
+    // check.
+    return InterlockedCompareExchange(&requestCount, 0, 0) != seenRequests_ &&
+           WaitForSingleObject(stopEvent.Get(), 0) == WAIT_OBJECT_0;
 }
 
 bool CCopyJob::Fail(DWORD error, const std::wstring& path) {

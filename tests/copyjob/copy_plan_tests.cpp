@@ -126,6 +126,23 @@ TEST_CASE("read-only, hidden and system targets are overwritten") {
     CHECK((GetFileAttributesW((target + L"\\big").c_str()) & protecting) == 0);
 }
 
+TEST_CASE("a read-only file of an earlier source is replaced by a later source's file") {
+    // The system copy makes the first copy read-only, like its source; the second one is
+    // streamed, which has to delete the first.
+    TestPackage package;
+    std::wstring first = package.Put(L"common", L"Same.img", "from common");
+    REQUIRE(SetFileAttributesW(first.c_str(), FILE_ATTRIBUTE_READONLY));
+    package.PutSparse(L"disks", L"same.IMG", 20971520);
+    auto app = MakeApp(package.dir, Bcd);
+    std::wstring target = NewTargetDir();
+    CCopyJob job(app.get(), target);
+    CopyOutcome end = RunToEnd(job);
+    CHECK(end.state == CopyState::Completed);
+    CHECK(end.error == ERROR_SUCCESS);
+    CHECK(SizeOfFile(target + L"\\same.img") == 20971520);
+    SetFileAttributesW(first.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_CASE("the boot loader file goes to the drive root, read-only and hidden") {
     TestPackage package;
     package.Put(L"common", L"zeldr", "loader v2");
