@@ -553,6 +553,28 @@ TEST_CASE("keyboard: Enter presses the focused page button; Alt alone opens no m
         CHECK(run.WaitForExit(10000, code));
         CHECK(code == 0);
     }
+    SUBCASE("Tab moves the focus between the Complete page's two buttons") {
+        ReachEndPage(run, L"D:\\keystab", 48576000ull, Page::Complete);
+        HWND page = PageWindow(run.wizard);
+        HWND later = driver::FindControl(page, 1007), restart = driver::FindControl(page, 1013);
+        REQUIRE(later);
+        REQUIRE(restart);
+        HWND start = FocusOf(run);
+        PressKey(start && IsChild(page, start) ? start : page, VK_TAB);
+        REQUIRE(driver::WaitUntil(
+            [&] {
+                HWND focus = FocusOf(run);
+                return focus != start && (focus == later || focus == restart);
+            },
+            5000));
+        HWND first = FocusOf(run);
+        HWND other = first == later ? restart : later;
+        PressKey(first, VK_TAB);
+        CHECK(driver::WaitUntil([&] { return FocusOf(run) == other; }, 5000));
+        PressKey(other, VK_TAB);
+        CHECK(driver::WaitUntil([&] { return FocusOf(run) == first; }, 5000));
+        ExitThroughCommand(run);
+    }
     SUBCASE("Alt alone neither opens the system menu nor stops the keyboard; Alt+F4 closes") {
         REQUIRE(MakePackage(L"D:\\alt"));
         REQUIRE(run.Start(L"D:\\alt"));
