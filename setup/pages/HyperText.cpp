@@ -83,7 +83,8 @@ void CHyperText::OnPaint() {
     SetBkMode(dc, TRANSPARENT);
     HFONT font = CreateFontIndirectW(&logFont);
     HGDIOBJ old = SelectObject(dc, font);
-    DrawTextW(dc, text, -1, &textRect, 0);
+    // Addresses carry '&' between their query fields: drawn as it is, not as a mnemonic.
+    DrawTextW(dc, text, -1, &textRect, DT_NOPREFIX);
     GetTextExtentPoint32W(dc, text, lstrlenW(text), &textExtent);
     SelectObject(dc, old);
     DeleteObject(font);
