@@ -62,6 +62,9 @@ void CNaviPage::OnInitDialog(HWND window) {
     logFont.lfOutPrecision = OUT_STROKE_PRECIS;
     logFont.lfClipPrecision = CLIP_STROKE_PRECIS;
     logFont.lfQuality = DRAFT_QUALITY;
+    // The texts are Chinese: asking for the Chinese character set makes the default face
+    // one that has their glyphs, instead of a Western face that shows empty boxes.
+    logFont.lfCharSet = GB2312_CHARSET;
 
     LOGFONTW linkFont = {};
     linkFont.lfHeight = height;
