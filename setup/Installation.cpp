@@ -82,11 +82,15 @@ void CProgressPage::UpdateProgress() {
         return;
     }
     zenta::ScopedWindowDc dc(hwnd);
-    if (percentText)
-        percentText->Show(PercentLine(p), dc.Get());
     unsigned elapsed = ElapsedSeconds(GetTickCount(), startTick);
-    if (timeText)
-        timeText->Show(TimeLine(elapsed, RemainingSeconds(p, elapsed)), dc.Get());
+    if (percentText) {
+        percentLine_ = PercentLine(p);
+        percentText->Show(percentLine_, dc.Get());
+    }
+    if (timeText) {
+        timeLine_ = TimeLine(elapsed, RemainingSeconds(p, elapsed));
+        timeText->Show(timeLine_, dc.Get());
+    }
 }
 
 void CProgressPage::WriteUninstallRecord() {

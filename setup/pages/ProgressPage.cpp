@@ -56,20 +56,26 @@ void CProgressPage::OnPaint(HWND window) {
     if (slideShow)
         slideShow->Draw(dc);
     SetBkMode(dc, TRANSPARENT);
-    if (percentText || timeText)
-        return;
-    // The status lines keep a copy of the plain background under them, to restore it
-    // before each new text.
-    zenta::ScopedMemoryDc offscreen(CreateCompatibleDC(dc));
-    zenta::ScopedBitmap image(CreateCompatibleBitmap(dc, W, H));
-    zenta::ScopedSelect select(offscreen.Get(), image.Get());
-    DrawPagePictures(window, offscreen.Get(), W, H);
-    percentText = std::make_unique<CChangingText>(
-        offscreen.Get(), RECT{Scale(W, 0.05), Scale(H, 0.92), Scale(W, 0.4), Scale(H, 0.96)});
-    percentText->Capture();
-    timeText = std::make_unique<CChangingText>(
-        offscreen.Get(), RECT{Scale(W, 0.5), Scale(H, 0.92), Scale(W, 0.9), Scale(H, 0.96)});
-    timeText->Capture();
+    if (!percentText && !timeText) {
+        // The status lines keep a copy of the plain background under them, to restore it
+        // before each new text.
+        zenta::ScopedMemoryDc offscreen(CreateCompatibleDC(dc));
+        zenta::ScopedBitmap image(CreateCompatibleBitmap(dc, W, H));
+        zenta::ScopedSelect select(offscreen.Get(), image.Get());
+        DrawPagePictures(window, offscreen.Get(), W, H);
+        percentText = std::make_unique<CChangingText>(
+            offscreen.Get(), RECT{Scale(W, 0.05), Scale(H, 0.92), Scale(W, 0.4), Scale(H, 0.96)});
+        percentText->Capture();
+        timeText = std::make_unique<CChangingText>(
+            offscreen.Get(), RECT{Scale(W, 0.5), Scale(H, 0.92), Scale(W, 0.9), Scale(H, 0.96)});
+        timeText->Capture();
+    }
+    // A repaint (a window passing over, a screen capture) covers the status lines with the
+    // background; they come back with it instead of staying away until the next tick.
+    if (percentText && !percentLine_.empty())
+        percentText->Show(percentLine_, dc);
+    if (timeText && !timeLine_.empty())
+        timeText->Show(timeLine_, dc);
 }
 
 INT_PTR CProgressPage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

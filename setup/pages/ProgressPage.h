@@ -4,6 +4,7 @@
 #include "setup/pages/DlgBase.h"
 
 #include <memory>
+#include <string>
 
 struct CSetupApp;
 class CCopyJob;
@@ -41,4 +42,6 @@ class CProgressPage : public CDlgBase {
     void StopTimers();
     void ReportCopyFailure();
     bool finished_ = false;
+    // The status texts last shown, drawn again by every repaint.
+    std::wstring percentLine_, timeLine_;
 };
