@@ -162,7 +162,7 @@ bool PrepareMachine(Kind kind) {
     return kind == Kind::BootIni || fakebcd::InstallProvider();
 }
 
-std::wstring Leftovers(Kind kind) {
+std::string Leftovers(Kind kind) {
     std::wstring left;
     if (Exists(kTarget))
         left += L"D:\\zentaos; ";
@@ -182,10 +182,10 @@ std::wstring Leftovers(Kind kind) {
     } else if (ReadAll(L"C:\\boot.ini").find("D:\\zeldr") != std::string::npos) {
         left += L"boot.ini line; ";
     }
-    return left;
+    return Utf8(left);
 }
 
-std::wstring InstallationFaults(Kind kind, const std::vector<DiskFile>& disks) {
+std::string InstallationFaults(Kind kind, const std::vector<DiskFile>& disks) {
     std::wstring faults;
     const std::wstring dir = kTarget;
     if (FileSize(kUninstaller) != FileSize(driver::BuildPath(L"Uninstall.exe")))
@@ -225,19 +225,37 @@ std::wstring InstallationFaults(Kind kind, const std::vector<DiskFile>& disks) {
         if (bootIni != FreshBootIni())
             faults += L"boot.ini touched; ";
     } else {
-        std::string withTimeout = FreshBootIni();
-        withTimeout.replace(withTimeout.find("timeout=5"), 9, "timeout=10");
-        if (bootIni != withTimeout + BootIniEntryOfD())
+        // Each removal leaves the line end before the removed line, so a file that has seen
+        // installations come and go ends in more empty lines before the entry.
+        std::string before = FreshBootIni();
+        before.replace(before.find("timeout=5"), 9, "timeout=10");
+        const std::string entry = BootIniEntryOfD();
+        bool endsInEntry = bootIni.size() >= entry.size() &&
+                           bootIni.compare(bootIni.size() - entry.size(), entry.size(), entry) == 0;
+        std::string rest = endsInEntry ? bootIni.substr(0, bootIni.size() - entry.size()) : std::string();
+        while (rest.size() > before.size() && rest.compare(rest.size() - 2, 2, "\r\n") == 0)
+            rest.resize(rest.size() - 2);
+        if (!endsInEntry || rest != before)
             faults += L"boot.ini; ";
         if (driver::RegistryKeyExists(HKEY_LOCAL_MACHINE, kHardDiskKey) &&
             ReadString(kHardDiskKey, L"Guid") != L"(missing)")
             faults += L"Guid on boot.ini; ";
     }
-    return faults;
+    return Utf8(faults);
 }
 
 bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string Utf8(const std::wstring& text) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                   nullptr, nullptr);
+    std::string bytes(size > 0 ? size : 0, '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], size, nullptr,
+                            nullptr);
+    return bytes;
 }
 
 long long FileSize(const std::wstring& path) {

@@ -45,13 +45,16 @@ std::string FreshBootIni();
 // The boot.ini line of an installation on D: ("星岚系统(boot zenta LUM)" in GBK).
 std::string BootIniEntryOfD();
 
-// Everything an installation leaves, each item named when present; empty when nothing is.
-std::wstring Leftovers(Kind kind);
-// What is wrong with the installation on D: (files, attributes, records, boot entry);
-// empty when it is complete. `disks` are the files of copyfiles\disks that were copied.
-std::wstring InstallationFaults(Kind kind, const std::vector<DiskFile>& disks);
+// Everything an installation leaves, each item named (UTF-8) when present; empty when
+// nothing is.
+std::string Leftovers(Kind kind);
+// What is wrong with the installation on D: (files, attributes, records, boot entry), in
+// UTF-8; empty when it is complete. `disks` are the files of the package's copyfiles\disks.
+std::string InstallationFaults(Kind kind, const std::vector<DiskFile>& disks);
 
 bool Exists(const std::wstring& path);
+// For test messages: doctest prints narrow text only.
+std::string Utf8(const std::wstring& text);
 long long FileSize(const std::wstring& path); // -1 when missing
 
 enum class Page { None, Welcome, Remove, Progress, Complete, Notice, Unknown };
