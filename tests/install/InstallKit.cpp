@@ -308,8 +308,22 @@ SetupRun::~SetupRun() {
     process.Close();
 }
 
-bool SetupRun::Start(const std::wstring& package) {
-    process = driver::Start(package + L"\\Setup.exe", L"", package);
+bool SetupRun::Start(const std::wstring& package, HANDLE token) {
+    const std::wstring exe = package + L"\\Setup.exe";
+    if (token) {
+        std::wstring commandLine = L"\"" + exe + L"\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info = {};
+        if (!CreateProcessAsUserW(token, exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                  package.c_str(), &startup, &info))
+            return false;
+        CloseHandle(info.hThread);
+        process.handle = info.hProcess;
+        process.id = info.dwProcessId;
+    } else {
+        process = driver::Start(exe, L"", package);
+    }
     if (!process.handle)
         return false;
     wizard = driver::WaitForProcessWindow(process.id, kWizardClassName, L"", 20000);

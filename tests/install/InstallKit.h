@@ -72,8 +72,9 @@ class SetupRun {
     SetupRun(const SetupRun&) = delete;
     SetupRun& operator=(const SetupRun&) = delete;
 
-    // Starts <package>\Setup.exe there and waits for the wizard window.
-    bool Start(const std::wstring& package);
+    // Starts <package>\Setup.exe there and waits for the wizard window; with `token`, as
+    // the user of that token (CreateProcessAsUserW).
+    bool Start(const std::wstring& package, HANDLE token = nullptr);
     bool WaitForPage(Page page, DWORD timeoutMs);
     Page CurrentPage() const { return ReadPage(wizard); }
     // On the Welcome page: picks drive `letter` in the drive box and presses the button.
