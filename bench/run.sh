@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Copy throughput benchmark: CCopyJob under wine against GNU cp and a plain CopyFileW loop.
+#   bench/run.sh [ROUNDS]
+# Builds the product libraries (build-bench/) and the bench program, makes a package in a
+# temporary folder (2 files of 512 MiB; 5,000 files of 16 KiB), and copies each data set with
+# each method into a second folder on the same file system, ROUNDS times (default 5),
+# deleting every copy after measuring it. A ratio is the median of the round-by-round ratios.
+# Environment: BENCH_DIR (where the temporary folder goes; default $TMPDIR or /tmp),
+# ZENTA_BENCH_BUILD (build folder; default build-bench in the repository).
+# Needs about 2.2 GB free below BENCH_DIR.
+set -euo pipefail
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+rounds=${1:-5}
+build=${ZENTA_BENCH_BUILD:-$repo/build-bench}
+
+echo "building into $build" >&2
+cmake -S "$repo" -B "$build" -DZENTA_TESTS=OFF >/dev/null
+cmake --build "$build" -j2 --target zsetup >/dev/null
+# The product's compile definitions and build type (MinSizeRel), as CMakeLists.txt sets them.
+i686-w64-mingw32-g++-win32 -std=c++17 -Os -Wall -Wextra \
+  -DUNICODE -D_UNICODE -D_WIN32_WINNT=0x0501 -DWINVER=0x0501 -D_WIN32_IE=0x0600 -DNOMINMAX \
+  -I"$repo" "$repo/bench/copy_bench.cpp" -o "$build/copy_bench.exe" \
+  -L"$build" -lzsetup -lzcommon -lpsapi -lcomctl32 -lshlwapi -lshell32 -lole32 -loleaut32 -luuid \
+  -lrpcrt4 -ladvapi32 -lgdi32 -luser32 -lkernel32 -static -static-libgcc -static-libstdc++ -municode
+
+work=$(mktemp -d "${BENCH_DIR:-${TMPDIR:-/tmp}}/zenta-bench.XXXXXX")
+prefix=$work/prefix
+. "$repo/tests/wine/prefix.sh"
+cleanup() {
+  WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+echo "making the package in $work" >&2
+large=$work/source/large/copyfiles/disks
+small=$work/source/small/copyfiles/common
+mkdir -p "$large" "$small" "$work/target"
+for n in 1 2; do head -c 512M /dev/urandom >"$large/system$n.img"; done
+head -c $((5000 * 16384)) /dev/urandom >"$work/blob"
+(cd "$small" && split -b 16384 -d -a 4 "$work/blob" f && rm "$work/blob")
+
+zenta_new_prefix "$prefix"
+ln -s "$work/source" "$prefix/dosdevices/d:"
+ln -s "$work/target" "$prefix/dosdevices/e:"
+export WINEPREFIX=$prefix
+wineserver -p
+bench() { wine "$build/copy_bench.exe" "$@" | tr -d '\r'; }
+field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" <<<"$2"; }
+mbps() { awk -v b="$1" -v s="$2" 'BEGIN { printf "%.1f", b / s / 1e6 }'; }
+
+declare -A rates=()
+peak=0
+# Every copy starts from the same state: earlier copies written out, the source in the page
+# cache (the machine may reclaim cold pages, which would slow whichever method came first).
+settle() {
+  sync
+  cat "$1"/* >/dev/null
+}
+measure() { # set method
+  local set=$1 method=$2 from winfrom out rate bytes start stop extra
+  if [ "$set" = large ]; then from=$large winfrom='D:\large\copyfiles\disks'; else from=$small winfrom='D:\small\copyfiles\common'; fi
+  settle "$from"
+  case $method in
+    job)
+      out=$(bench job "D:\\$set" 'E:\zentaos')
+      rate=$(mbps "$(field bytes "$out")" "$(field seconds "$out")")
+      rm -rf "$work/target/zentaos" ;;
+    memory)
+      out=$(bench memory "D:\\$set" 'E:\zentaos')
+      rm -rf "$work/target/zentaos"
+      extra=$(field peak_extra "$out")
+      [ "$extra" -gt "$peak" ] && peak=$extra
+      printf 'memory %-5s peak extra private memory of the job: %s MiB\n' "$set" \
+        "$(awk -v b="$extra" 'BEGIN { printf "%.2f", b / 1048576 }')"
+      return ;;
+    loop)
+      out=$(bench loop "$winfrom" 'E:\loop')
+      rate=$(mbps "$(field bytes "$out")" "$(field seconds "$out")")
+      rm -rf "$work/target/loop" ;;
+    cp)
+      mkdir "$work/target/cp"
+      bytes=$(du -sb --apparent-size "$from" | cut -f1)
+      start=$(date +%s.%N)
+      cp --reflink=never "$from"/* "$work/target/cp/"
+      stop=$(date +%s.%N)
+      rate=$(mbps "$bytes" "$(awk -v a="$start" -v b="$stop" 'BEGIN { print b - a }')")
+      rm -rf "$work/target/cp" ;;
+  esac
+  printf 'round %s %-5s %-5s %9s MB/s\n' "$round" "$set" "$method" "$rate"
+  rates[$set-$method]+=" $rate"
+}
+
+for set in large small; do measure "$set" memory; done
+methods=(job loop cp)
+for round in $(seq "$rounds"); do
+  for set in large small; do
+    # A different method goes first in every round.
+    for k in 0 1 2; do measure "$set" "${methods[$(((round + k) % 3))]}"; done
+  done
+done
+
+echo "machine:$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2), $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo), $(findmnt -no FSTYPE -T "$work") on $(findmnt -no SOURCE -T "$work"), load $(cut -d' ' -f1-3 /proc/loadavg); $(wine --version)"
+# Methods that run back to back see about the same load, so the ratios are taken round by
+# round and their median counts; best and median rates are shown as well.
+median() { sort -g | awk '{ v[NR] = $1 } END { printf "%.2f", (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
+column() { tr ' ' '\n' <<<"${rates[$1]}" | sed '/^$/d'; }
+stats() { echo "best $(column "$1" | sort -g | tail -1), median $(column "$1" | median)"; }
+ratio() { paste -d' ' <(column "$1") <(column "$2") | awk '{ print $1 / $2 }' | median; }
+for set in large small; do
+  if [ $set = large ]; then echo "large files (2 x 512 MiB), MB/s over $rounds rounds:"; else echo "small files (5,000 x 16 KiB), MB/s over $rounds rounds:"; fi
+  echo "  CCopyJob:       $(stats $set-job)"
+  echo "  CopyFileW loop: $(stats $set-loop)"
+  echo "  cp:             $(stats $set-cp)"
+done
+echo "large-file ratio vs cp: $(ratio large-job large-cp)  small-file ratio vs CopyFileW loop: $(ratio small-job small-loop)  peak extra memory: $(awk -v p="$peak" 'BEGIN { printf "%.1f", p / 1048576 }') MiB"
