@@ -61,10 +61,6 @@ std::string OpenedLinks() {
     return driver::ReadFileBytes(kLinksFile, bytes) ? bytes : std::string();
 }
 
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
-
 } // namespace
 
 TEST_CASE("a package with the system disks installs completely, on the Complete page, and stays responsive") {
@@ -110,7 +106,7 @@ TEST_CASE(
     driver::ClickAt(link, client.right / 2, 8);
     CHECK(driver::WaitUntil([] { return !OpenedLinks().empty(); }, 10000));
     Sleep(500);
-    CHECK(OpenedLinks() == Narrow(kDownloadUrl) + "\r\n");
+    CHECK(OpenedLinks() == Utf8(kDownloadUrl) + "\r\n");
     CHECK(setup.CurrentPage() == Page::Notice);
 
     REQUIRE(setup.Press(IDC_PAGE_CLOSE));
