@@ -118,10 +118,13 @@ void CProgressPage::ReportCopyFailure() {
     finished_ = true;
     StopTimers();
     CopyOutcome outcome = job->GetOutcome();
+    // A job that could not even start its worker names no file.
+    std::wstring what = outcome.fileName.empty()
+                            ? std::wstring(L"无法开始复制文件")
+                            : zenta::FormatText(L"无法复制文件“%ls”", outcome.fileName.c_str());
     std::wstring text =
-        zenta::FormatText(L"无法复制文件“%ls”：%ls（错误代码 %lu）。\n安装未能完成，已复制的文件将被删除。",
-                          outcome.fileName.c_str(), ErrorText(outcome.error).c_str(),
-                          static_cast<unsigned long>(outcome.error));
+        zenta::FormatText(L"%ls：%ls（错误代码 %lu）。\n安装未能完成，已复制的文件将被删除。", what.c_str(),
+                          ErrorText(outcome.error).c_str(), static_cast<unsigned long>(outcome.error));
     MessageBoxW(app->mainWindow, text.c_str(), L"错误", MB_OK | MB_ICONERROR);
     job->Stop();
     RemoveInstallation(app->windowsKind);

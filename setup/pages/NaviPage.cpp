@@ -48,8 +48,7 @@ CNaviPage::~CNaviPage() {
 
 void CNaviPage::OnInitDialog(HWND window) {
     int W = clientWidth, H = clientHeight;
-    RECT place = {Scale(W, 0.822), Scale(H, 0.9), Scale(W, 0.822) + Scale(W, 0.06),
-                  Scale(H, 0.9) + Scale(H, 0.03)};
+    RECT place = ForwardButtonPlace(W, H);
     closeButton =
         AttachImageButton(window, IDC_PAGE_CLOSE, place, true, L"关闭", app->config->fontButtonText);
     LoadPageBackground(*app, app->config->background2, window, SIZE{W, H});
@@ -97,10 +96,7 @@ INT_PTR CNaviPage::HandleMessage(HWND window, UINT message_, WPARAM wParam, LPAR
         EndDialog(window, 0);
         break;
     case WM_PAGE_INIT:
-        if (closeButton) {
-            EnableWindow(closeButton->hwnd, TRUE);
-            SetFocus(closeButton->hwnd);
-        }
+        ActivateButton(closeButton.get());
         break;
     }
     return CDlgBase::HandleMessage(window, message_, wParam, lParam);

@@ -5,6 +5,18 @@
 #include "setup/SetupApp.h"
 #include "setup/pages/PagePictures.h"
 
+RECT ForwardButtonPlace(int width, int height) {
+    int left = Scale(width, 0.822), top = Scale(height, 0.9);
+    return RECT{left, top, left + Scale(width, 0.06), top + Scale(height, 0.03)};
+}
+
+void ActivateButton(const CEmoButton* button) {
+    if (!button)
+        return;
+    EnableWindow(button->hwnd, TRUE);
+    SetFocus(button->hwnd);
+}
+
 SIZE ClientSizeOf(HWND window) {
     RECT client = {};
     GetClientRect(window, &client);

@@ -11,7 +11,16 @@ struct CSetupApp;
 struct FontStyle;
 
 // (int)(size x fraction), truncated.
-inline int Scale(int size, double fraction) { return static_cast<int>(size * fraction); }
+inline int Scale(int size, double fraction) {
+    return static_cast<int>(size * fraction);
+}
+
+// Where a page's one button sits before the image button takes its own size: the bottom
+// right, (0.822 W, 0.9 H), 0.06 W x 0.03 H.
+RECT ForwardButtonPlace(int width, int height);
+
+// Enables the page's button and gives it the keyboard focus (on WM_PAGE_INIT).
+void ActivateButton(const CEmoButton* button);
 
 // Client size of the wizard window.
 SIZE ClientSizeOf(HWND window);

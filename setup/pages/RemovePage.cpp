@@ -18,7 +18,7 @@ CRemovePage::~CRemovePage() = default;
 
 void CRemovePage::OnInitDialog(HWND window) {
     int W = clientWidth, H = clientHeight;
-    RECT place = {Scale(W, 0.822), Scale(H, 0.9), Scale(W, 0.822) + Scale(W, 0.06), Scale(H, 0.9) + Scale(H, 0.03)};
+    RECT place = ForwardButtonPlace(W, H);
     removeButton = AttachImageButton(window, IDC_PAGE_NEXT, place, true, app->config->buttonContinue.c_str(),
                                      app->config->fontButtonText);
     LoadPageBackground(*app, app->config->background0, window, SIZE{W, H});
@@ -39,10 +39,7 @@ INT_PTR CRemovePage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
         EndDialog(window, 0);
         break;
     case WM_PAGE_INIT:
-        if (removeButton) {
-            EnableWindow(removeButton->hwnd, TRUE);
-            SetFocus(removeButton->hwnd);
-        }
+        ActivateButton(removeButton.get());
         break;
     }
     return CDlgBase::HandleMessage(window, message, wParam, lParam);

@@ -29,8 +29,7 @@ CWelcomePage::~CWelcomePage() = default;
 void CWelcomePage::OnInitDialog(HWND window) {
     dialogWindow = window;
     int W = clientWidth, H = clientHeight;
-    RECT place = {Scale(W, 0.822), Scale(H, 0.9), Scale(W, 0.822) + Scale(W, 0.06),
-                  Scale(H, 0.9) + Scale(H, 0.03)};
+    RECT place = ForwardButtonPlace(W, H);
     nextButton = AttachImageButton(window, IDC_PAGE_NEXT, place, true, app->config->buttonContinue.c_str(),
                                    app->config->fontButtonText);
     LoadPageBackground(*app, app->config->background1, window, SIZE{W, H});
@@ -102,10 +101,7 @@ INT_PTR CWelcomePage::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
         }
         break;
     case WM_PAGE_INIT:
-        if (nextButton) {
-            EnableWindow(nextButton->hwnd, TRUE);
-            SetFocus(nextButton->hwnd);
-        }
+        ActivateButton(nextButton.get());
         break;
     }
     return CDlgBase::HandleMessage(window, message, wParam, lParam);

@@ -28,15 +28,14 @@ ln -s "$artifacts" "$prefix/dosdevices/s:"
 export WINEPREFIX=$prefix
 export ZENTA_HOST_PREFIX=$prefix
 
-if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-    break
-  done
+# Every test gets an X server of its own: keyboard focus is per display, and tests that
+# share one steal the focus from each other. Xvfb picks a free display number itself.
+if [ -z "${ZENTA_SHARED_DISPLAY:-}" ]; then
+  displayfile=$prefix/.display
+  Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$displayfile" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.05; done
+  export DISPLAY=":$(head -n1 "$displayfile")"
 fi
 
 case "$exe" in
