@@ -2,8 +2,7 @@
 #pragma once
 #include <windows.h>
 
-template <typename Function>
-Function LookupFunction(const wchar_t* module, const char* name) {
+template <typename Function> Function LookupFunction(const wchar_t* module, const char* name) {
     HMODULE handle = GetModuleHandleW(module);
     if (!handle)
         return nullptr;

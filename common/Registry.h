@@ -8,7 +8,7 @@ constexpr wchar_t kHardDiskKey[] = L"SOFTWARE\\Zenta\\HardDisk";
 constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZentaLUM";
 
 class CRegistry {
-public:
+  public:
     // Holds the predefined root until Open or Create succeeds.
     CRegistry() : hKey(HKEY_LOCAL_MACHINE) {}
     virtual ~CRegistry() { Close(); }
@@ -30,6 +30,6 @@ public:
 
     HKEY hKey;
 
-private:
+  private:
     bool IsRoot() const { return hKey == HKEY_LOCAL_MACHINE; }
 };

@@ -5,9 +5,8 @@
 
 namespace zenta {
 
-template <typename Traits>
-class Scoped {
-public:
+template <typename Traits> class Scoped {
+  public:
     using Handle = typename Traits::Handle;
     Scoped() = default;
     explicit Scoped(Handle h) : h_(h) {}
@@ -34,7 +33,7 @@ public:
     bool Valid() const { return Traits::Valid(h_); }
     explicit operator bool() const { return Valid(); }
 
-private:
+  private:
     Handle h_ = Traits::Invalid();
 };
 
@@ -63,8 +62,7 @@ struct RegKeyTraits {
 };
 using ScopedRegKey = Scoped<RegKeyTraits>;
 
-template <typename T>
-struct GdiObjectTraits {
+template <typename T> struct GdiObjectTraits {
     using Handle = T;
     static Handle Invalid() { return nullptr; }
     static bool Valid(Handle h) { return h != nullptr; }
@@ -101,7 +99,7 @@ using ScopedHeapBlock = Scoped<HeapBlockTraits>;
 
 // A window DC from GetDC, released to its window.
 class ScopedWindowDc {
-public:
+  public:
     explicit ScopedWindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
     ~ScopedWindowDc() {
         if (dc_)
@@ -111,21 +109,21 @@ public:
     ScopedWindowDc& operator=(const ScopedWindowDc&) = delete;
     HDC Get() const { return dc_; }
 
-private:
+  private:
     HWND window_;
     HDC dc_;
 };
 
 // BeginPaint/EndPaint as a pair.
 class ScopedPaint {
-public:
+  public:
     explicit ScopedPaint(HWND window) : window_(window) { dc_ = BeginPaint(window, &ps_); }
     ~ScopedPaint() { EndPaint(window_, &ps_); }
     ScopedPaint(const ScopedPaint&) = delete;
     ScopedPaint& operator=(const ScopedPaint&) = delete;
     HDC Get() const { return dc_; }
 
-private:
+  private:
     HWND window_;
     PAINTSTRUCT ps_{};
     HDC dc_;
@@ -133,7 +131,7 @@ private:
 
 // Selects an object into a DC and puts the previous one back.
 class ScopedSelect {
-public:
+  public:
     ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), old_(object ? SelectObject(dc, object) : nullptr) {}
     ~ScopedSelect() {
         if (old_)
@@ -142,15 +140,14 @@ public:
     ScopedSelect(const ScopedSelect&) = delete;
     ScopedSelect& operator=(const ScopedSelect&) = delete;
 
-private:
+  private:
     HDC dc_;
     HGDIOBJ old_;
 };
 
 // Owning COM interface pointer.
-template <typename T>
-class ComPtr {
-public:
+template <typename T> class ComPtr {
+  public:
     ComPtr() = default;
     ~ComPtr() { Reset(); }
     ComPtr(const ComPtr&) = delete;
@@ -184,13 +181,13 @@ public:
         return p;
     }
 
-private:
+  private:
     T* p_ = nullptr;
 };
 
 // Owning BSTR.
 class ScopedBstr {
-public:
+  public:
     ScopedBstr() = default;
     explicit ScopedBstr(const wchar_t* text) : s_(SysAllocString(text)) {}
     ~ScopedBstr() { SysFreeString(s_); }
@@ -204,13 +201,13 @@ public:
     BSTR Get() const { return s_; }
     const wchar_t* Text() const { return s_ ? s_ : L""; }
 
-private:
+  private:
     BSTR s_ = nullptr;
 };
 
 // Owning VARIANT.
 class ScopedVariant {
-public:
+  public:
     ScopedVariant() { VariantInit(&v_); }
     ~ScopedVariant() { VariantClear(&v_); }
     ScopedVariant(const ScopedVariant&) = delete;
@@ -222,13 +219,13 @@ public:
     VARIANT* Get() { return &v_; }
     const VARIANT& Ref() const { return v_; }
 
-private:
+  private:
     VARIANT v_;
 };
 
 // A critical section that lives as long as its owner.
 class CriticalSection {
-public:
+  public:
     CriticalSection() { InitializeCriticalSection(&section_); }
     ~CriticalSection() { DeleteCriticalSection(&section_); }
     CriticalSection(const CriticalSection&) = delete;
@@ -236,19 +233,19 @@ public:
     void Enter() { EnterCriticalSection(&section_); }
     void Leave() { LeaveCriticalSection(&section_); }
 
-private:
+  private:
     CRITICAL_SECTION section_;
 };
 
 // Holds a critical section for one scope.
 class ScopedLock {
-public:
+  public:
     explicit ScopedLock(CriticalSection& section) : section_(section) { section_.Enter(); }
     ~ScopedLock() { section_.Leave(); }
     ScopedLock(const ScopedLock&) = delete;
     ScopedLock& operator=(const ScopedLock&) = delete;
 
-private:
+  private:
     CriticalSection& section_;
 };
 

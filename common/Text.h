@@ -26,7 +26,9 @@ inline void CopyBounded(wchar_t* destination, size_t capacity, const wchar_t* so
     destination[i] = L'\0';
 }
 
-inline bool FitsPath(const std::wstring& path) { return path.size() <= kMaxPathChars; }
+inline bool FitsPath(const std::wstring& path) {
+    return path.size() <= kMaxPathChars;
+}
 
 // directory + "\" + name, or false (and result untouched) when it would not fit MAX_PATH.
 inline bool JoinPath(const std::wstring& directory, const std::wstring& name, std::wstring& result) {

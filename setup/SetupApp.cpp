@@ -12,7 +12,9 @@ CSetupApp::CSetupApp(HINSTANCE instance_) {
     LoadConfiguration(*this);
 }
 
-CSetupApp::~CSetupApp() { Shutdown(); }
+CSetupApp::~CSetupApp() {
+    Shutdown();
+}
 
 void CSetupApp::Shutdown() {
     currentPage.reset();

@@ -41,6 +41,6 @@ struct CSetupApp {
     std::unique_ptr<CDlgBase> currentPage;
     std::unique_ptr<CSetupConfig> config;
 
-private:
+  private:
     bool comInitialized_ = false;
 };

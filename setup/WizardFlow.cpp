@@ -17,7 +17,8 @@
 namespace {
 
 void UpdateTitle(CSetupApp* app) {
-    const std::wstring& title = app->pageState == Complete ? app->config->completeMessage : app->config->headTitle;
+    const std::wstring& title =
+        app->pageState == Complete ? app->config->completeMessage : app->config->headTitle;
     SetWindowTextW(app->mainWindow, title.c_str());
 }
 
@@ -125,7 +126,8 @@ bool ClosePage(CSetupApp* app) {
 
 bool HasSystemDisks(CSetupApp* app) {
     std::wstring copyfiles, disks;
-    if (!zenta::JoinPath(app->packageDir, L"copyfiles", copyfiles) || !zenta::JoinPath(copyfiles, L"Disks", disks))
+    if (!zenta::JoinPath(app->packageDir, L"copyfiles", copyfiles) ||
+        !zenta::JoinPath(copyfiles, L"Disks", disks))
         return false;
     return GetDirectorySize(disks) >= kSystemDisksBytes;
 }

@@ -8,7 +8,7 @@
 struct CSetupApp;
 
 class CCompletePage : public CDlgBase {
-public:
+  public:
     CCompletePage(HINSTANCE instance, HWND parent, CSetupApp* app);
     ~CCompletePage() override;
 

@@ -18,7 +18,9 @@ CDlgBase::CDlgBase(HINSTANCE instance_, int templateId_, HWND parent_)
     : parent(parent_), instance(instance_), templateId(templateId_), font(CreateDefaultPageFont()),
       whiteBrush(CreateSolidBrush(RGB(255, 255, 255))) {}
 
-CDlgBase::~CDlgBase() { DestroyPage(); }
+CDlgBase::~CDlgBase() {
+    DestroyPage();
+}
 
 HWND CDlgBase::Create() {
     return CreateDialogParamW(instance, MAKEINTRESOURCEW(templateId), parent, DialogProc,

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 class CDlgBase {
-public:
+  public:
     CDlgBase(HINSTANCE instance, int templateId, HWND parent);
     virtual ~CDlgBase();
     CDlgBase(const CDlgBase&) = delete;

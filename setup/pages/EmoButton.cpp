@@ -193,7 +193,8 @@ void CEmoButton::Paint() {
             BitBlt(offscreen.Get(), 0, 0, w, h, faceDc.Get(), 0, 0, SRCCOPY);
         }
         if (caption[0]) {
-            COLORREF oldColor = SetTextColor(offscreen.Get(), enabled ? textColor : GetSysColor(COLOR_GRAYTEXT));
+            COLORREF oldColor =
+                SetTextColor(offscreen.Get(), enabled ? textColor : GetSysColor(COLOR_GRAYTEXT));
             zenta::ScopedSelect selectFont(offscreen.Get(), font.Get());
             DrawTextW(offscreen.Get(), caption, -1, &client, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
             SetTextColor(offscreen.Get(), oldColor);

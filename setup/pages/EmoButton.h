@@ -12,7 +12,7 @@ enum : int {
 };
 
 class CEmoButton {
-public:
+  public:
     explicit CEmoButton(HWND button);
     virtual ~CEmoButton();
     CEmoButton(const CEmoButton&) = delete;
@@ -38,7 +38,7 @@ public:
     wchar_t caption[64] = {};
     zenta::ScopedFont font;
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void FitWindow();

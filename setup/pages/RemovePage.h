@@ -8,7 +8,7 @@
 struct CSetupApp;
 
 class CRemovePage : public CDlgBase {
-public:
+  public:
     CRemovePage(HINSTANCE instance, HWND parent, CSetupApp* app);
     ~CRemovePage() override;
 
