@@ -4,6 +4,8 @@
 #pragma once
 #include "tests/driver/Driver.h"
 
+#include "tests/driver/WizardPages.h"
+
 #include <windows.h>
 #include <string>
 #include <vector>
@@ -56,13 +58,6 @@ bool Exists(const std::wstring& path);
 // For test messages: doctest prints narrow text only.
 std::string Utf8(const std::wstring& text);
 long long FileSize(const std::wstring& path); // -1 when missing
-
-enum class Page { None, Welcome, Remove, Progress, Complete, Notice, Unknown };
-const char* PageName(Page page);
-HWND PageWindow(HWND wizard);
-// Tells the page by its controls: 1010 Progress; 1007 with 1013 Complete; 1007 alone
-// Notice; 1001 with the drive box Welcome, without it Remove.
-Page ReadPage(HWND wizard);
 
 // One run of a package's Setup.exe; the destructor ends it if the case did not.
 class SetupRun {

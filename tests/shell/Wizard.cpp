@@ -15,10 +15,6 @@ std::string Utf8(const std::wstring& text) {
     return bytes;
 }
 
-bool HasChildOfClass(HWND parent, const wchar_t* className) {
-    return FindWindowExW(parent, nullptr, className, nullptr) != nullptr;
-}
-
 } // namespace
 
 std::string ConfigDocument(const PackageTexts& texts) {
@@ -49,45 +45,6 @@ bool MakePackage(const std::wstring& dir, const PackageTexts& texts) {
     return driver::CopyTree(driver::BuildPath(L"tests\\shell\\demo-support"), dir + L"\\support") &&
            CopyFileW(driver::BuildPath(L"Setup.exe").c_str(), (dir + L"\\Setup.exe").c_str(), FALSE) &&
            driver::WriteFileBytes(dir + L"\\support\\Config.xml", ConfigDocument(texts));
-}
-
-const char* PageName(Page page) {
-    switch (page) {
-    case Page::None:
-        return "none";
-    case Page::Welcome:
-        return "Welcome";
-    case Page::Remove:
-        return "Remove";
-    case Page::Progress:
-        return "Progress";
-    case Page::Complete:
-        return "Complete";
-    case Page::Notice:
-        return "Notice";
-    default:
-        return "unknown";
-    }
-}
-
-HWND PageWindow(HWND wizard) {
-    return FindWindowExW(wizard, nullptr, L"#32770", nullptr);
-}
-
-Page ReadPage(HWND wizard) {
-    HWND page = PageWindow(wizard);
-    if (!page)
-        return Page::None;
-    bool next = GetDlgItem(page, 1001), close = GetDlgItem(page, 1007);
-    if (GetDlgItem(page, 1010))
-        return Page::Progress;
-    if (close && GetDlgItem(page, 1013))
-        return Page::Complete;
-    if (close)
-        return Page::Notice;
-    if (next)
-        return HasChildOfClass(page, L"ComboBox") ? Page::Welcome : Page::Remove;
-    return Page::Unknown;
 }
 
 bool WriteBootIni() {

@@ -3,6 +3,8 @@
 #pragma once
 #include "tests/driver/Driver.h"
 
+#include "tests/driver/WizardPages.h"
+
 #include <windows.h>
 #include <string>
 
@@ -30,14 +32,6 @@ struct PackageTexts {
 std::string ConfigDocument(const PackageTexts& texts);
 // `dir`\Setup.exe (a copy of the build's) and `dir`\support\Config.xml.
 bool MakePackage(const std::wstring& dir, const PackageTexts& texts = PackageTexts());
-
-enum class Page { None, Welcome, Remove, Progress, Complete, Notice, Unknown };
-const char* PageName(Page page);
-// The page dialog placed in the wizard window, or null.
-HWND PageWindow(HWND wizard);
-// Tells the page by its controls: 1001 with the drive box Welcome, 1001 alone Remove,
-// 1010 Progress, 1007 and 1013 Complete, 1007 alone Notice.
-Page ReadPage(HWND wizard);
 
 // Starts the machine of a case afresh: no installation records, no per-program Windows
 // version, an XP-style C:\boot.ini.
