@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both programs and every test, and runs all tests
-# under wine (each test program in its own throwaway prefix) on a private X display.
+# under wine, each test program in its own throwaway prefix and on an X server of its own.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZENTA_BUILD:-$root/build}
