@@ -1,8 +1,7 @@
-// A read-only view of a 32-bit PE file: headers, imports and resources, read from the bytes
-// alone so that the checks see exactly what the Windows loader would.
+// A read-only view of a 32-bit PE file: headers and imports, read from the bytes alone so
+// that the checks see exactly what the Windows loader would.
 #pragma once
 #include <windows.h>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -11,16 +10,6 @@ struct PeImport {
     std::string function; // empty when imported by ordinal
     WORD ordinal = 0;
     bool delayed = false;
-};
-
-struct PeResource {
-    // Numeric identifiers; a named type or entry keeps its name and id 0.
-    WORD type = 0;
-    std::wstring typeName;
-    WORD id = 0;
-    std::wstring name;
-    WORD language = 0;
-    std::string data;
 };
 
 class PeImage {
@@ -36,9 +25,6 @@ class PeImage {
     WORD subsystemMajor = 0, subsystemMinor = 0;
     WORD osMajor = 0, osMinor = 0;
     std::vector<PeImport> imports;
-    std::vector<PeResource> resources;
-
-    const PeResource* FindResource(WORD type, WORD id) const;
 
   private:
     bool RvaToOffset(DWORD rva, DWORD& offset) const;
@@ -46,9 +32,6 @@ class PeImage {
     bool ParseImports(DWORD rva);
     bool ParseDelayImports(DWORD rva);
     bool ParseThunks(const std::string& dll, DWORD thunkRva, bool delayed);
-    bool ParseResources(DWORD rva);
-    bool ParseResourceLevel(DWORD base, DWORD directory, int level, PeResource& path);
-    std::wstring ResourceName(DWORD base, DWORD offset) const;
 
     template <typename T> bool Read(DWORD offset, T& value) const {
         if (offset > bytes_.size() || bytes_.size() - offset < sizeof(T))
@@ -60,11 +43,3 @@ class PeImage {
     std::string bytes_;
     std::vector<IMAGE_SECTION_HEADER> sections_;
 };
-
-// The string table and fixed part of an RT_VERSION resource.
-struct VersionInfo {
-    DWORD fileVersionMS = 0, fileVersionLS = 0;
-    DWORD productVersionMS = 0, productVersionLS = 0;
-    std::map<std::wstring, std::wstring> strings; // over all string tables
-};
-bool ParseVersionInfo(const std::string& data, VersionInfo& info);

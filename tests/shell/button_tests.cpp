@@ -31,19 +31,12 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void Pump() {
+// With a `dialog`, key strokes go through the dialog keyboard handling, as the wizard's
+// message loop runs them.
+void Pump(HWND dialog = nullptr) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-// Key strokes through the dialog keyboard handling, as the wizard's message loop runs them.
-void PumpAsDialog(HWND dialog) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (IsDialogMessageW(dialog, &msg))
+        if (dialog && IsDialogMessageW(dialog, &msg))
             continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
@@ -98,6 +91,12 @@ struct Host {
         UpdateWindow(button);
         return CapturePixels(button);
     }
+    // The face after a new caption.
+    Pixels ShotWith(const std::wstring& caption) {
+        emo->SetCaption(caption.c_str());
+        InvalidateRect(button, nullptr, FALSE);
+        return Shot();
+    }
 
     HWND window = nullptr;
     HWND button = nullptr;
@@ -137,20 +136,15 @@ TEST_CASE("attaching takes the normal face's size at the same corner") {
     RECT bounds = {};
     GetWindowRect(host.button, &bounds);
     MapWindowPoints(nullptr, host.window, reinterpret_cast<POINT*>(&bounds), 2);
-    CHECK(bounds.left == 30);
-    CHECK(bounds.top == 40);
-    CHECK(bounds.right - bounds.left == 120);
-    CHECK(bounds.bottom - bounds.top == 36);
+    const RECT placed = {30, 40, 30 + 120, 40 + 36}, face = {0, 0, 120, 36};
+    CHECK(EqualRect(&bounds, &placed));
     CHECK(emo.faceInfo.bmWidth == 120);
     CHECK(emo.faceInfo.bmHeight == 36);
     zenta::ScopedRegion region(CreateRectRgn(0, 0, 0, 0));
     REQUIRE(GetWindowRgn(host.button, region.Get()) == SIMPLEREGION);
     RECT box = {};
     GetRgnBox(region.Get(), &box);
-    CHECK(box.left == 0);
-    CHECK(box.top == 0);
-    CHECK(box.right == 120);
-    CHECK(box.bottom == 36);
+    CHECK(EqualRect(&box, &face));
     CHECK((GetWindowLongPtrW(host.button, GWL_STYLE) & BS_OWNERDRAW) == BS_OWNERDRAW);
     CHECK(GetPropW(host.button, L"CEmoButton") == &emo);
     CHECK(GetWindowLongPtrW(host.button, GWLP_WNDPROC) != host.originalProc);
@@ -234,21 +228,12 @@ TEST_CASE("the caption: cut at 63 characters, drawn in its colour, grey when dis
     CHECK(std::wstring(emo.caption) == Digits(63));
     InvalidateRect(host.button, nullptr, FALSE);
     Pixels cut = host.Shot();
-    emo.SetCaption(Digits(63).c_str());
-    InvalidateRect(host.button, nullptr, FALSE);
-    Pixels exact = host.Shot();
-    emo.SetCaption(Digits(62).c_str());
-    InvalidateRect(host.button, nullptr, FALSE);
-    Pixels shorter = host.Shot();
-    CHECK(CountDifferences(cut, exact) == 0);
-    CHECK(CountDifferences(cut, shorter) > 0);
+    CHECK(CountDifferences(cut, host.ShotWith(Digits(63))) == 0);
+    CHECK(CountDifferences(cut, host.ShotWith(Digits(62))) > 0);
     CHECK(CountDifferences(cut, normal) > 0);
 
-    emo.SetCaption(L"Go");
     emo.textColor = RGB(200, 0, 0);
-    InvalidateRect(host.button, nullptr, FALSE);
-    Pixels red = host.Shot();
-    CHECK(CountColor(red, RGB(200, 0, 0)) > 0);
+    CHECK(CountColor(host.ShotWith(L"Go"), RGB(200, 0, 0)) > 0);
 
     EnableWindow(host.button, FALSE);
     Pixels grey = host.Shot();
@@ -286,7 +271,7 @@ TEST_CASE("Enter on the focused button clicks it, as Space does") {
     SetFocus(host.button);
     PostMessageW(host.button, WM_KEYDOWN, VK_RETURN, 0x001C0001);
     PostMessageW(host.button, WM_KEYUP, VK_RETURN, 0xC01C0001);
-    PumpAsDialog(host.window);
+    Pump(host.window);
     CHECK(g_clicks.count == 3);
     CHECK(g_clicks.lastId == kButtonId);
 

@@ -2,6 +2,7 @@
 // that need nothing beyond the system's own DLLs, with their resources in place.
 #include <doctest/doctest.h>
 
+#include "common/ScopedWin.h"
 #include "tests/driver/Driver.h"
 #include "tests/shell/PeImage.h"
 
@@ -22,55 +23,53 @@ const std::set<std::string> kSystemDlls = {
 // Functions newer than Windows XP SP3 that the mingw-w64 runtime, libstdc++, libgcc or
 // winpthreads may import when a build setting changes; the programs look such functions up
 // at run time instead.
-const std::set<std::string> kPostXpFunctions = {
-    "GetTickCount64",
-    "InitializeSRWLock",
-    "AcquireSRWLockExclusive",
-    "AcquireSRWLockShared",
-    "ReleaseSRWLockExclusive",
-    "ReleaseSRWLockShared",
-    "TryAcquireSRWLockExclusive",
-    "TryAcquireSRWLockShared",
-    "InitializeConditionVariable",
-    "SleepConditionVariableCS",
-    "SleepConditionVariableSRW",
-    "WakeConditionVariable",
-    "WakeAllConditionVariable",
-    "InitOnceExecuteOnce",
-    "InitOnceBeginInitialize",
-    "InitOnceComplete",
-    "InitializeCriticalSectionEx",
-    "GetSystemTimePreciseAsFileTime",
-    "GetCurrentProcessorNumber",
-    "FlsAlloc",
-    "FlsFree",
-    "FlsGetValue",
-    "FlsSetValue",
-    "CreateEventExW",
-    "CreateMutexExW",
-    "CreateSemaphoreExW",
-    "GetLocaleInfoEx",
-    "LCMapStringEx",
-    "CompareStringEx",
-    "GetUserDefaultLocaleName",
-    "LocaleNameToLCID",
-    "GetFileInformationByHandleEx",
-    "SetFileInformationByHandle",
-    "GetFinalPathNameByHandleW",
-    "CreateSymbolicLinkW",
-    "CancelIoEx",
-    "GetErrorMode",
-    "SetThreadErrorMode",
-    "GetThreadId",
-    "QueryFullProcessImageNameW",
-    "RaiseFailFastException",
-    "SetDefaultDllDirectories",
-    "AddDllDirectory",
-    "RemoveDllDirectory",
-    "GetDynamicTimeZoneInformation",
-    "Wow64DisableWow64FsRedirection",
-    "Wow64RevertWow64FsRedirection",
-};
+const std::set<std::string> kPostXpFunctions = {"GetTickCount64",
+                                                "InitializeSRWLock",
+                                                "AcquireSRWLockExclusive",
+                                                "AcquireSRWLockShared",
+                                                "ReleaseSRWLockExclusive",
+                                                "ReleaseSRWLockShared",
+                                                "TryAcquireSRWLockExclusive",
+                                                "TryAcquireSRWLockShared",
+                                                "InitializeConditionVariable",
+                                                "SleepConditionVariableCS",
+                                                "SleepConditionVariableSRW",
+                                                "WakeConditionVariable",
+                                                "WakeAllConditionVariable",
+                                                "InitOnceExecuteOnce",
+                                                "InitOnceBeginInitialize",
+                                                "InitOnceComplete",
+                                                "InitializeCriticalSectionEx",
+                                                "GetSystemTimePreciseAsFileTime",
+                                                "GetCurrentProcessorNumber",
+                                                "FlsAlloc",
+                                                "FlsFree",
+                                                "FlsGetValue",
+                                                "FlsSetValue",
+                                                "CreateEventExW",
+                                                "CreateMutexExW",
+                                                "CreateSemaphoreExW",
+                                                "GetLocaleInfoEx",
+                                                "LCMapStringEx",
+                                                "CompareStringEx",
+                                                "GetUserDefaultLocaleName",
+                                                "LocaleNameToLCID",
+                                                "GetFileInformationByHandleEx",
+                                                "SetFileInformationByHandle",
+                                                "GetFinalPathNameByHandleW",
+                                                "CreateSymbolicLinkW",
+                                                "CancelIoEx",
+                                                "GetErrorMode",
+                                                "SetThreadErrorMode",
+                                                "GetThreadId",
+                                                "QueryFullProcessImageNameW",
+                                                "RaiseFailFastException",
+                                                "SetDefaultDllDirectories",
+                                                "AddDllDirectory",
+                                                "RemoveDllDirectory",
+                                                "GetDynamicTimeZoneInformation",
+                                                "Wow64DisableWow64FsRedirection",
+                                                "Wow64RevertWow64FsRedirection"};
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -119,35 +118,82 @@ void CheckLoadableOnXp(const PeImage& image) {
         FAIL_CHECK(problem);
 }
 
-void CheckVersionInfo(const PeImage& image, const std::wstring& originalName) {
-    const PeResource* resource = image.FindResource(16, 1); // RT_VERSION
-    REQUIRE(resource);
-    VersionInfo info;
-    REQUIRE(ParseVersionInfo(resource->data, info));
-    CHECK(info.fileVersionMS == MAKELONG(1, 8));
-    CHECK(info.productVersionMS == MAKELONG(1, 8));
-    CHECK(info.strings[L"ProductName"] == L"Zenta LUM");
-    CHECK(info.strings[L"CompanyName"] == L"星岚计算机技术公司");
-    CHECK(info.strings[L"FileVersion"] == L"8.1");
-    CHECK(info.strings[L"ProductVersion"] == L"8.1");
-    CHECK(info.strings[L"OriginalFilename"] == originalName);
+void CheckVersionInfo(const std::wstring& path, const std::wstring& originalName) {
+    DWORD size = GetFileVersionInfoSizeW(path.c_str(), nullptr);
+    REQUIRE(size);
+    std::vector<char> data(size);
+    REQUIRE(GetFileVersionInfoW(path.c_str(), 0, size, data.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    WORD* translation = nullptr;
+    UINT length = 0;
+    REQUIRE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    CHECK(fixed->dwFileVersionMS == MAKELONG(1, 8));
+    CHECK(fixed->dwProductVersionMS == MAKELONG(1, 8));
+    REQUIRE(VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                           &length));
+    auto text = [&](const wchar_t* name) {
+        wchar_t key[100], *value = nullptr;
+        swprintf(key, 100, L"\\StringFileInfo\\%04x%04x\\%ls", translation[0], translation[1], name);
+        return VerQueryValueW(data.data(), key, reinterpret_cast<void**>(&value), &length)
+                   ? std::wstring(value)
+                   : std::wstring();
+    };
+    CHECK(text(L"ProductName") == L"Zenta LUM");
+    CHECK(text(L"CompanyName") == L"星岚计算机技术公司");
+    CHECK(text(L"FileVersion") == L"8.1");
+    CHECK(text(L"ProductVersion") == L"8.1");
+    CHECK(text(L"OriginalFilename") == originalName);
 }
 
-const PeResource* FindManifest(const PeImage& image) {
-    for (const PeResource& resource : image.resources)
-        if (resource.type == 24) // RT_MANIFEST
-            return &resource;
-    return nullptr;
+// The program's resources as the Windows loader finds them.
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle Invalid() { return nullptr; }
+    static bool Valid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { FreeLibrary(h); }
+};
+using ScopedModule = zenta::Scoped<ModuleTraits>;
+
+ScopedModule LoadResources(const std::wstring& path) {
+    ScopedModule module(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    REQUIRE(module);
+    return module;
+}
+
+// The bytes of a resource; empty when there is none.
+std::string ResourceBytes(const ScopedModule& module, LPCWSTR type, WORD id) {
+    HRSRC found = FindResourceW(module.Get(), MAKEINTRESOURCEW(id), type);
+    HGLOBAL loaded = found ? LoadResource(module.Get(), found) : nullptr;
+    return loaded ? std::string(static_cast<const char*>(LockResource(loaded)),
+                                SizeofResource(module.Get(), found))
+                  : std::string();
+}
+
+BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR list) {
+    reinterpret_cast<std::vector<WORD>*>(list)->push_back(language);
+    return TRUE;
+}
+
+BOOL CALLBACK AddName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR list) {
+    reinterpret_cast<std::vector<WORD>*>(list)->push_back(IS_INTRESOURCE(name) ? LOWORD(name) : 0);
+    return TRUE;
+}
+
+std::vector<WORD> Manifests(const ScopedModule& module) {
+    std::vector<WORD> ids;
+    EnumResourceNamesW(module.Get(), RT_MANIFEST, AddName, reinterpret_cast<LONG_PTR>(&ids));
+    return ids;
 }
 
 } // namespace
 
 TEST_CASE("Setup.exe is an XP-loadable GUI image with its dialogs, faces and version") {
-    PeImage image = LoadImageFile(driver::BuildPath(L"Setup.exe"));
-    CheckLoadableOnXp(image);
-    CheckVersionInfo(image, L"Setup.exe");
+    const std::wstring path = driver::BuildPath(L"Setup.exe");
+    CheckLoadableOnXp(LoadImageFile(path));
+    CheckVersionInfo(path, L"Setup.exe");
+    ScopedModule module = LoadResources(path);
     // Without a manifest Windows 8.1 and later keep reporting 6.2, which means BCD.
-    CHECK(FindManifest(image) == nullptr);
+    CHECK(Manifests(module).empty());
 
     struct Dialog {
         WORD id;
@@ -158,35 +204,34 @@ TEST_CASE("Setup.exe is an XP-loadable GUI image with its dialogs, faces and ver
     for (Dialog dialog : {Dialog{101, english}, Dialog{103, english}, Dialog{117, chinese},
                           Dialog{118, english}, Dialog{120, chinese}}) {
         INFO("dialog ", dialog.id);
-        const PeResource* resource = image.FindResource(5, dialog.id); // RT_DIALOG
-        REQUIRE(resource);
-        CHECK(resource->language == dialog.language);
+        std::vector<WORD> languages;
+        EnumResourceLanguagesW(module.Get(), RT_DIALOG, MAKEINTRESOURCEW(dialog.id), AddLanguage,
+                               reinterpret_cast<LONG_PTR>(&languages));
+        CHECK(languages == std::vector<WORD>{dialog.language});
     }
 
     for (WORD id : {104, 105, 106}) {
         INFO("bitmap ", id);
-        const PeResource* resource = image.FindResource(2, id); // RT_BITMAP
-        REQUIRE(resource);
+        std::string bitmap = ResourceBytes(module, RT_BITMAP, id);
         BITMAPINFOHEADER header;
-        REQUIRE(resource->data.size() >= sizeof header);
-        memcpy(&header, resource->data.data(), sizeof header);
+        REQUIRE(bitmap.size() >= sizeof header);
+        memcpy(&header, bitmap.data(), sizeof header);
         CHECK(header.biWidth == 120);
         CHECK(header.biHeight == 36);
         CHECK(header.biBitCount == 24);
         CHECK(header.biCompression == BI_RGB);
-        CHECK(resource->data.size() >= sizeof header + 120 * 3 * 36);
+        CHECK(bitmap.size() >= sizeof header + 120 * 3 * 36);
     }
 }
 
 TEST_CASE("Uninstall.exe is an XP-loadable GUI image that asks for administrator rights") {
-    PeImage image = LoadImageFile(driver::BuildPath(L"Uninstall.exe"));
-    CheckLoadableOnXp(image);
-    CheckVersionInfo(image, L"Uninstall.exe");
-    const PeResource* manifest = FindManifest(image);
-    REQUIRE(manifest);
-    CHECK(manifest->id == 1);
-    CHECK(manifest->data.find("level=\"requireAdministrator\"") != std::string::npos);
-    CHECK(image.FindResource(14, 5) != nullptr); // RT_GROUP_ICON 5
+    const std::wstring path = driver::BuildPath(L"Uninstall.exe");
+    CheckLoadableOnXp(LoadImageFile(path));
+    CheckVersionInfo(path, L"Uninstall.exe");
+    ScopedModule module = LoadResources(path);
+    CHECK(Manifests(module) == std::vector<WORD>{1});
+    CHECK(ResourceBytes(module, RT_MANIFEST, 1).find("level=\"requireAdministrator\"") != std::string::npos);
+    CHECK(FindResourceW(module.Get(), MAKEINTRESOURCEW(5), RT_GROUP_ICON) != nullptr);
 }
 
 TEST_CASE("the image checks read real tables and name what XP lacks") {
