@@ -4,31 +4,27 @@
 
 bool PeImage::Parse(const std::string& bytes) {
     bytes_ = bytes;
-    IMAGE_DOS_HEADER dos;
-    if (!Read(0, dos) || dos.e_magic != IMAGE_DOS_SIGNATURE) {
-        error = "no MZ header";
+    auto fail = [&](const char* why) {
+        error = why;
         return false;
-    }
+    };
+    IMAGE_DOS_HEADER dos;
+    if (!Read(0, dos) || dos.e_magic != IMAGE_DOS_SIGNATURE)
+        return fail("no MZ header");
     DWORD ntOffset = static_cast<DWORD>(dos.e_lfanew);
     DWORD signature = 0;
     IMAGE_FILE_HEADER file;
-    if (!Read(ntOffset, signature) || signature != IMAGE_NT_SIGNATURE || !Read(ntOffset + 4, file)) {
-        error = "no PE header";
-        return false;
-    }
+    if (!Read(ntOffset, signature) || signature != IMAGE_NT_SIGNATURE || !Read(ntOffset + 4, file))
+        return fail("no PE header");
     machine = file.Machine;
     characteristics = file.Characteristics;
     DWORD optionalOffset = ntOffset + 4 + sizeof file;
     if (!Read(optionalOffset, optionalMagic) || optionalMagic != IMAGE_NT_OPTIONAL_HDR32_MAGIC ||
-        file.SizeOfOptionalHeader < sizeof(IMAGE_OPTIONAL_HEADER32)) {
-        error = "not a PE32 optional header";
-        return false;
-    }
+        file.SizeOfOptionalHeader < sizeof(IMAGE_OPTIONAL_HEADER32))
+        return fail("not a PE32 optional header");
     IMAGE_OPTIONAL_HEADER32 optional;
-    if (!Read(optionalOffset, optional)) {
-        error = "short optional header";
-        return false;
-    }
+    if (!Read(optionalOffset, optional))
+        return fail("short optional header");
     subsystem = optional.Subsystem;
     subsystemMajor = optional.MajorSubsystemVersion;
     subsystemMinor = optional.MinorSubsystemVersion;
@@ -38,26 +34,20 @@ bool PeImage::Parse(const std::string& bytes) {
     DWORD sectionOffset = optionalOffset + file.SizeOfOptionalHeader;
     for (WORD i = 0; i < file.NumberOfSections; ++i) {
         IMAGE_SECTION_HEADER section;
-        if (!Read(sectionOffset + i * sizeof section, section)) {
-            error = "short section table";
-            return false;
-        }
+        if (!Read(sectionOffset + i * sizeof section, section))
+            return fail("short section table");
         sections_.push_back(section);
     }
     auto directory = [&](int index) {
         return index < static_cast<int>(optional.NumberOfRvaAndSizes) ? optional.DataDirectory[index]
                                                                       : IMAGE_DATA_DIRECTORY{};
     };
-    if (directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress &&
-        !ParseImports(directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress)) {
-        error = "broken import table";
-        return false;
-    }
-    if (directory(IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT).VirtualAddress &&
-        !ParseDelayImports(directory(IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT).VirtualAddress)) {
-        error = "broken delay import table";
-        return false;
-    }
+    DWORD importRva = directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress;
+    DWORD delayRva = directory(IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT).VirtualAddress;
+    if (importRva && !ParseImports(importRva))
+        return fail("broken import table");
+    if (delayRva && !ParseDelayImports(delayRva))
+        return fail("broken delay import table");
     return true;
 }
 

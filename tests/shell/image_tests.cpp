@@ -7,69 +7,42 @@
 #include "tests/shell/PeImage.h"
 
 #include <algorithm>
+#include <iterator>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
+// The names in a space-separated list.
+std::set<std::string> Names(const std::string& list) {
+    std::istringstream in(list);
+    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
+
 // DLLs every Windows XP SP3 installation carries.
-const std::set<std::string> kSystemDlls = {
-    "advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll",    "imm32.dll",  "kernel32.dll",
-    "msvcrt.dll",   "ntdll.dll",    "ole32.dll",    "oleaut32.dll", "rpcrt4.dll", "shell32.dll",
-    "shlwapi.dll",  "user32.dll",   "uxtheme.dll",  "version.dll",  "winmm.dll",  "ws2_32.dll",
-};
+const std::set<std::string> kSystemDlls =
+    Names("advapi32.dll comctl32.dll comdlg32.dll gdi32.dll imm32.dll kernel32.dll msvcrt.dll ntdll.dll "
+          "ole32.dll oleaut32.dll rpcrt4.dll shell32.dll shlwapi.dll user32.dll uxtheme.dll version.dll "
+          "winmm.dll ws2_32.dll");
 
 // Functions newer than Windows XP SP3 that the mingw-w64 runtime, libstdc++, libgcc or
 // winpthreads may import when a build setting changes; the programs look such functions up
 // at run time instead.
-const std::set<std::string> kPostXpFunctions = {"GetTickCount64",
-                                                "InitializeSRWLock",
-                                                "AcquireSRWLockExclusive",
-                                                "AcquireSRWLockShared",
-                                                "ReleaseSRWLockExclusive",
-                                                "ReleaseSRWLockShared",
-                                                "TryAcquireSRWLockExclusive",
-                                                "TryAcquireSRWLockShared",
-                                                "InitializeConditionVariable",
-                                                "SleepConditionVariableCS",
-                                                "SleepConditionVariableSRW",
-                                                "WakeConditionVariable",
-                                                "WakeAllConditionVariable",
-                                                "InitOnceExecuteOnce",
-                                                "InitOnceBeginInitialize",
-                                                "InitOnceComplete",
-                                                "InitializeCriticalSectionEx",
-                                                "GetSystemTimePreciseAsFileTime",
-                                                "GetCurrentProcessorNumber",
-                                                "FlsAlloc",
-                                                "FlsFree",
-                                                "FlsGetValue",
-                                                "FlsSetValue",
-                                                "CreateEventExW",
-                                                "CreateMutexExW",
-                                                "CreateSemaphoreExW",
-                                                "GetLocaleInfoEx",
-                                                "LCMapStringEx",
-                                                "CompareStringEx",
-                                                "GetUserDefaultLocaleName",
-                                                "LocaleNameToLCID",
-                                                "GetFileInformationByHandleEx",
-                                                "SetFileInformationByHandle",
-                                                "GetFinalPathNameByHandleW",
-                                                "CreateSymbolicLinkW",
-                                                "CancelIoEx",
-                                                "GetErrorMode",
-                                                "SetThreadErrorMode",
-                                                "GetThreadId",
-                                                "QueryFullProcessImageNameW",
-                                                "RaiseFailFastException",
-                                                "SetDefaultDllDirectories",
-                                                "AddDllDirectory",
-                                                "RemoveDllDirectory",
-                                                "GetDynamicTimeZoneInformation",
-                                                "Wow64DisableWow64FsRedirection",
-                                                "Wow64RevertWow64FsRedirection"};
+const std::set<std::string> kPostXpFunctions = Names(
+    "GetTickCount64 InitializeSRWLock AcquireSRWLockExclusive AcquireSRWLockShared "
+    "ReleaseSRWLockExclusive ReleaseSRWLockShared TryAcquireSRWLockExclusive TryAcquireSRWLockShared "
+    "InitializeConditionVariable SleepConditionVariableCS SleepConditionVariableSRW "
+    "WakeConditionVariable WakeAllConditionVariable InitOnceExecuteOnce InitOnceBeginInitialize "
+    "InitOnceComplete InitializeCriticalSectionEx GetSystemTimePreciseAsFileTime "
+    "GetCurrentProcessorNumber FlsAlloc FlsFree FlsGetValue FlsSetValue CreateEventExW CreateMutexExW "
+    "CreateSemaphoreExW GetLocaleInfoEx LCMapStringEx CompareStringEx GetUserDefaultLocaleName "
+    "LocaleNameToLCID GetFileInformationByHandleEx SetFileInformationByHandle GetFinalPathNameByHandleW "
+    "CreateSymbolicLinkW CancelIoEx GetErrorMode SetThreadErrorMode GetThreadId "
+    "QueryFullProcessImageNameW RaiseFailFastException SetDefaultDllDirectories AddDllDirectory "
+    "RemoveDllDirectory GetDynamicTimeZoneInformation Wow64DisableWow64FsRedirection "
+    "Wow64RevertWow64FsRedirection");
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
