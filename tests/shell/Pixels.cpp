@@ -2,6 +2,8 @@
 
 #include "common/ScopedWin.h"
 
+#include <algorithm>
+
 namespace {
 
 Pixels ReadBitmap(HDC dc, HBITMAP bitmap, int width, int height) {
@@ -61,9 +63,5 @@ int CountDifferences(const Pixels& a, const Pixels& b, const std::function<bool(
 }
 
 int CountColor(const Pixels& pixels, COLORREF color) {
-    int count = 0;
-    for (COLORREF value : pixels.colors)
-        if (value == color)
-            ++count;
-    return count;
+    return static_cast<int>(std::count(pixels.colors.begin(), pixels.colors.end(), color));
 }

@@ -4,64 +4,39 @@
 
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty())
-        return std::string();
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                   nullptr, nullptr);
-    std::string bytes(size, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], size, nullptr,
-                        nullptr);
-    return bytes;
-}
+const char kConfigDocument[] = u8R"(<?xml version="1.0" encoding="UTF-8"?>
+<config>
+  <productversion>8.1</productversion>
+  <headtitle>星岚操作系统 安装向导</headtitle>
+  <completemsg>星岚操作系统 安装完成</completemsg>
+  <button><continue>继续</continue></button>
+  <picture><background0>remove.jpg</background0><background1>welcome.jpg</background1><background2>notice.jpg</background2><background3>progress.jpg</background3><background4>complete.jpg</background4><appicon>zenta.ico</appicon></picture>
+  <text><fontstyle>
+    <style id="buttontext"><forecolor>36,46,73</forecolor><fontname>Simsun</fontname><fontsize>16</fontsize><fontunit>pixel</fontunit><bold>1</bold></style>
+  </fontstyle></text>
+</config>
+)";
 
 } // namespace
 
-std::string ConfigDocument(const PackageTexts& texts) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-           "<config>\r\n"
-           "  <productversion>8.1</productversion>\r\n"
-           "  <headtitle>" +
-           Utf8(texts.headTitle) +
-           "</headtitle>\r\n"
-           "  <completemsg>" +
-           Utf8(texts.completeMessage) +
-           "</completemsg>\r\n"
-           "  <button><continue>" +
-           Utf8(texts.continueCaption) +
-           "</continue></button>\r\n"
-           "  <picture><background0>remove.jpg</background0><background1>welcome.jpg</background1>"
-           "<background2>notice.jpg</background2><background3>progress.jpg</background3>"
-           "<background4>complete.jpg</background4><appicon>zenta.ico</appicon></picture>\r\n"
-           "  <text><fontstyle>\r\n"
-           "    <style id=\"buttontext\"><forecolor>36,46,73</forecolor><fontname>Simsun</fontname>"
-           "<fontsize>16</fontsize><fontunit>pixel</fontunit><bold>1</bold></style>\r\n"
-           "  </fontstyle></text>\r\n"
-           "</config>\r\n";
-}
-
-bool MakePackage(const std::wstring& dir, const PackageTexts& texts) {
+bool MakePackage(const std::wstring& dir) {
     // The demo package's pictures make the screenshots look like the product.
     return driver::CopyTree(driver::BuildPath(L"tests\\shell\\demo-support"), dir + L"\\support") &&
            CopyFileW(driver::BuildPath(L"Setup.exe").c_str(), (dir + L"\\Setup.exe").c_str(), FALSE) &&
-           driver::WriteFileBytes(dir + L"\\support\\Config.xml", ConfigDocument(texts));
-}
-
-bool WriteBootIni() {
-    SetFileAttributesW(L"C:\\boot.ini", FILE_ATTRIBUTE_NORMAL);
-    return driver::WriteFileBytes(L"C:\\boot.ini", "[boot loader]\r\n"
-                                                   "timeout=30\r\n"
-                                                   "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n"
-                                                   "[operating systems]\r\n"
-                                                   "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft "
-                                                   "Windows XP Professional\" /fastdetect\r\n");
+           driver::WriteFileBytes(dir + L"\\support\\Config.xml", kConfigDocument);
 }
 
 void ResetMachine() {
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kHardDiskRecord);
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallRecord);
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Setup.exe");
-    WriteBootIni();
+    SetFileAttributesW(L"C:\\boot.ini", FILE_ATTRIBUTE_NORMAL);
+    driver::WriteFileBytes(L"C:\\boot.ini", "[boot loader]\r\n"
+                                            "timeout=30\r\n"
+                                            "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n"
+                                            "[operating systems]\r\n"
+                                            "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft "
+                                            "Windows XP Professional\" /fastdetect\r\n");
 }
 
 WizardRun::~WizardRun() {
@@ -98,16 +73,4 @@ void WizardRun::Shoot(const std::wstring& name) {
 
 DWORD WizardRun::ThreadId() const {
     return GetWindowThreadProcessId(wizard, nullptr);
-}
-
-FrozenThread::FrozenThread(DWORD threadId) {
-    thread_ = OpenThread(THREAD_SUSPEND_RESUME, FALSE, threadId);
-    frozen_ = thread_ && SuspendThread(thread_) != static_cast<DWORD>(-1);
-}
-
-FrozenThread::~FrozenThread() {
-    if (frozen_)
-        ResumeThread(thread_);
-    if (thread_)
-        CloseHandle(thread_);
 }

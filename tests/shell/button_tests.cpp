@@ -98,6 +98,9 @@ struct Host {
         return Shot();
     }
 
+    const Pixels normal = LoadFacePixels(IDB_FACE_NORMAL);
+    const Pixels hover = LoadFacePixels(IDB_FACE_HOVER);
+    const Pixels pressed = LoadFacePixels(IDB_FACE_PRESSED);
     HWND window = nullptr;
     HWND button = nullptr;
     HWND plain = nullptr;
@@ -111,14 +114,13 @@ bool OnFocusRing(int x, int y, int w, int h) {
     return inside && (x == 2 || y == 2 || x == w - 3 || y == h - 3);
 }
 
-int DifferencesOffRing(const Pixels& shot, const Pixels& face) {
-    return CountDifferences(shot, face,
-                            [&](int x, int y) { return !OnFocusRing(x, y, shot.width, shot.height); });
+// Differing pixels on the ring, or off it.
+int Differences(const Pixels& shot, const Pixels& face, bool onRing) {
+    return CountDifferences(
+        shot, face, [&](int x, int y) { return OnFocusRing(x, y, shot.width, shot.height) == onRing; });
 }
-
-int DifferencesOnRing(const Pixels& shot, const Pixels& face) {
-    return CountDifferences(shot, face,
-                            [&](int x, int y) { return OnFocusRing(x, y, shot.width, shot.height); });
+int DifferencesOffRing(const Pixels& shot, const Pixels& face) {
+    return Differences(shot, face, false);
 }
 
 std::wstring Digits(size_t count) {
@@ -157,48 +159,45 @@ TEST_CASE("attaching takes the normal face's size at the same corner") {
 TEST_CASE("each state shows its face") {
     Host host;
     CEmoButton& emo = host.Attach();
-    Pixels normal = LoadFacePixels(IDB_FACE_NORMAL);
-    Pixels hover = LoadFacePixels(IDB_FACE_HOVER);
-    Pixels pressed = LoadFacePixels(IDB_FACE_PRESSED);
-    REQUIRE(normal.width == 120);
-    REQUIRE(normal.height == 36);
+    REQUIRE(host.normal.width == 120);
+    REQUIRE(host.normal.height == 36);
     // The three faces must be told apart for the checks below to mean anything.
-    REQUIRE(DifferencesOffRing(normal, hover) > 100);
-    REQUIRE(DifferencesOffRing(normal, pressed) > 100);
-    REQUIRE(DifferencesOffRing(hover, pressed) > 100);
+    REQUIRE(DifferencesOffRing(host.normal, host.hover) > 100);
+    REQUIRE(DifferencesOffRing(host.normal, host.pressed) > 100);
+    REQUIRE(DifferencesOffRing(host.hover, host.pressed) > 100);
 
-    CHECK(DifferencesOffRing(host.Shot(), normal) == 0);
-    CHECK(DifferencesOnRing(host.Shot(), normal) == 0); // no focus, no ring
+    CHECK(DifferencesOffRing(host.Shot(), host.normal) == 0);
+    CHECK(Differences(host.Shot(), host.normal, true) == 0); // no focus, no ring
 
     const LPARAM inside = MAKELPARAM(10, 10);
     SendMessageW(host.button, WM_MOUSEMOVE, 0, inside);
     CHECK(emo.hover == 1);
-    CHECK(DifferencesOffRing(host.Shot(), hover) == 0);
+    CHECK(DifferencesOffRing(host.Shot(), host.hover) == 0);
 
     SendMessageW(host.button, WM_LBUTTONDOWN, MK_LBUTTON, inside);
     CHECK(emo.mouseDown == 1);
     Pixels down = host.Shot();
-    CHECK(DifferencesOffRing(down, pressed) == 0);
+    CHECK(DifferencesOffRing(down, host.pressed) == 0);
     // The press gave the button the focus: the dotted rectangle shows on the ring.
     CHECK(emo.focused == 1);
-    CHECK(DifferencesOnRing(down, pressed) > 0);
+    CHECK(Differences(down, host.pressed, true) > 0);
 
     SendMessageW(host.button, WM_LBUTTONUP, 0, inside);
     CHECK(emo.mouseDown == 0);
-    CHECK(DifferencesOffRing(host.Shot(), hover) == 0);
+    CHECK(DifferencesOffRing(host.Shot(), host.hover) == 0);
     CHECK(g_clicks.count == 1);
 
     SendMessageW(host.button, WM_MOUSELEAVE, 0, 0);
     CHECK(emo.hover == 0);
-    CHECK(DifferencesOffRing(host.Shot(), normal) == 0);
+    CHECK(DifferencesOffRing(host.Shot(), host.normal) == 0);
 
     SendMessageW(host.button, WM_KEYDOWN, VK_RETURN, 0);
     CHECK(emo.keyDown == 1);
-    CHECK(DifferencesOffRing(host.Shot(), pressed) == 0);
+    CHECK(DifferencesOffRing(host.Shot(), host.pressed) == 0);
     // Any key's release ends the pressed look.
     SendMessageW(host.button, WM_KEYUP, 'A', 0);
     CHECK(emo.keyDown == 0);
-    CHECK(DifferencesOffRing(host.Shot(), normal) == 0);
+    CHECK(DifferencesOffRing(host.Shot(), host.normal) == 0);
 
     SUBCASE("disabled: the normal face whatever the mouse does, no focus rectangle") {
         EnableWindow(host.button, FALSE);
@@ -207,8 +206,8 @@ TEST_CASE("each state shows its face") {
         SendMessageW(host.button, WM_MOUSEMOVE, 0, inside);
         SendMessageW(host.button, WM_LBUTTONDOWN, MK_LBUTTON, inside);
         Pixels shot = host.Shot();
-        CHECK(DifferencesOffRing(shot, normal) == 0);
-        CHECK(DifferencesOnRing(shot, normal) == 0);
+        CHECK(DifferencesOffRing(shot, host.normal) == 0);
+        CHECK(Differences(shot, host.normal, true) == 0);
         SendMessageW(host.button, WM_LBUTTONUP, 0, inside);
         EnableWindow(host.button, TRUE);
         CHECK(emo.enabled == 1);
@@ -218,7 +217,6 @@ TEST_CASE("each state shows its face") {
 TEST_CASE("the caption: cut at 63 characters, drawn in its colour, grey when disabled") {
     Host host;
     CEmoButton& emo = host.Attach();
-    Pixels normal = LoadFacePixels(IDB_FACE_NORMAL);
     CHECK(emo.SetCaption(nullptr) == 0);
     CHECK(emo.caption[0] == L'\0');
 
@@ -230,7 +228,7 @@ TEST_CASE("the caption: cut at 63 characters, drawn in its colour, grey when dis
     Pixels cut = host.Shot();
     CHECK(CountDifferences(cut, host.ShotWith(Digits(63))) == 0);
     CHECK(CountDifferences(cut, host.ShotWith(Digits(62))) > 0);
-    CHECK(CountDifferences(cut, normal) > 0);
+    CHECK(CountDifferences(cut, host.normal) > 0);
 
     emo.textColor = RGB(200, 0, 0);
     CHECK(CountColor(host.ShotWith(L"Go"), RGB(200, 0, 0)) > 0);
@@ -244,7 +242,6 @@ TEST_CASE("the caption: cut at 63 characters, drawn in its colour, grey when dis
 TEST_CASE("Enter on the focused button clicks it, as Space does") {
     Host host;
     CEmoButton& emo = host.Attach();
-    Pixels pressed = LoadFacePixels(IDB_FACE_PRESSED);
 
     // Through the message queue, as key strokes arrive.
     SetFocus(host.button);
@@ -253,7 +250,7 @@ TEST_CASE("Enter on the focused button clicks it, as Space does") {
     PostMessageW(host.button, WM_KEYDOWN, VK_RETURN, 0x001C0001);
     Pump();
     CHECK(emo.keyDown == 1);
-    CHECK(DifferencesOffRing(host.Shot(), pressed) == 0);
+    CHECK(DifferencesOffRing(host.Shot(), host.pressed) == 0);
     CHECK(g_clicks.count == 0);
     PostMessageW(host.button, WM_KEYUP, VK_RETURN, 0xC01C0001);
     Pump();
@@ -286,8 +283,6 @@ TEST_CASE("Enter on the focused button clicks it, as Space does") {
 TEST_CASE("dragging off a held button clears hover without repainting; release shows the normal face") {
     Host host;
     CEmoButton& emo = host.Attach();
-    Pixels normal = LoadFacePixels(IDB_FACE_NORMAL);
-    Pixels pressed = LoadFacePixels(IDB_FACE_PRESSED);
     RECT bounds = {};
     GetWindowRect(host.button, &bounds);
 
@@ -295,7 +290,7 @@ TEST_CASE("dragging off a held button clears hover without repainting; release s
     SendMessageW(host.button, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
     SendMessageW(host.button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
     REQUIRE(GetCapture() == host.button);
-    CHECK(DifferencesOffRing(host.Shot(), pressed) == 0);
+    CHECK(DifferencesOffRing(host.Shot(), host.pressed) == 0);
 
     REQUIRE(SetCursorPos(bounds.right + 40, bounds.bottom + 40));
     SendMessageW(host.button, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(160, 76));
@@ -305,6 +300,6 @@ TEST_CASE("dragging off a held button clears hover without repainting; release s
 
     SendMessageW(host.button, WM_LBUTTONUP, 0, MAKELPARAM(160, 76));
     CHECK(emo.mouseDown == 0);
-    CHECK(DifferencesOffRing(host.Shot(), normal) == 0);
+    CHECK(DifferencesOffRing(host.Shot(), host.normal) == 0);
     CHECK(g_clicks.count == 0); // released outside: no click
 }

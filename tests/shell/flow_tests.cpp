@@ -32,7 +32,7 @@ void CheckExitsWith0(WizardRun& run) {
 
 // Ends a run through CMD_EXIT and checks that it ended cleanly.
 void ExitThroughCommand(WizardRun& run) {
-    PostCommand(run.wizard, kCmdExit, 1007);
+    PostCommand(run.wizard, CMD_EXIT, 1007);
     CheckExitsWith0(run);
     CHECK_FALSE(IsWindow(run.wizard));
 }
@@ -68,16 +68,20 @@ LRESULT CALLBACK ObserverProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return 0;
 }
 
+// A hidden top-level window of this program, of a class registered for it.
+HWND MakeWindow(const wchar_t* className, WNDPROC proc, DWORD style) {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = className;
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, className, L"", style, 0, 0, 800, 600, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
 class PageMessageSpy {
   public:
     explicit PageMessageSpy(DWORD threadId) {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = ObserverProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"ZentaShellHookObserver";
-        RegisterClassW(&wc);
-        observer_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                    wc.hInstance, nullptr);
+        observer_ = MakeWindow(L"ZentaShellHookObserver", ObserverProc, WS_POPUP);
         library_ = LoadLibraryW(driver::BuildPath(L"tests\\shell\\shell_notify_hook.dll").c_str());
         auto hook = [&](int type, const char* name) -> HHOOK {
             auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(library_, name)));
@@ -158,8 +162,7 @@ void RecordInstallation(DWORD type, const void* data, DWORD size) {
 
 TEST_CASE("first start: a fixed 800 x 600 window, centred, titled, showing Welcome") {
     ResetMachine();
-    PackageTexts texts;
-    REQUIRE(MakePackage(L"D:\\first", texts));
+    REQUIRE(MakePackage(L"D:\\first"));
     WizardRun run;
     REQUIRE(run.Start(L"D:\\first"));
 
@@ -176,7 +179,7 @@ TEST_CASE("first start: a fixed 800 x 600 window, centred, titled, showing Welco
     const LONG frame = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
     CHECK((GetWindowLongW(run.wizard, GWL_STYLE) & frame) == (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX));
     CHECK((GetWindowLongW(run.wizard, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) != 0);
-    CHECK(driver::WindowText(run.wizard) == texts.headTitle);
+    CHECK(driver::WindowText(run.wizard) == kHeadTitle);
 
     REQUIRE(run.WaitForPage(Page::Welcome));
     HWND page = PageWindow(run.wizard);
@@ -261,13 +264,7 @@ TEST_CASE("a hidden window of the wizard class (the uninstaller's) is not taken 
     ResetMachine();
     zenta::ScopedHandle mutex(CreateMutexW(nullptr, TRUE, L"MUTEX_ZENTA_SETUP"));
     REQUIRE(mutex);
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kWizardClass;
-    RegisterClassW(&wc);
-    HWND frame = CreateWindowExW(0, kWizardClass, L"", WS_CAPTION | WS_SYSMENU, 0, 0, 800, 600, nullptr,
-                                 nullptr, wc.hInstance, nullptr);
+    HWND frame = MakeWindow(kWizardClass, DefWindowProcW, WS_CAPTION | WS_SYSMENU);
     REQUIRE(frame);
 
     WizardRun run;
@@ -311,7 +308,7 @@ TEST_CASE("a recorded installation: Remove page first; its button removes it and
         WizardRun run;
         REQUIRE(run.Start(L"D:\\remove"));
         REQUIRE(run.WaitForPage(Page::Remove));
-        CHECK(driver::WindowText(run.wizard) == PackageTexts().headTitle);
+        CHECK(driver::WindowText(run.wizard) == kHeadTitle);
         run.Shoot(L"page-remove");
         HWND button = driver::FindControl(PageWindow(run.wizard), 1001);
         REQUIRE(button);
@@ -349,12 +346,12 @@ TEST_CASE("WM_SETUP_NOTIFY reaches the page as WM_PAGE_NOTIFY, and nothing else 
     REQUIRE(spy.Ready());
 
     PostMessageW(run.wizard, kSetupNotify, 12, 34);
-    REQUIRE(spy.WaitFor(kPageNotify, 5000) == 1);
+    REQUIRE(spy.WaitFor(WM_PAGE_NOTIFY, 5000) == 1);
     Sleep(200);
     driver::WaitUntil([] { return false; }, 200); // collect late reports
-    CHECK(spy.Count(kPageNotify) == 1);
+    CHECK(spy.Count(WM_PAGE_NOTIFY) == 1);
     for (const Observed& seen : g_observed) {
-        if (seen.message != kPageNotify)
+        if (seen.message != WM_PAGE_NOTIFY)
             continue;
         CHECK(seen.target == page);
         CHECK_FALSE(seen.withParameters);
@@ -375,14 +372,14 @@ void ReachEndPage(WizardRun& run, const std::wstring& dir, unsigned long long mo
     REQUIRE(driver::MakeSparseFile(dir + L"\\copyfiles\\Disks\\system.img", 1000000000ull));
     REQUIRE(driver::MakeSparseFile(dir + L"\\copyfiles\\Disks\\part\\data.img", more));
     StartAtWelcome(run, dir);
-    {
-        // Both advances queue before the wizard runs again, so the Progress page is closed
-        // before its initialisation message arrives and no installation starts.
-        FrozenThread frozen(run.ThreadId());
-        REQUIRE(frozen.Frozen());
-        PostCommand(run.wizard, kCmdNext, 1001);
-        PostCommand(run.wizard, kCmdNext, 1001);
-    }
+    // Both advances queue before the wizard runs again, so the Progress page is closed
+    // before its initialisation message arrives and no installation starts.
+    zenta::ScopedHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, run.ThreadId()));
+    REQUIRE(thread);
+    REQUIRE(SuspendThread(thread.Get()) != static_cast<DWORD>(-1));
+    PostCommand(run.wizard, CMD_NEXT, 1001);
+    PostCommand(run.wizard, CMD_NEXT, 1001);
+    ResumeThread(thread.Get());
     REQUIRE(run.WaitForPage(expected));
     CHECK_FALSE(driver::RegistryKeyExists(HKEY_LOCAL_MACHINE, kHardDiskRecord));
 }
@@ -402,35 +399,27 @@ TEST_CASE("the end page follows the size of copyfiles\\Disks") {
         ResetMachine();
         WizardRun run;
         ReachEndPage(run, c.dir, c.more, c.expected);
-        PackageTexts texts;
         CHECK(driver::WindowText(run.wizard) ==
-              (c.expected == Page::Complete ? texts.completeMessage : texts.headTitle));
+              (c.expected == Page::Complete ? kCompleteMessage : kHeadTitle));
         run.Shoot(c.shot);
         ExitThroughCommand(run);
     }
 }
 
 TEST_CASE("on the Complete page a further advance or CMD_BACK leaves the window empty") {
-    PackageTexts texts;
-    UINT message = 0;
-    WPARAM wParam = 0;
-    LPARAM lParam = 0;
-    SUBCASE("WM_PAGE_NEXT") {
-        message = kPageNext;
-    }
-    SUBCASE("CMD_BACK") {
-        message = WM_COMMAND;
-        wParam = kCmdBack;
-        lParam = 1005;
-    }
     ResetMachine();
     WizardRun run;
     ReachEndPage(run, L"D:\\again", 48576000ull, Page::Complete);
-    PostMessageW(run.wizard, message, wParam, lParam);
+    SUBCASE("WM_PAGE_NEXT") {
+        PostMessageW(run.wizard, WM_PAGE_NEXT, 0, 0);
+    }
+    SUBCASE("CMD_BACK") {
+        PostCommand(run.wizard, CMD_BACK, IDC_PAGE_BACK);
+    }
     REQUIRE(run.WaitForPage(Page::None));
     Sleep(300);
     CHECK(IsWindowVisible(run.wizard));
-    CHECK(driver::WindowText(run.wizard) == texts.completeMessage);
+    CHECK(driver::WindowText(run.wizard) == kCompleteMessage);
     PostMessageW(run.wizard, WM_CLOSE, 0, 0);
     CheckExitsWith0(run);
 }
@@ -439,7 +428,7 @@ TEST_CASE("closing the Notice page ends Setup: its download link ends the progra
     ResetMachine();
     WizardRun run;
     ReachEndPage(run, L"D:\\notice", 0, Page::Notice);
-    PostMessageW(run.wizard, kPageNext, 0, 0);
+    PostMessageW(run.wizard, WM_PAGE_NEXT, 0, 0);
     CheckExitsWith0(run);
 }
 
@@ -457,26 +446,26 @@ TEST_CASE("the flow a user walks: Welcome, Progress, then the end page; its butt
     REQUIRE(run.WaitForPage(Page::Progress));
     // One click, one CMD_NEXT from control 1001; the new page is told it was placed.
     HWND progress = PageWindow(run.wizard);
-    REQUIRE(spy.WaitFor(kPageInit, 5000) >= 1);
+    REQUIRE(spy.WaitFor(WM_PAGE_INIT, 5000) >= 1);
     int advances = 0;
     for (const Observed& seen : g_observed) {
-        if (seen.message == WM_COMMAND && LOWORD(seen.wParam) == kCmdNext) {
+        if (seen.message == WM_COMMAND && LOWORD(seen.wParam) == CMD_NEXT) {
             ++advances;
-            CHECK(seen.wParam == kCmdNext);
+            CHECK(seen.wParam == CMD_NEXT);
             CHECK(seen.lParam == 1001);
         }
     }
     CHECK(advances == 1);
-    CHECK(g_observed.back().message == kPageInit);
+    CHECK(g_observed.back().message == WM_PAGE_INIT);
     CHECK(g_observed.back().target == progress);
     run.Shoot(L"page-progress");
-    CHECK(driver::WindowText(run.wizard) == PackageTexts().headTitle);
+    CHECK(driver::WindowText(run.wizard) == kHeadTitle);
 
     // A package without copyfiles finishes at once; a Progress page that does not move on
     // by itself is moved on as the finished installation would.
     if (!run.WaitForPage(Page::Notice, 20000)) {
         MESSAGE("the Progress page did not finish by itself; advancing it");
-        PostMessageW(run.wizard, kPageNext, 0, 0);
+        PostMessageW(run.wizard, WM_PAGE_NEXT, 0, 0);
         REQUIRE(run.WaitForPage(Page::Notice));
     }
     run.Shoot(L"page-notice-after-install");
