@@ -67,18 +67,22 @@ WatchedCalls::WatchedCalls() {
     messages.clear();
     initializations = uninitializations = 0;
     securityResult = createResult = S_OK;
-    patches_[0].reset(
-        new ImportPatch("user32.dll", "MessageBoxW", reinterpret_cast<void*>(&RecordMessageBox)));
-    patches_[1].reset(
-        new ImportPatch("ole32.dll", "CoInitialize", reinterpret_cast<void*>(&CountCoInitialize)));
-    patches_[2].reset(
-        new ImportPatch("ole32.dll", "CoUninitialize", reinterpret_cast<void*>(&CountCoUninitialize)));
-    patches_[3].reset(new ImportPatch("ole32.dll", "CoInitializeSecurity",
-                                      reinterpret_cast<void*>(&ChosenCoInitializeSecurity)));
-    patches_[4].reset(
-        new ImportPatch("ole32.dll", "CoCreateInstance", reinterpret_cast<void*>(&ChosenCoCreateInstance)));
-    for (int i = 0; i < 5; ++i)
+    const struct {
+        const char* dll;
+        const char* function;
+        void* replacement;
+    } replacements[5] = {
+        {"user32.dll", "MessageBoxW", reinterpret_cast<void*>(&RecordMessageBox)},
+        {"ole32.dll", "CoInitialize", reinterpret_cast<void*>(&CountCoInitialize)},
+        {"ole32.dll", "CoUninitialize", reinterpret_cast<void*>(&CountCoUninitialize)},
+        {"ole32.dll", "CoInitializeSecurity", reinterpret_cast<void*>(&ChosenCoInitializeSecurity)},
+        {"ole32.dll", "CoCreateInstance", reinterpret_cast<void*>(&ChosenCoCreateInstance)},
+    };
+    for (int i = 0; i < 5; ++i) {
+        const auto& r = replacements[i];
+        patches_[i].reset(new ImportPatch(r.dll, r.function, r.replacement));
         active[i] = patches_[i].get();
+    }
 }
 
 WatchedCalls::~WatchedCalls() {
@@ -146,6 +150,56 @@ std::string StdoutCapture::Finish() {
     }
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
     return text;
+}
+
+ConnectedEditor::ConnectedEditor(bool openStore) : editor(kEntry.c_str(), L"D:\\zentaos") {
+    REQUIRE(editor.Connect() == S_OK);
+    if (openStore)
+        REQUIRE(SUCCEEDED(editor.OpenSystemStore()));
+}
+
+void CheckOneWarning(const std::vector<ShownMessage>& messages, const std::wstring& text) {
+    REQUIRE(messages.size() == 1);
+    CHECK(messages[0].text == text);
+    CHECK(messages[0].caption == L"警告");
+    CHECK(messages[0].owner == nullptr);
+    CHECK(messages[0].type == MB_OK);
+}
+
+void CheckEntryElements(const fakebcd::Object& entry) {
+    CHECK(entry.type == 0x10400008u);
+    const fakebcd::Element* path = entry.Find(fakebcd::kApplicationPath);
+    const fakebcd::Element* description = entry.Find(fakebcd::kDescription);
+    const fakebcd::Element* partition = entry.Find(fakebcd::kApplicationDevice);
+    REQUIRE(path);
+    REQUIRE(description);
+    REQUIRE(partition);
+    CHECK(path->text == L"\\zentaos\\zeldr.mbr");
+    CHECK(description->text == L"星岚系统(boot zenta LUM)");
+    CHECK(partition->deviceType == 2u);
+    CHECK(partition->additionalOptions.empty());
+    CHECK(!DeviceOfDriveD().empty());
+    CHECK(partition->path == DeviceOfDriveD());
+}
+
+std::vector<std::wstring> DisplayOrder() {
+    std::vector<std::wstring> ids;
+    fakebcd::ReadStore().DisplayOrder(ids);
+    return ids;
+}
+
+unsigned long long Timeout() {
+    unsigned long long seconds = 0;
+    fakebcd::ReadStore().Timeout(seconds);
+    return seconds;
+}
+
+std::wstring RecordedGuid() {
+    CRegistry key;
+    std::wstring guid;
+    if (!key.Open(kHardDiskKey, KEY_READ) || !key.ReadGuid(guid))
+        return std::wstring();
+    return guid;
 }
 
 int FindCall(const std::vector<std::wstring>& log, const std::wstring& line, int from) {

@@ -3,11 +3,15 @@
 #pragma once
 #include "FakeBcd.h"
 #include "ImportPatch.h"
+#include "common/Bcd.h"
 
 #include <windows.h>
 #include <memory>
 #include <string>
 #include <vector>
+
+// The entry identifier the editor cases work with.
+inline const std::wstring kEntry = L"{0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4d}";
 
 // A message box as the code under test asked for it.
 struct ShownMessage {
@@ -61,6 +65,23 @@ class StdoutCapture {
     int saved_ = -1;
     std::wstring path_;
 };
+
+// An editor for kEntry with a target on D:, connected, and with the system store open when
+// asked.
+struct ConnectedEditor {
+    explicit ConnectedEditor(bool openStore = false);
+    CBcdEditor editor;
+};
+
+// The one message box shown: a warning with `text`, without owner, with OK alone.
+void CheckOneWarning(const std::vector<ShownMessage>& messages, const std::wstring& text);
+// What the editor writes into a boot-sector entry for the target D:\zentaos.
+void CheckEntryElements(const fakebcd::Object& entry);
+// The fake store's display order (empty when unreadable) and timeout (0 when unreadable).
+std::vector<std::wstring> DisplayOrder();
+unsigned long long Timeout();
+// The identifier in the installation record; empty when there is none.
+std::wstring RecordedGuid();
 
 // Position of the first log line equal to `line` at or after `from`; -1 when none.
 int FindCall(const std::vector<std::wstring>& log, const std::wstring& line, int from = 0);

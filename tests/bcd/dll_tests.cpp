@@ -1,24 +1,14 @@
 // The fake provider as the programs under test meet it: fakebcd.dll registered in the
 // prefix as the WMI locator's in-process server, reached through CoCreateInstance alone.
-#include "FakeBcd.h"
+#include "BcdTestSupport.h"
 
-#include "common/Bcd.h"
 #include "common/BootEntry.h"
-#include "common/Registry.h"
 #include "common/ScopedWin.h"
 #include "tests/driver/Driver.h"
 
 #include <doctest/doctest.h>
 
 namespace {
-
-std::wstring RecordedGuid() {
-    CRegistry key;
-    std::wstring guid;
-    if (!key.Open(kHardDiskKey, KEY_READ) || !key.ReadGuid(guid))
-        return std::wstring();
-    return guid;
-}
 
 // Runs `body` on a thread of its own that starts without COM, and waits for it.
 template <typename Body> void OnFreshThread(Body body) {
@@ -59,10 +49,7 @@ DWORD WINAPI AnswerBox(void* data) {
 TEST_CASE("registration and removal through the DLL registered in the prefix") {
     REQUIRE(GetFileAttributesW(fakebcd::DefaultDllPath().c_str()) != INVALID_FILE_ATTRIBUTES);
     REQUIRE(fakebcd::InstallProvider());
-    {
-        CRegistry key;
-        REQUIRE(key.Create(kHardDiskKey));
-    }
+    REQUIRE(CreateHardDiskKey());
     REQUIRE(GetModuleHandleW(L"fakebcd.dll") == nullptr);
 
     bool loaded = false;
@@ -111,7 +98,7 @@ TEST_CASE("registration and removal through the DLL registered in the prefix") {
     CHECK_FALSE(store.Find(guid));
     REQUIRE(store.DisplayOrder(ids));
     CHECK(ids == std::vector<std::wstring>{fakebcd::kWindowsLoaderId});
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kHardDiskKey);
+    DeleteHardDiskKey();
 }
 
 TEST_CASE("a locator that cannot be loaded is reported in a real message box") {

@@ -14,7 +14,7 @@ using namespace fakebcd;
 TEST_CASE("the store text keeps every kind of element") {
     Store store = FreshStore();
     Object entry;
-    entry.id = L"{0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4d}";
+    entry.id = kEntry;
     entry.type = 0x10400008;
     Element e;
     e.type = kDescription;
@@ -27,7 +27,7 @@ TEST_CASE("the store text keeps every kind of element") {
     e.path = L"\\Device\\HarddiskVolume2";
     entry.Set(e);
     store.objects.push_back(entry);
-    Object* manager = store.Find(kBootManagerId);
+    Object* manager = store.Find(fakebcd::kBootManagerId);
     Element empty;
     empty.type = kDisplayOrder;
     empty.kind = ElementKind::ObjectList;
@@ -57,7 +57,7 @@ TEST_CASE("object paths with and without namespace and keys") {
     CHECK_FALSE(path.isClass);
     std::wstring value;
     CHECK(path.Key(L"id", value));
-    CHECK(value == kBootManagerId);
+    CHECK(value == fakebcd::kBootManagerId);
     CHECK(path.Key(L"StoreFilePath", value));
     CHECK(value == L"C:\\b:cd");
     CHECK_FALSE(ParseObjectPath(L"BcdObject.Id=\"{unterminated", path));
@@ -107,7 +107,7 @@ struct Input {
 // One provider method through the same helpers the editor uses; the output, or empty.
 zenta::ComPtr<IWbemClassObject> Call(IWbemServices* services, const wchar_t* className,
                                      const std::wstring& path, const wchar_t* method,
-                                     std::initializer_list<Input> inputs) {
+                                     const std::vector<Input>& inputs) {
     zenta::ComPtr<IWbemClassObject> classObject, signature, in, out;
     if (FAILED(zenta::GetWmiClass(services, className, classObject)) ||
         FAILED(zenta::GetInputSignature(classObject.Get(), method, signature)) ||
@@ -147,38 +147,42 @@ TEST_CASE("the provider answers false where the real one does") {
 
     const std::wstring storePath = L"BcdStore.FilePath=\"\"";
     const std::wstring managerPath =
-        L"BcdObject.Id=\"" + std::wstring(kBootManagerId) + L"\",StoreFilePath=\"\"";
-    const std::wstring unknown = L"{0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4d}";
+        L"BcdObject.Id=\"" + std::wstring(fakebcd::kBootManagerId) + L"\",StoreFilePath=\"\"";
 
-    auto out = Call(services.Get(), L"BcdStore", storePath, L"OpenObject", {{L"Id", unknown.c_str(), 0}});
-    REQUIRE(out);
-    CHECK_FALSE(Answer(out.Get()));
-    CHECK(IsNull(out.Get(), L"Object"));
-
-    out = Call(services.Get(), L"BcdStore", storePath, L"CreateObject",
-               {{L"Id", kWindowsLoaderId, 0}, {L"Type", L"272629768", CIM_UINT32}});
-    REQUIRE(out);
-    CHECK_FALSE(Answer(out.Get()));
-    CHECK(IsNull(out.Get(), L"Object"));
-
-    out = Call(services.Get(), L"BcdStore", storePath, L"DeleteObject", {{L"Id", unknown.c_str(), 0}});
-    REQUIRE(out);
-    CHECK_FALSE(Answer(out.Get()));
-
-    out =
-        Call(services.Get(), L"BcdObject", managerPath, L"GetElement", {{L"Type", L"301989890", CIM_UINT32}});
-    REQUIRE(out);
-    CHECK_FALSE(Answer(out.Get()));
-    CHECK(IsNull(out.Get(), L"Element"));
-
-    // A value of the wrong format for the element type is refused.
-    out = Call(services.Get(), L"BcdObject", managerPath, L"SetStringElement",
-               {{L"Type", L"620756996", CIM_UINT32}, {L"String", L"10", 0}});
-    REQUIRE(out);
-    CHECK_FALSE(Answer(out.Get()));
+    // Each refusal is an answer of false, with the object or element it would give null.
+    const struct {
+        const wchar_t* className;
+        const std::wstring& path;
+        const wchar_t* method;
+        std::vector<Input> inputs;
+        const wchar_t* nullOutput;
+    } refusals[] = {
+        {L"BcdStore", storePath, L"OpenObject", {{L"Id", kEntry.c_str(), 0}}, L"Object"},
+        {L"BcdStore",
+         storePath,
+         L"CreateObject",
+         {{L"Id", kWindowsLoaderId, 0}, {L"Type", L"272629768", CIM_UINT32}},
+         L"Object"},
+        {L"BcdStore", storePath, L"DeleteObject", {{L"Id", kEntry.c_str(), 0}}, nullptr},
+        {L"BcdObject", managerPath, L"GetElement", {{L"Type", L"301989890", CIM_UINT32}}, L"Element"},
+        // A value of the wrong format for the element type.
+        {L"BcdObject",
+         managerPath,
+         L"SetStringElement",
+         {{L"Type", L"620756996", CIM_UINT32}, {L"String", L"10", 0}},
+         nullptr},
+    };
+    for (const auto& refusal : refusals) {
+        INFO("refusal ", &refusal - refusals);
+        auto out = Call(services.Get(), refusal.className, refusal.path, refusal.method, refusal.inputs);
+        REQUIRE(out);
+        CHECK_FALSE(Answer(out.Get()));
+        if (refusal.nullOutput)
+            CHECK(IsNull(out.Get(), refusal.nullOutput));
+    }
 
     // What is there comes back typed: the display order as a string array.
-    out =
+    auto out =
         Call(services.Get(), L"BcdObject", managerPath, L"GetElement", {{L"Type", L"603979777", CIM_UINT32}});
     REQUIRE(out);
     CHECK(Answer(out.Get()));
@@ -190,5 +194,5 @@ TEST_CASE("the provider answers false where the real one does") {
     CHECK(ids == std::vector<std::wstring>{kWindowsLoaderId});
 
     // Instance methods need an instance; OpenStore alone is static.
-    CHECK_FALSE(Call(services.Get(), L"BcdStore", L"BcdStore", L"OpenObject", {{L"Id", unknown.c_str(), 0}}));
+    CHECK_FALSE(Call(services.Get(), L"BcdStore", L"BcdStore", L"OpenObject", {{L"Id", kEntry.c_str(), 0}}));
 }

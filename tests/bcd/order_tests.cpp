@@ -10,35 +10,14 @@
 
 namespace {
 
-const std::wstring kEntry = L"{0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4d}";
 const std::wstring kOther = L"{11111111-2222-4333-8444-555555555555}";
 const std::wstring kLoader = fakebcd::kWindowsLoaderId;
-
-std::vector<std::wstring> DisplayOrder() {
-    std::vector<std::wstring> ids;
-    fakebcd::ReadStore().DisplayOrder(ids);
-    return ids;
-}
-
-unsigned long long Timeout() {
-    unsigned long long seconds = 0;
-    fakebcd::ReadStore().Timeout(seconds);
-    return seconds;
-}
-
-struct OpenEditor {
-    CBcdEditor editor;
-    explicit OpenEditor(const std::wstring& id = kEntry) : editor(id.c_str(), L"D:\\zentaos") {
-        REQUIRE(editor.Connect() == S_OK);
-        REQUIRE(SUCCEEDED(editor.OpenSystemStore()));
-    }
-};
 
 } // namespace
 
 TEST_CASE("AppendToDisplayOrder lists the entry last and sets the timeout") {
     FakeBcdSession session;
-    OpenEditor e;
+    ConnectedEditor e(true);
     fakebcd::ClearProviderCalls();
     CHECK(e.editor.AppendToDisplayOrder() == 1);
     CHECK(DisplayOrder() == std::vector<std::wstring>{kLoader, kEntry});
@@ -54,7 +33,7 @@ TEST_CASE("an entry already in the display order stays where it is") {
     FakeBcdSession session;
     REQUIRE(fakebcd::PreListInDisplayOrder(kEntry));
     REQUIRE(fakebcd::PreListInDisplayOrder(kOther));
-    OpenEditor e;
+    ConnectedEditor e(true);
     fakebcd::ClearProviderCalls();
     CHECK(e.editor.AppendToDisplayOrder() == 1);
     CHECK(DisplayOrder() == std::vector<std::wstring>{kLoader, kEntry, kOther});
@@ -65,7 +44,7 @@ TEST_CASE("an entry already in the display order stays where it is") {
 TEST_CASE("without a readable display order none is written, the timeout still is") {
     FakeBcdSession session;
     REQUIRE(fakebcd::MakeDisplayOrderUnreadable());
-    OpenEditor e;
+    ConnectedEditor e(true);
     CHECK(e.editor.AppendToDisplayOrder() == 1);
     std::vector<std::wstring> ids;
     CHECK_FALSE(fakebcd::ReadStore().DisplayOrder(ids));
@@ -85,7 +64,7 @@ TEST_CASE("AppendToDisplayOrder returns 0 when it cannot reach the timeout step"
     SUBCASE("no SetIntegerElement signature") {
         REQUIRE(fakebcd::AddFailure(L"GetMethod", L"SetIntegerElement"));
     }
-    OpenEditor e;
+    ConnectedEditor e(true);
     CHECK(e.editor.AppendToDisplayOrder() == 0);
     CHECK(Timeout() != 10u);
 }
@@ -94,7 +73,7 @@ TEST_CASE("RemoveFromDisplayOrder takes out only the entry") {
     FakeBcdSession session;
     REQUIRE(fakebcd::PreListInDisplayOrder(kEntry));
     REQUIRE(fakebcd::PreListInDisplayOrder(kOther));
-    OpenEditor e;
+    ConnectedEditor e(true);
     fakebcd::Store before = fakebcd::ReadStore();
 
     SUBCASE("listed once") {
@@ -127,7 +106,7 @@ TEST_CASE("RemoveFromDisplayOrder takes out only the entry") {
 
 TEST_CASE("RemoveFromDisplayOrder when there is nothing to take out") {
     FakeBcdSession session;
-    OpenEditor e;
+    ConnectedEditor e(true);
     SUBCASE("not listed") {
         fakebcd::ClearProviderCalls();
         CHECK(e.editor.RemoveFromDisplayOrder(kEntry.c_str()) == 1);
@@ -160,7 +139,7 @@ TEST_CASE("RemoveFromDisplayOrder returns 0 when the order cannot be read or wri
         // The provider answers false to an order with an identifier that is no GUID.
         REQUIRE(fakebcd::PreListInDisplayOrder(L"{not a guid}"));
     }
-    OpenEditor e;
+    ConnectedEditor e(true);
     CHECK(e.editor.RemoveFromDisplayOrder(kEntry.c_str()) == 0);
     std::vector<std::wstring> ids;
     REQUIRE(fakebcd::ReadStore().DisplayOrder(ids));

@@ -12,20 +12,6 @@
 
 namespace {
 
-std::wstring RecordedGuid() {
-    CRegistry key;
-    std::wstring guid;
-    if (!key.Open(kHardDiskKey, KEY_READ) || !key.ReadGuid(guid))
-        return std::wstring();
-    return guid;
-}
-
-std::vector<std::wstring> DisplayOrder() {
-    std::vector<std::wstring> ids;
-    fakebcd::ReadStore().DisplayOrder(ids);
-    return ids;
-}
-
 bool IsEntryId(const std::wstring& id) {
     if (id.size() != 38 || id.front() != L'{' || id.back() != L'}')
         return false;
@@ -36,30 +22,6 @@ bool IsEntryId(const std::wstring& id) {
             return false;
     }
     return true;
-}
-
-// The sequence the removal code runs for a recorded identifier.
-struct RemovalResult {
-    int deleted = -1;
-    int unlisted = -1;
-    bool gone = false;
-    bool reopened = true;
-};
-
-RemovalResult RemoveEntry(const std::wstring& id) {
-    RemovalResult r;
-    CBcdEditor editor;
-    if (FAILED(editor.Connect()))
-        return r;
-    editor.OpenSystemStore();
-    r.deleted = editor.DeleteEntryObject(id.c_str());
-    r.unlisted = editor.RemoveFromDisplayOrder(id.c_str());
-    r.gone = editor.EntryObjectGone(id.c_str());
-    zenta::ComPtr<IWbemClassObject> again;
-    *again.Put() = editor.OpenEntryObject(id.c_str());
-    r.reopened = static_cast<bool>(again);
-    editor.Teardown();
-    return r;
 }
 
 } // namespace
@@ -80,24 +42,12 @@ TEST_CASE("RegisterBootEntry records the identifier and adds the boot-sector ent
     RegisterBootEntry(L"D:\\zentaos");
 
     std::wstring guid = RecordedGuid();
-    CHECK(guid.size() == 38);
     CHECK(IsEntryId(guid));
     fakebcd::Store store = fakebcd::ReadStore();
-    const fakebcd::Object* entry = store.Find(guid);
-    REQUIRE(entry);
-    CHECK(entry->id == guid);
-    CHECK(entry->type == 0x10400008u);
-    REQUIRE(entry->Find(fakebcd::kDescription));
-    CHECK(entry->Find(fakebcd::kDescription)->text == L"星岚系统(boot zenta LUM)");
-    REQUIRE(entry->Find(fakebcd::kApplicationPath));
-    CHECK(entry->Find(fakebcd::kApplicationPath)->text == L"\\zentaos\\zeldr.mbr");
-    REQUIRE(entry->Find(fakebcd::kApplicationDevice));
-    CHECK(entry->Find(fakebcd::kApplicationDevice)->deviceType == 2u);
-    CHECK(entry->Find(fakebcd::kApplicationDevice)->path == DeviceOfDriveD());
+    REQUIRE(store.Find(guid));
+    CheckEntryElements(*store.Find(guid));
     CHECK(DisplayOrder() == std::vector<std::wstring>{fakebcd::kWindowsLoaderId, guid});
-    unsigned long long timeout = 0;
-    CHECK(store.Timeout(timeout));
-    CHECK(timeout == 10u);
+    CHECK(Timeout() == 10u);
     // Everything was released, and COM is back where it was.
     CHECK(fakebcd::LiveProviderObjects() == session.baseline);
     CHECK(calls.initializations == calls.uninitializations);
@@ -112,18 +62,23 @@ TEST_CASE("RegisterBootEntry records the identifier and adds the boot-sector ent
         CHECK(DisplayOrder() == std::vector<std::wstring>{fakebcd::kWindowsLoaderId, guid, second});
     }
     SUBCASE("removal takes the entry and its display-order listing away, nothing else") {
-        REQUIRE(fakebcd::PreListInDisplayOrder(L"{11111111-2222-4333-8444-555555555555}"));
-        RemovalResult r = RemoveEntry(guid);
-        CHECK(r.deleted == 1);
-        CHECK(r.unlisted == 1);
-        CHECK(r.gone);
-        CHECK_FALSE(r.reopened);
+        const std::wstring other = L"{11111111-2222-4333-8444-555555555555}";
+        REQUIRE(fakebcd::PreListInDisplayOrder(other));
+        // The sequence the removal code runs for a recorded identifier.
+        CBcdEditor editor;
+        REQUIRE(SUCCEEDED(editor.Connect()));
+        editor.OpenSystemStore();
+        CHECK(editor.DeleteEntryObject(guid.c_str()) == 1);
+        CHECK(editor.RemoveFromDisplayOrder(guid.c_str()) == 1);
+        CHECK(editor.EntryObjectGone(guid.c_str()));
+        zenta::ComPtr<IWbemClassObject> again;
+        *again.Put() = editor.OpenEntryObject(guid.c_str());
+        CHECK_FALSE(again);
+        editor.Teardown();
         fakebcd::Store after = fakebcd::ReadStore();
         CHECK_FALSE(after.Find(guid));
-        CHECK(DisplayOrder() == std::vector<std::wstring>{fakebcd::kWindowsLoaderId,
-                                                          L"{11111111-2222-4333-8444-555555555555}"});
-        CHECK(after.Timeout(timeout));
-        CHECK(timeout == 10u);
+        CHECK(DisplayOrder() == std::vector<std::wstring>{fakebcd::kWindowsLoaderId, other});
+        CHECK(Timeout() == 10u);
         CHECK(after.Find(fakebcd::kWindowsLoaderId));
         CHECK(fakebcd::LiveProviderObjects() == session.baseline);
     }
@@ -165,12 +120,9 @@ TEST_CASE("an entry that could not be created is not put into the boot menu") {
     // The identifier stays recorded: removal deletes by it and copes with an unknown one.
     std::wstring guid = RecordedGuid();
     CHECK(IsEntryId(guid));
-    fakebcd::Store store = fakebcd::ReadStore();
-    CHECK_FALSE(store.Find(guid));
+    CHECK_FALSE(fakebcd::ReadStore().Find(guid));
     CHECK(DisplayOrder() == std::vector<std::wstring>{fakebcd::kWindowsLoaderId});
-    unsigned long long timeout = 0;
-    CHECK(store.Timeout(timeout));
-    CHECK(timeout == 30u);
+    CHECK(Timeout() == 30u);
     CHECK(fakebcd::LiveProviderObjects() == session.baseline);
     DeleteHardDiskKey();
 }
@@ -178,7 +130,7 @@ TEST_CASE("an entry that could not be created is not put into the boot menu") {
 TEST_CASE("ReadGuid gives back exactly what was written") {
     DeleteHardDiskKey();
     REQUIRE(CreateHardDiskKey());
-    const std::wstring id = L"{0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4d}";
+    const std::wstring& id = kEntry;
     {
         CRegistry key;
         REQUIRE(key.Open(kHardDiskKey));

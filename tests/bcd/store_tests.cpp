@@ -5,19 +5,6 @@
 
 #include <doctest/doctest.h>
 
-namespace {
-
-const std::wstring kEntry = L"{0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4d}";
-
-struct ConnectedEditor {
-    CBcdEditor editor;
-    explicit ConnectedEditor(const wchar_t* target = L"D:\\zentaos") : editor(kEntry.c_str(), target) {
-        REQUIRE(editor.Connect() == S_OK);
-    }
-};
-
-} // namespace
-
 TEST_CASE("OpenSystemStore makes one method call, once") {
     FakeBcdSession session;
     WatchedCalls calls;
@@ -57,11 +44,7 @@ TEST_CASE("a missing OpenStore signature is reported and leaves no store") {
     // A store that did not open is a failure, not the 0 of "already open".
     CHECK(FAILED(c.editor.OpenSystemStore()));
     CHECK_FALSE(c.editor.store);
-    REQUIRE(calls.messages.size() == 1);
-    CHECK(calls.messages[0].text == L"对OpenStore设置参数失败");
-    CHECK(calls.messages[0].caption == L"警告");
-    CHECK(calls.messages[0].owner == nullptr);
-    CHECK(calls.messages[0].type == MB_OK);
+    CheckOneWarning(calls.messages, L"对OpenStore设置参数失败");
     // Removal then stops before touching the store.
     CHECK(c.editor.DeleteEntryObject(fakebcd::kWindowsLoaderId) == 0);
     CHECK(fakebcd::ReadStore().Find(fakebcd::kWindowsLoaderId));
@@ -69,8 +52,7 @@ TEST_CASE("a missing OpenStore signature is reported and leaves no store") {
 
 TEST_CASE("CreateEntryObject makes a boot-sector object, once") {
     FakeBcdSession session;
-    ConnectedEditor c;
-    REQUIRE(SUCCEEDED(c.editor.OpenSystemStore()));
+    ConnectedEditor c(true);
     fakebcd::ClearProviderCalls();
     CHECK(c.editor.CreateEntryObject());
     REQUIRE(c.editor.entry);
@@ -113,8 +95,7 @@ TEST_CASE("OpenEntryObject traces its parameter and gives the object or null") {
 
 TEST_CASE("WriteEntryElements writes path, description and partition of the target drive") {
     FakeBcdSession session;
-    ConnectedEditor c;
-    REQUIRE(SUCCEEDED(c.editor.OpenSystemStore()));
+    ConnectedEditor c(true);
     REQUIRE(c.editor.CreateEntryObject());
     fakebcd::ClearProviderCalls();
     c.editor.WriteEntryElements();
@@ -136,18 +117,8 @@ TEST_CASE("WriteEntryElements writes path, description and partition of the targ
                               L"\",StoreFilePath=\"\"") == 2);
 
     fakebcd::Store store = fakebcd::ReadStore();
-    const fakebcd::Object* entry = store.Find(kEntry);
-    REQUIRE(entry);
-    REQUIRE(entry->Find(fakebcd::kApplicationPath));
-    CHECK(entry->Find(fakebcd::kApplicationPath)->text == L"\\zentaos\\zeldr.mbr");
-    REQUIRE(entry->Find(fakebcd::kDescription));
-    CHECK(entry->Find(fakebcd::kDescription)->text == L"星岚系统(boot zenta LUM)");
-    const fakebcd::Element* partition = entry->Find(fakebcd::kApplicationDevice);
-    REQUIRE(partition);
-    CHECK(partition->deviceType == 2u);
-    CHECK(partition->additionalOptions.empty());
-    CHECK(!DeviceOfDriveD().empty());
-    CHECK(partition->path == DeviceOfDriveD());
+    REQUIRE(store.Find(kEntry));
+    CheckEntryElements(*store.Find(kEntry));
 }
 
 TEST_CASE("a target path that does not fit is refused, not cut") {
