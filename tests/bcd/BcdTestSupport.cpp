@@ -1,6 +1,7 @@
 #include "BcdTestSupport.h"
 
 #include "common/Registry.h"
+#include "tests/driver/Driver.h"
 
 #include <doctest/doctest.h>
 #include <fcntl.h>
@@ -140,14 +141,7 @@ std::string StdoutCapture::Finish() {
         saved_ = -1;
     }
     std::string text;
-    FILE* file = _wfopen(path_.c_str(), L"rb");
-    if (file) {
-        char buffer[512];
-        size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-            text.append(buffer, got);
-        std::fclose(file);
-    }
+    driver::ReadFileBytes(path_, text);
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
     return text;
 }
@@ -192,6 +186,20 @@ unsigned long long Timeout() {
     unsigned long long seconds = 0;
     fakebcd::ReadStore().Timeout(seconds);
     return seconds;
+}
+
+void RunRemoval(const std::wstring& id) {
+    CBcdEditor editor;
+    REQUIRE(editor.Connect() == S_OK);
+    editor.OpenSystemStore();
+    *editor.entry.Put() = editor.OpenEntryObject(id.c_str());
+    CHECK(editor.DeleteEntryObject(id.c_str()) == 1);
+    CHECK(editor.RemoveFromDisplayOrder(id.c_str()) == 1);
+    CHECK(editor.EntryObjectGone(id.c_str()));
+    zenta::ComPtr<IWbemClassObject> again;
+    *again.Put() = editor.OpenEntryObject(id.c_str());
+    CHECK_FALSE(again);
+    editor.Teardown();
 }
 
 std::wstring RecordedGuid() {

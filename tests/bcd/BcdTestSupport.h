@@ -4,6 +4,9 @@
 #include "FakeBcd.h"
 #include "ImportPatch.h"
 #include "common/Bcd.h"
+#include "common/ScopedWin.h"
+
+#include <doctest/doctest.h>
 
 #include <windows.h>
 #include <memory>
@@ -82,6 +85,23 @@ std::vector<std::wstring> DisplayOrder();
 unsigned long long Timeout();
 // The identifier in the installation record; empty when there is none.
 std::wstring RecordedGuid();
+
+// Runs `body` on a thread of its own that starts without COM, and waits for it.
+template <typename Body> void OnFreshThread(Body body) {
+    struct Start {
+        static DWORD WINAPI Run(void* data) {
+            (*static_cast<Body*>(data))();
+            return 0;
+        }
+    };
+    zenta::ScopedHandle thread(CreateThread(nullptr, 0, Start::Run, &body, 0, nullptr));
+    REQUIRE(thread);
+    REQUIRE(WaitForSingleObject(thread.Get(), 30000) == WAIT_OBJECT_0);
+}
+
+// What the removal code runs for a recorded identifier, each step checked to succeed; the
+// object is gone afterwards and cannot be opened again.
+void RunRemoval(const std::wstring& id);
 
 // Position of the first log line equal to `line` at or after `from`; -1 when none.
 int FindCall(const std::vector<std::wstring>& log, const std::wstring& line, int from = 0);

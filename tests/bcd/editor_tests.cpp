@@ -97,33 +97,23 @@ TEST_CASE("a failed Connect tells the user, releases what it got and undoes CoIn
     CHECK(calls.uninitializations == 1);
 }
 
-struct MtaConnect {
-    HRESULT hr = S_OK;
-    int connected = 1;
-};
-
-// A thread in the multithreaded apartment cannot enter a single-threaded one.
-static DWORD WINAPI ConnectInMta(void* data) {
-    auto* result = static_cast<MtaConnect*>(data);
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    {
-        CBcdEditor editor;
-        result->hr = editor.Connect();
-        result->connected = editor.connected;
-    }
-    CoUninitialize();
-    return 0;
-}
-
 TEST_CASE("COM in another apartment model stops Connect with its message") {
     FakeBcdSession session;
     WatchedCalls calls;
-    MtaConnect result;
-    zenta::ScopedHandle worker(CreateThread(nullptr, 0, ConnectInMta, &result, 0, nullptr));
-    REQUIRE(worker);
-    REQUIRE(WaitForSingleObject(worker.Get(), 10000) == WAIT_OBJECT_0);
-    CHECK(result.hr == RPC_E_CHANGED_MODE);
-    CHECK(result.connected == 0);
+    // A thread in the multithreaded apartment cannot enter a single-threaded one.
+    HRESULT hr = S_OK;
+    int connected = 1;
+    OnFreshThread([&] {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        {
+            CBcdEditor editor;
+            hr = editor.Connect();
+            connected = editor.connected;
+        }
+        CoUninitialize();
+    });
+    CHECK(hr == RPC_E_CHANGED_MODE);
+    CHECK(connected == 0);
     CheckOneWarning(calls.messages, L"未能初始化COM库");
     CHECK(calls.uninitializations == 1); // the thread's own, for its CoInitializeEx
 }
