@@ -3,10 +3,7 @@
 #include "BcdTestSupport.h"
 
 #include "common/BootEntry.h"
-#include "common/ScopedWin.h"
 #include "tests/driver/Driver.h"
-
-#include <doctest/doctest.h>
 
 namespace {
 

@@ -2,10 +2,6 @@
 // results, and the edge cases of the display order.
 #include "BcdTestSupport.h"
 
-#include "common/Bcd.h"
-
-#include <doctest/doctest.h>
-
 TEST_CASE("Connect follows the COM and WMI steps and Teardown undoes them") {
     FakeBcdSession session;
     WatchedCalls calls;

@@ -7,8 +7,6 @@
 #include "WbemObject.h"
 #include "common/WmiCall.h"
 
-#include <doctest/doctest.h>
-
 using namespace fakebcd;
 
 TEST_CASE("the store text keeps every kind of element") {
@@ -16,22 +14,11 @@ TEST_CASE("the store text keeps every kind of element") {
     Object entry;
     entry.id = kEntry;
     entry.type = 0x10400008;
-    Element e;
-    e.type = kDescription;
-    e.text = L"星岚系统(boot zenta LUM)\twith a tab, 100% and\na line end";
-    entry.Set(e);
-    e = Element();
-    e.type = kApplicationDevice;
-    e.kind = ElementKind::Device;
-    e.deviceType = 2;
-    e.path = L"\\Device\\HarddiskVolume2";
-    entry.Set(e);
+    entry.Set(
+        {kDescription, ElementKind::String, L"星岚系统(boot zenta LUM)\twith a tab, 100% and\na line end"});
+    entry.Set({kApplicationDevice, ElementKind::Device, L"", 0, {}, 2, L"", L"\\Device\\HarddiskVolume2"});
     store.objects.push_back(entry);
-    Object* manager = store.Find(fakebcd::kBootManagerId);
-    Element empty;
-    empty.type = kDisplayOrder;
-    empty.kind = ElementKind::ObjectList;
-    manager->Set(empty);
+    store.Find(fakebcd::kBootManagerId)->Set({kDisplayOrder, ElementKind::ObjectList}); // an empty list
     store.failures.push_back({L"GetMethod", L"OpenStore"});
 
     Store read;

@@ -2,10 +2,6 @@
 // registration, taking it out again on removal.
 #include "BcdTestSupport.h"
 
-#include "common/Bcd.h"
-
-#include <doctest/doctest.h>
-
 #include <algorithm>
 
 namespace {

@@ -2,11 +2,8 @@
 // uninstaller runs on what registration left.
 #include "BcdTestSupport.h"
 
-#include "common/Bcd.h"
 #include "common/BootEntry.h"
 #include "common/Registry.h"
-
-#include <doctest/doctest.h>
 
 #include <regex>
 

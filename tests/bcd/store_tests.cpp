@@ -1,10 +1,6 @@
 // CBcdEditor's object operations on the system store of the in-process fake provider.
 #include "BcdTestSupport.h"
 
-#include "common/Bcd.h"
-
-#include <doctest/doctest.h>
-
 TEST_CASE("OpenSystemStore makes one method call, once") {
     FakeBcdSession session;
     WatchedCalls calls;
