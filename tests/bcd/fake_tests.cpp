@@ -14,11 +14,21 @@ TEST_CASE("the store text keeps every kind of element") {
     Object entry;
     entry.id = kEntry;
     entry.type = 0x10400008;
-    entry.Set(
-        {kDescription, ElementKind::String, L"星岚系统(boot zenta LUM)\twith a tab, 100% and\na line end"});
-    entry.Set({kApplicationDevice, ElementKind::Device, L"", 0, {}, 2, L"", L"\\Device\\HarddiskVolume2"});
+    Element e;
+    e.type = kDescription;
+    e.text = L"星岚系统(boot zenta LUM)\twith a tab, 100% and\na line end";
+    entry.Set(e);
+    e = Element();
+    e.type = kApplicationDevice;
+    e.kind = ElementKind::Device;
+    e.deviceType = 2;
+    e.path = L"\\Device\\HarddiskVolume2";
+    entry.Set(e);
     store.objects.push_back(entry);
-    store.Find(fakebcd::kBootManagerId)->Set({kDisplayOrder, ElementKind::ObjectList}); // an empty list
+    e = Element(); // an empty display order
+    e.type = kDisplayOrder;
+    e.kind = ElementKind::ObjectList;
+    store.Find(fakebcd::kBootManagerId)->Set(e);
     store.failures.push_back({L"GetMethod", L"OpenStore"});
 
     Store read;
