@@ -107,9 +107,12 @@ FakeBcdSession::FakeBcdSession() {
     REQUIRE(fakebcd::ResetStore());
     fakebcd::ClearProviderCalls();
     baseline = fakebcd::LiveProviderObjects();
+    watched_.reset(new WatchedCalls());
+    REQUIRE(watched_->Applied());
 }
 
 FakeBcdSession::~FakeBcdSession() {
+    watched_.reset();
     provider_.reset();
     CoUninitialize();
 }

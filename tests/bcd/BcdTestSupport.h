@@ -44,7 +44,7 @@ class WatchedCalls {
 };
 
 // One test's provider: COM on this thread, the fake locator registered in-process, a fresh
-// store and an empty call log.
+// store, an empty call log, and the system calls above watched from then on.
 class FakeBcdSession {
   public:
     FakeBcdSession();
@@ -54,6 +54,7 @@ class FakeBcdSession {
 
   private:
     std::unique_ptr<fakebcd::InProcessProvider> provider_;
+    std::unique_ptr<WatchedCalls> watched_;
 };
 
 // Writes what the process sends to standard output into a file until Finish, which gives

@@ -4,8 +4,6 @@
 
 TEST_CASE("Connect follows the COM and WMI steps and Teardown undoes them") {
     FakeBcdSession session;
-    WatchedCalls calls;
-    REQUIRE(calls.Applied());
     CBcdEditor editor;
     REQUIRE(editor.Connect() == S_OK);
     CHECK(editor.connected == 1);
@@ -17,8 +15,8 @@ TEST_CASE("Connect follows the COM and WMI steps and Teardown undoes them") {
     CHECK(FindCall(log,
                    L"SetBlanket authn=10 authz=0 principal=(none) level=3 impersonation=3 identity=(none) "
                    L"capabilities=0") == 1);
-    CHECK(calls.messages.empty());
-    CHECK(calls.initializations == 1);
+    CHECK(WatchedCalls::messages.empty());
+    CHECK(WatchedCalls::initializations == 1);
 
     REQUIRE(SUCCEEDED(editor.OpenSystemStore()));
     *editor.entry.Put() = editor.OpenEntryObject(fakebcd::kWindowsLoaderId);
@@ -30,16 +28,15 @@ TEST_CASE("Connect follows the COM and WMI steps and Teardown undoes them") {
     CHECK_FALSE(editor.services);
     CHECK_FALSE(editor.store);
     CHECK_FALSE(editor.entry);
-    CHECK(calls.uninitializations == 1);
+    CHECK(WatchedCalls::uninitializations == 1);
     // Every provider object went before COM did (the editor itself is still there).
     CHECK(fakebcd::LiveProviderObjects() == session.baseline);
     editor.Teardown(); // a second time has nothing left to do
-    CHECK(calls.uninitializations == 1);
+    CHECK(WatchedCalls::uninitializations == 1);
 }
 
 TEST_CASE("security already set in the process does not stop Connect") {
     FakeBcdSession session;
-    WatchedCalls calls;
     // What a second registration in one process meets on Windows. Wine's CoInitializeSecurity
     // always succeeds, so the answer is chosen here.
     CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
@@ -48,13 +45,12 @@ TEST_CASE("security already set in the process does not stop Connect") {
     CBcdEditor editor;
     CHECK(editor.Connect() == S_OK);
     CHECK(editor.connected == 1);
-    CHECK(calls.messages.empty());
+    CHECK(WatchedCalls::messages.empty());
     CHECK(SUCCEEDED(editor.OpenSystemStore()));
 }
 
 TEST_CASE("a failed Connect tells the user, releases what it got and undoes CoInitialize") {
     FakeBcdSession session;
-    WatchedCalls calls;
     std::wstring expected;
     HRESULT expectedResult = S_OK;
     SUBCASE("security") {
@@ -82,20 +78,19 @@ TEST_CASE("a failed Connect tells the user, releases what it got and undoes CoIn
     CHECK(editor.connected == 0);
     CHECK_FALSE(editor.locator);
     CHECK_FALSE(editor.services);
-    CheckOneWarning(calls.messages, expected);
-    CHECK(calls.initializations == 1);
-    CHECK(calls.uninitializations == 1);
+    CheckOneWarning(WatchedCalls::messages, expected);
+    CHECK(WatchedCalls::initializations == 1);
+    CHECK(WatchedCalls::uninitializations == 1);
     CHECK(fakebcd::LiveProviderObjects() == session.baseline);
     // Nothing to do afterwards, and nothing reaches the store.
     CHECK(FAILED(editor.OpenSystemStore()));
     CHECK(editor.DeleteEntryObject(kEntry.c_str()) == 0);
     editor.Teardown();
-    CHECK(calls.uninitializations == 1);
+    CHECK(WatchedCalls::uninitializations == 1);
 }
 
 TEST_CASE("COM in another apartment model stops Connect with its message") {
     FakeBcdSession session;
-    WatchedCalls calls;
     // A thread in the multithreaded apartment cannot enter a single-threaded one.
     HRESULT hr = S_OK;
     int connected = 1;
@@ -110,6 +105,6 @@ TEST_CASE("COM in another apartment model stops Connect with its message") {
     });
     CHECK(hr == RPC_E_CHANGED_MODE);
     CHECK(connected == 0);
-    CheckOneWarning(calls.messages, L"未能初始化COM库");
-    CHECK(calls.uninitializations == 1); // the thread's own, for its CoInitializeEx
+    CheckOneWarning(WatchedCalls::messages, L"未能初始化COM库");
+    CHECK(WatchedCalls::uninitializations == 1); // the thread's own, for its CoInitializeEx
 }

@@ -3,7 +3,6 @@
 
 TEST_CASE("OpenSystemStore makes one method call, once") {
     FakeBcdSession session;
-    WatchedCalls calls;
     ConnectedEditor c;
     fakebcd::ClearProviderCalls();
     CHECK(c.editor.OpenSystemStore() == S_OK);
@@ -24,12 +23,11 @@ TEST_CASE("OpenSystemStore makes one method call, once") {
     fakebcd::ClearProviderCalls();
     CHECK(c.editor.OpenSystemStore() == 0);
     CHECK(fakebcd::ProviderCalls().empty());
-    CHECK(calls.messages.empty());
+    CHECK(WatchedCalls::messages.empty());
 }
 
 TEST_CASE("a missing OpenStore signature is reported and leaves no store") {
     FakeBcdSession session;
-    WatchedCalls calls;
     SUBCASE("GetMethod fails") {
         REQUIRE(fakebcd::AddFailure(L"GetMethod", L"OpenStore"));
     }
@@ -40,7 +38,7 @@ TEST_CASE("a missing OpenStore signature is reported and leaves no store") {
     // A store that did not open is a failure, not the 0 of "already open".
     CHECK(FAILED(c.editor.OpenSystemStore()));
     CHECK_FALSE(c.editor.store);
-    CheckOneWarning(calls.messages, L"对OpenStore设置参数失败");
+    CheckOneWarning(WatchedCalls::messages, L"对OpenStore设置参数失败");
     // Removal then stops before touching the store.
     CHECK(c.editor.DeleteEntryObject(fakebcd::kWindowsLoaderId) == 0);
     CHECK(fakebcd::ReadStore().Find(fakebcd::kWindowsLoaderId));
