@@ -1,7 +1,5 @@
 #include "tests/shell/Wizard.h"
 
-#include "common/ScopedWin.h"
-
 namespace {
 
 const char kConfigDocument[] = u8R"(<?xml version="1.0" encoding="UTF-8"?>
