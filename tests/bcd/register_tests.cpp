@@ -107,25 +107,16 @@ TEST_CASE("an entry that could not be created is not put into the boot menu") {
 TEST_CASE("ReadGuid gives back exactly what was written") {
     DeleteHardDiskKey();
     REQUIRE(CreateHardDiskKey());
-    const std::wstring& id = kEntry;
     {
         CRegistry key;
         REQUIRE(key.Open(kHardDiskKey));
-        CHECK(key.WriteString(L"Guid", id.c_str()));
-    }
-    DWORD type = 0, bytes = 0;
-    {
-        CRegistry key;
-        REQUIRE(key.Open(kHardDiskKey, KEY_READ));
+        CHECK(key.WriteString(L"Guid", kEntry.c_str()));
+        DWORD type = 0, bytes = 0;
         REQUIRE(RegQueryValueExW(key.hKey, L"Guid", nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS);
-    }
-    CHECK(type == REG_SZ);
-    CHECK(bytes == 39 * sizeof(wchar_t)); // the text and its terminator
-    CHECK(RecordedGuid() == id);
-    {
+        CHECK(type == REG_SZ);
+        CHECK(bytes == 39 * sizeof(wchar_t)); // the text and its terminator
+        CHECK(RecordedGuid() == kEntry);
         // Longer than the 200-byte read limit: not read at all rather than cut.
-        CRegistry key;
-        REQUIRE(key.Open(kHardDiskKey));
         CHECK(key.WriteString(L"Guid", std::wstring(120, L'a').c_str()));
         std::wstring text = L"unchanged";
         CHECK_FALSE(key.ReadGuid(text));
