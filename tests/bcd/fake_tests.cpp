@@ -61,17 +61,14 @@ TEST_CASE("object paths with and without namespace and keys") {
 }
 
 TEST_CASE("Put converts decimal text and integers the way WMI does") {
-    auto convert = [](const VARIANT& in, CIMTYPE type, OwnedVariant& out) {
-        return CoerceToCim(in, type, out);
-    };
     OwnedVariant out;
     zenta::ScopedVariant text;
     text.Get()->vt = VT_BSTR;
     text.Get()->bstrVal = SysAllocString(L"272629768");
-    REQUIRE(convert(text.Ref(), CIM_UINT32, out) == S_OK);
+    REQUIRE(CoerceToCim(text.Ref(), CIM_UINT32, out) == S_OK);
     CHECK(out.Get()->vt == VT_I4);
     CHECK(static_cast<DWORD>(out.Get()->lVal) == 0x10400008u);
-    REQUIRE(convert(text.Ref(), CIM_UINT64, out) == S_OK);
+    REQUIRE(CoerceToCim(text.Ref(), CIM_UINT64, out) == S_OK);
     CHECK(out.Get()->vt == VT_BSTR);
     CHECK(std::wstring(out.Get()->bstrVal) == L"272629768");
 
@@ -79,18 +76,18 @@ TEST_CASE("Put converts decimal text and integers the way WMI does") {
     VariantInit(&number);
     number.vt = VT_I4;
     number.lVal = 10;
-    REQUIRE(convert(number, CIM_UINT64, out) == S_OK);
+    REQUIRE(CoerceToCim(number, CIM_UINT64, out) == S_OK);
     CHECK(std::wstring(out.Get()->bstrVal) == L"10");
     number.lVal = -1;
-    CHECK(convert(number, CIM_UINT32, out) == WBEM_E_TYPE_MISMATCH);
+    CHECK(CoerceToCim(number, CIM_UINT32, out) == WBEM_E_TYPE_MISMATCH);
 
     for (const wchar_t* bad : {L"", L"12a", L"-5", L"4294967296"}) {
         zenta::ScopedVariant b;
         b.Get()->vt = VT_BSTR;
         b.Get()->bstrVal = SysAllocString(bad);
-        CHECK(convert(b.Ref(), CIM_UINT32, out) == WBEM_E_TYPE_MISMATCH);
+        CHECK(CoerceToCim(b.Ref(), CIM_UINT32, out) == WBEM_E_TYPE_MISMATCH);
     }
-    CHECK(convert(number, CIM_STRING, out) == WBEM_E_TYPE_MISMATCH);
+    CHECK(CoerceToCim(number, CIM_STRING, out) == WBEM_E_TYPE_MISMATCH);
 }
 
 namespace {
