@@ -298,6 +298,10 @@ bool SetupRun::WaitForPage(Page page, DWORD timeoutMs) {
     return driver::WaitUntil([&] { return ReadPage(wizard) == page; }, timeoutMs);
 }
 
+bool SetupRun::StartInstall(const std::wstring& package, wchar_t letter, HANDLE token) {
+    return Start(package, token) && WaitForPage(Page::Welcome, 10000) && InstallTo(letter);
+}
+
 bool SetupRun::InstallTo(wchar_t letter) {
     HWND box = welcomekit::FindDescendant(wizard, L"ComboBox");
     if (!box)

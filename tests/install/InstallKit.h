@@ -74,6 +74,8 @@ class SetupRun {
     Page CurrentPage() const { return ReadPage(wizard); }
     // On the Welcome page: picks drive `letter` in the drive box and presses the button.
     bool InstallTo(wchar_t letter);
+    // Start, wait for the Welcome page, and install to drive `letter`.
+    bool StartInstall(const std::wstring& package, wchar_t letter, HANDLE token = nullptr);
     // Presses control `id` of the current page.
     bool Press(int id);
     bool Ended(DWORD timeoutMs, DWORD* exitCode = nullptr);

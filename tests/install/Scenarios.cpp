@@ -28,9 +28,7 @@ std::wstring UninstallReport(DWORD processId) {
 // Installs the small package in a Setup run of its own, ending on the Notice page.
 void InstallSmall(const std::wstring& package) {
     SetupRun setup;
-    REQUIRE(setup.Start(package));
-    REQUIRE(setup.WaitForPage(Page::Welcome, 10000));
-    REQUIRE(setup.InstallTo(L'D'));
+    REQUIRE(setup.StartInstall(package, L'D'));
     REQUIRE(setup.WaitForPage(Page::Notice, 30000));
     REQUIRE(setup.Press(IDC_PAGE_CLOSE));
     REQUIRE(setup.Ended(10000));

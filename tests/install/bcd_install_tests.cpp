@@ -77,9 +77,7 @@ TEST_CASE(
     REQUIRE_FALSE(package.empty());
     REQUIRE(RegisterLinkRecorder());
     SetupRun setup;
-    REQUIRE(setup.Start(package));
-    REQUIRE(setup.WaitForPage(Page::Welcome, 10000));
-    REQUIRE(setup.InstallTo(L'D'));
+    REQUIRE(setup.StartInstall(package, L'D'));
     REQUIRE(setup.WaitForPage(Page::Notice, 30000));
     CHECK(driver::WindowText(setup.wizard) == kHeadTitle);
     std::string faults = InstallationFaults(Kind::Bcd, disks);
@@ -124,9 +122,7 @@ TEST_CASE("a package whose copy sources are empty still completes") {
                                 L"bcd\\zeldr.mbr", L"ini\\zeldr.ini"})
         REQUIRE(DeleteFileW((package + L"\\copyfiles\\" + file).c_str()));
     SetupRun setup;
-    REQUIRE(setup.Start(package));
-    REQUIRE(setup.WaitForPage(Page::Welcome, 10000));
-    REQUIRE(setup.InstallTo(L'D'));
+    REQUIRE(setup.StartInstall(package, L'D'));
     CHECK(setup.WaitForPage(Page::Notice, 30000));
     CHECK(Exists(kTarget));
     std::wstring uninstall;
@@ -146,9 +142,7 @@ TEST_CASE("declining the cancel question pauses the copy, which then completes")
     std::wstring package = MakePackage(L"declined", disks);
     REQUIRE_FALSE(package.empty());
     SetupRun setup;
-    REQUIRE(setup.Start(package));
-    REQUIRE(setup.WaitForPage(Page::Welcome, 10000));
-    REQUIRE(setup.InstallTo(L'D'));
+    REQUIRE(setup.StartInstall(package, L'D'));
     const std::wstring copied = std::wstring(kTarget) + L"\\zenta";
     REQUIRE(CopyReached(copied));
     PostMessageW(setup.wizard, WM_CLOSE, 0, 0);
@@ -183,9 +177,7 @@ TEST_CASE("confirming the cancel question during a large file leaves nothing ins
     std::wstring package = MakePackage(L"cancelled", {{L"zenta", large, L""}});
     REQUIRE_FALSE(package.empty());
     SetupRun setup;
-    REQUIRE(setup.Start(package));
-    REQUIRE(setup.WaitForPage(Page::Welcome, 10000));
-    REQUIRE(setup.InstallTo(L'D'));
+    REQUIRE(setup.StartInstall(package, L'D'));
     const std::wstring copied = std::wstring(kTarget) + L"\\zenta";
     REQUIRE(CopyReached(copied));
 
@@ -228,9 +220,7 @@ TEST_CASE("a file that cannot be copied is named in an error box, and nothing re
         CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     REQUIRE(held);
     SetupRun setup;
-    REQUIRE(setup.Start(package));
-    REQUIRE(setup.WaitForPage(Page::Welcome, 10000));
-    REQUIRE(setup.InstallTo(L'D'));
+    REQUIRE(setup.StartInstall(package, L'D'));
     SeenBox seen;
     REQUIRE(AnswerBox(L"locked.img", IDOK, 20000, &seen));
     const std::string text = Utf8(seen.text);

@@ -21,8 +21,7 @@ std::wstring CompletePackage() {
 }
 
 bool ReachComplete(SetupRun& setup, const std::wstring& package, HANDLE token) {
-    return setup.Start(package, token) && setup.WaitForPage(Page::Welcome, 10000) && setup.InstallTo(L'D') &&
-           setup.WaitForPage(Page::Complete, 30000);
+    return setup.StartInstall(package, L'D', token) && setup.WaitForPage(Page::Complete, 30000);
 }
 
 // This process's token without the shutdown privilege, for the programs it starts.
