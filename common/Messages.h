@@ -19,12 +19,3 @@ enum : WORD {
     CMD_BACK = 103,
     CMD_EXIT = 104,
 };
-
-// Control ids in the page templates.
-enum : int {
-    IDC_PAGE_NEXT = 1001,
-    IDC_PAGE_BACK = 1005,
-    IDC_PAGE_CLOSE = 1007,
-    IDC_PAGE_PROGRESS = 1010,
-    IDC_PAGE_RESTART = 1013,
-};

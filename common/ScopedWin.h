@@ -1,6 +1,7 @@
 // Thin owners for Win32 and COM resources: one owner each, no copies.
 #pragma once
 #include <windows.h>
+#include <objbase.h>
 #include <oleauto.h>
 
 namespace zenta {
@@ -89,6 +90,15 @@ struct IconTraits {
 };
 using ScopedIcon = Scoped<IconTraits>;
 
+struct LocalMemoryTraits {
+    using Handle = void*;
+    static Handle Invalid() { return nullptr; }
+    static bool Valid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { LocalFree(h); }
+};
+// What the system allocates for the caller with LocalAlloc (FormatMessageW, SDDL conversions).
+using ScopedLocal = Scoped<LocalMemoryTraits>;
+
 struct HeapBlockTraits {
     using Handle = void*;
     static Handle Invalid() { return nullptr; }
@@ -143,6 +153,23 @@ class ScopedSelect {
   private:
     HDC dc_;
     HGDIOBJ old_;
+};
+
+// COM for this thread for as long as it lives; Succeeded() tells whether it may be used.
+class ScopedCoInit {
+  public:
+    ScopedCoInit() : hr_(CoInitialize(nullptr)) {}
+    ~ScopedCoInit() {
+        if (SUCCEEDED(hr_))
+            CoUninitialize();
+    }
+    ScopedCoInit(const ScopedCoInit&) = delete;
+    ScopedCoInit& operator=(const ScopedCoInit&) = delete;
+    bool Succeeded() const { return SUCCEEDED(hr_); }
+    HRESULT Result() const { return hr_; }
+
+  private:
+    HRESULT hr_;
 };
 
 // Owning COM interface pointer.

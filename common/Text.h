@@ -2,6 +2,7 @@
 // path building that refuses (never cuts) a path that does not fit.
 #pragma once
 #include <windows.h>
+#include <cstdarg>
 #include <string>
 
 namespace zenta {
@@ -45,5 +46,9 @@ inline bool JoinPath(const std::wstring& directory, const std::wstring& name, st
 // printf-style formatting into a std::wstring. Use %ls for wide strings: the meaning of
 // %s differs between the runtime's stdio variants, %ls does not.
 std::wstring FormatText(const wchar_t* format, ...);
+std::wstring FormatTextV(const wchar_t* format, va_list args);
+
+// "{" + 8-4-4-4-12 hexadecimal digits + "}": the form of a BCD object identifier.
+bool IsBracedGuid(const std::wstring& text);
 
 } // namespace zenta

@@ -1,0 +1,129 @@
+#include "common/Log.h"
+
+#include "common/ScopedWin.h"
+#include "common/SystemHelpers.h"
+#include "common/Text.h"
+
+#include <cstdarg>
+
+namespace {
+
+constexpr LONGLONG kLogCap = 1 << 20;
+
+class CRunLog {
+  public:
+    void Open(const wchar_t* fileName) {
+        zenta::ScopedLock hold(lock_);
+        std::wstring temp = TempDirectory();
+        if (temp.empty())
+            return;
+        path_ = temp + fileName;
+        OpenFile();
+    }
+
+    void Write(const std::wstring& text) {
+        zenta::ScopedLock hold(lock_);
+        if (!file_)
+            return;
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        std::wstring line = zenta::FormatText(L"%04u-%02u-%02u %02u:%02u:%02u.%03u %ls\r\n", now.wYear, now.wMonth,
+                                              now.wDay, now.wHour, now.wMinute, now.wSecond,
+                                              now.wMilliseconds, text.c_str());
+        DWORD bytes = static_cast<DWORD>(line.size() * sizeof(wchar_t));
+        if (size_ + bytes > kLogCap) {
+            file_.Reset();
+            Rotate();
+            if (!OpenFile())
+                return;
+        }
+        DWORD written = 0;
+        if (WriteFile(file_.Get(), line.data(), bytes, &written, nullptr))
+            size_ += written;
+        else
+            file_.Reset(); // a disk that refuses one line refuses the next as well
+    }
+
+    std::wstring Path() {
+        zenta::ScopedLock hold(lock_);
+        return path_;
+    }
+
+  private:
+    // The program runs elevated in a folder its user can write to: a link planted under the
+    // log's name must not lead its writes anywhere else, so links are opened as themselves
+    // and refused, and so is a file with a second name.
+    bool OpenFile() {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            file_.Reset(CreateFileW(path_.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
+                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                                    nullptr));
+            BY_HANDLE_FILE_INFORMATION info = {};
+            if (!file_ || !GetFileInformationByHandle(file_.Get(), &info) || info.nNumberOfLinks != 1 ||
+                (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
+                file_.Reset();
+                return false;
+            }
+            size_ = (static_cast<LONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+            if (size_ < kLogCap)
+                break;
+            file_.Reset();
+            if (attempt == 1 || !Rotate())
+                return false;
+        }
+        if (size_ == 0) {
+            const wchar_t bom = 0xFEFF;
+            DWORD written = 0;
+            WriteFile(file_.Get(), &bom, sizeof bom, &written, nullptr);
+            size_ = written;
+        }
+        return true;
+    }
+
+    // Renaming replaces a planted .old link itself, never what it points to.
+    bool Rotate() {
+        return MoveFileExW(path_.c_str(), (path_ + L".old").c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    }
+
+    zenta::CriticalSection lock_;
+    std::wstring path_;
+    zenta::ScopedHandle file_;
+    LONGLONG size_ = 0;
+};
+
+CRunLog& RunLog() {
+    static CRunLog log;
+    return log;
+}
+
+} // namespace
+
+void OpenLog(const wchar_t* fileName) {
+    RunLog().Open(fileName);
+}
+
+void Log(const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::wstring text = zenta::FormatTextV(format, args);
+    va_end(args);
+    RunLog().Write(text);
+}
+
+std::wstring LogPath() {
+    return RunLog().Path();
+}
+
+std::wstring ErrorText(DWORD error) {
+    wchar_t* buffer = nullptr;
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    zenta::ScopedLocal owner(buffer);
+    std::wstring text = length ? std::wstring(buffer, length) : std::wstring();
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+        text.pop_back();
+    std::wstring code = error > 0xFFFF ? zenta::FormatText(L"0x%08lX", static_cast<unsigned long>(error))
+                                       : zenta::FormatText(L"%lu", static_cast<unsigned long>(error));
+    return text.empty() ? code : code + L" (" + text + L")";
+}

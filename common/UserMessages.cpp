@@ -1,0 +1,19 @@
+#include "common/UserMessages.h"
+
+#include "common/Log.h"
+
+void ShowWarnings(const std::vector<std::wstring>& warnings) {
+    for (const std::wstring& warning : warnings) {
+        Log(L"warning shown: %ls", warning.c_str());
+        MessageBoxW(nullptr, warning.c_str(), L"警告", MB_OK);
+    }
+}
+
+std::wstring WithLogPath(const std::wstring& text) {
+    return text + L"\n\n日志文件：" + LogPath();
+}
+
+void ShowError(HWND owner, const std::wstring& text) {
+    Log(L"error shown: %ls", text.c_str());
+    MessageBoxW(owner, WithLogPath(text).c_str(), L"错误", MB_OK | MB_ICONERROR);
+}

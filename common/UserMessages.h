@@ -1,0 +1,13 @@
+// The message boxes both programs show for what went wrong. Every box is written to the
+// log too, and every error box ends with the log's path, so the user can find it.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+// One "警告" box (OK, no owner) for each text, in order.
+void ShowWarnings(const std::vector<std::wstring>& warnings);
+// A "错误" box with `text` and, on its last line, the log's full path.
+void ShowError(HWND owner, const std::wstring& text);
+// The text of such a box: `text`, an empty line, and the log's path.
+std::wstring WithLogPath(const std::wstring& text);
