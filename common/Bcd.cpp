@@ -1,11 +1,9 @@
 #include "common/Bcd.h"
 
 #include "common/Text.h"
-#include "common/WmiCall.h"
-
-#include <cstdio>
 
 using zenta::ComPtr;
+using zenta::WmiInput;
 
 namespace {
 
@@ -15,181 +13,201 @@ const CLSID kClsidWbemLocator = {
 constexpr wchar_t kStoreClassPath[] = L"\\\\.\\ROOT\\WMI:BcdStore";
 
 // Numbers travel as decimal text; the provider converts them to the declared type.
-constexpr wchar_t kTypeBootSector[] = L"272629768"; // 0x10400008 real-mode boot-sector application
-
-void Warn(const wchar_t* text) {
-    MessageBoxW(nullptr, text, L"警告", MB_OK);
-}
-
-// The object path of an instance the provider gave us.
-bool RelativePath(IWbemClassObject* object, std::wstring& path) {
-    return zenta::GetText(object, L"__RELPATH", path);
+WmiInput TypeInput(const wchar_t* name, DWORD value) {
+    return WmiInput{name, std::to_wstring(value), CIM_UINT32};
 }
 
 } // namespace
 
-CBcdEditor::CBcdEditor(const wchar_t* id, const wchar_t* target) {
-    zenta::CopyBounded(bootManagerId, MAX_PATH, kBootManagerId);
-    // A text too long for its buffer would name another object or directory once cut.
-    if (id && lstrlenW(id) < MAX_PATH)
-        zenta::CopyBounded(entryId, MAX_PATH, id);
-    if (target && lstrlenW(target) < MAX_PATH)
-        zenta::CopyBounded(targetPath, MAX_PATH, target);
+bool IsNotFound(HRESULT hr) {
+    switch (static_cast<DWORD>(hr)) {
+    case WBEM_E_NOT_FOUND:
+    case 0x80070002: // ERROR_FILE_NOT_FOUND
+    case 0x80070490: // ERROR_NOT_FOUND
+    case 0x800710D8: // ERROR_OBJECT_NOT_FOUND
+    case 0xC0000034: // STATUS_OBJECT_NAME_NOT_FOUND
+    case 0xD0000034: // the same as an HRESULT
+    case 0xC0000225: // STATUS_NOT_FOUND
+    case 0xD0000225:
+        return true;
+    default:
+        return false;
+    }
 }
 
 CBcdEditor::~CBcdEditor() {
     Teardown();
 }
 
+HRESULT CBcdEditor::Fail(const wchar_t* warning, HRESULT hr) {
+    warning_ = warning;
+    locator_.Reset();
+    services_.Reset();
+    CoUninitialize();
+    return FAILED(hr) ? hr : E_FAIL;
+}
+
 HRESULT CBcdEditor::Connect() {
-    if (connected)
+    if (connected_)
         return S_OK;
+    warning_.clear();
     HRESULT hr = CoInitialize(nullptr);
     if (FAILED(hr)) {
-        Warn(L"未能初始化COM库");
+        warning_ = L"未能初始化COM库";
         return hr;
     }
     hr = CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
                               RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
-    // Security is set once per process; a second registration finds it already done.
-    if (FAILED(hr) && hr != RPC_E_TOO_LATE) {
-        Warn(L"未能初始化安全属性");
-        CoUninitialize();
-        return hr;
-    }
+    // Security is set once per process; a second connection finds it already done.
+    if (FAILED(hr) && hr != RPC_E_TOO_LATE)
+        return Fail(L"未能初始化安全属性", hr);
     hr = CoCreateInstance(kClsidWbemLocator, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWbemLocator),
-                          locator.PutVoid());
-    if (FAILED(hr) || !locator) {
-        Warn(L"未能创建IWbemLocator");
-        locator.Reset();
-        CoUninitialize();
-        return FAILED(hr) ? hr : E_NOINTERFACE;
-    }
+                          locator_.PutVoid());
+    if (FAILED(hr) || !locator_)
+        return Fail(L"未能创建IWbemLocator", hr);
     zenta::ScopedBstr wmiNamespace(L"root\\wmi");
-    hr = locator->ConnectServer(wmiNamespace.Get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
-                                services.Put());
-    if (FAILED(hr) || !services) {
-        Warn(L"无法连接上wmi");
-        services.Reset();
-        locator.Reset();
-        CoUninitialize();
-        return FAILED(hr) ? hr : static_cast<HRESULT>(WBEM_E_FAILED);
-    }
-    hr = CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
-                           RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
-    if (FAILED(hr)) {
-        Warn(L"svc无法设置proxy blanket");
-        services.Reset();
-        locator.Reset();
-        CoUninitialize();
-        return hr;
-    }
-    connected = 1;
+    hr = locator_->ConnectServer(wmiNamespace.Get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
+                                 services_.Put());
+    if (FAILED(hr) || !services_)
+        return Fail(L"无法连接上wmi", hr);
+    hr = CoSetProxyBlanket(services_.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
+                           RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+    if (FAILED(hr))
+        return Fail(L"svc无法设置proxy blanket", hr);
+    connected_ = true;
     return S_OK;
 }
 
 HRESULT CBcdEditor::OpenSystemStore() {
-    if (store)
-        return 0;
-    if (!services)
+    if (store_)
+        return S_OK;
+    if (!services_)
         return E_UNEXPECTED;
-    ComPtr<IWbemClassObject> storeClass, signature, in, out;
-    HRESULT hr = zenta::GetWmiClass(services.Get(), L"BcdStore", storeClass);
-    if (FAILED(hr))
+    ComPtr<IWbemClassObject> out;
+    HRESULT hr = zenta::CallWmiMethod(services_.Get(), L"BcdStore", L"OpenStore", kStoreClassPath,
+                                      {WmiInput{L"File", L""}}, out);
+    if (hr == S_OK)
+        store_ = zenta::GetEmbeddedObject(out.Get(), L"Store");
+    if (store_)
+        return S_OK;
+    // Without the store nothing else can be done: the user hears of it.
+    warning_ = L"对OpenStore设置参数失败";
+    return hr == S_OK ? static_cast<HRESULT>(WBEM_E_NOT_FOUND) : hr;
+}
+
+HRESULT CBcdEditor::CallStore(const wchar_t* method, const std::vector<WmiInput>& inputs,
+                              ComPtr<IWbemClassObject>& output, const char* trace) {
+    std::wstring path;
+    if (!store_ || !zenta::GetText(store_.Get(), L"__RELPATH", path))
+        return E_UNEXPECTED;
+    return zenta::CallWmiMethod(services_.Get(), L"BcdStore", method, path, inputs, output, trace);
+}
+
+HRESULT CBcdEditor::CallObject(IWbemClassObject* object, const wchar_t* method, const std::vector<WmiInput>& inputs,
+                               ComPtr<IWbemClassObject>& output) {
+    std::wstring path;
+    if (!object || !zenta::GetText(object, L"__RELPATH", path))
+        return E_UNEXPECTED;
+    return zenta::CallWmiMethod(services_.Get(), L"BcdObject", method, path, inputs, output);
+}
+
+HRESULT CBcdEditor::OpenObject(const std::wstring& id, ComPtr<IWbemClassObject>& object) {
+    object.Reset();
+    ComPtr<IWbemClassObject> out;
+    HRESULT hr = CallStore(L"OpenObject", {WmiInput{L"Id", id}}, out,
+                           "Parameter setting worked for OpenObject method.\n");
+    if (hr == S_FALSE || IsNotFound(hr))
+        return S_FALSE;
+    if (hr != S_OK)
         return hr;
-    hr = zenta::GetInputSignature(storeClass.Get(), L"OpenStore", signature);
-    if (FAILED(hr)) {
-        Warn(L"对OpenStore设置参数失败");
+    object = zenta::GetEmbeddedObject(out.Get(), L"Object");
+    // "Done" without an object is no answer to rely on either way.
+    return object ? S_OK : static_cast<HRESULT>(WBEM_E_UNEXPECTED);
+}
+
+HRESULT CBcdEditor::CreateObject(const std::wstring& id, DWORD type, ComPtr<IWbemClassObject>& object) {
+    object.Reset();
+    ComPtr<IWbemClassObject> out;
+    HRESULT hr = CallStore(L"CreateObject", {WmiInput{L"Id", id}, TypeInput(L"Type", type)}, out);
+    if (hr != S_OK)
         return hr;
-    }
-    if (FAILED(hr = zenta::SpawnInput(signature.Get(), in)) ||
-        FAILED(hr = zenta::PutText(in.Get(), L"File", L"", 0)) ||
-        FAILED(hr = zenta::ExecuteMethod(services.Get(), kStoreClassPath, L"OpenStore", in.Get(), out)))
+    object = zenta::GetEmbeddedObject(out.Get(), L"Object");
+    return object ? S_OK : static_cast<HRESULT>(WBEM_E_UNEXPECTED);
+}
+
+HRESULT CBcdEditor::DeleteObject(const std::wstring& id) {
+    ComPtr<IWbemClassObject> out;
+    return CallStore(L"DeleteObject", {WmiInput{L"Id", id}}, out);
+}
+
+HRESULT CBcdEditor::ReadElement(IWbemClassObject* object, DWORD element, ComPtr<IWbemClassObject>& value) {
+    ComPtr<IWbemClassObject> out;
+    HRESULT hr = CallObject(object, L"GetElement", {TypeInput(L"Type", element)}, out);
+    if (hr == S_FALSE || IsNotFound(hr))
+        return S_FALSE;
+    if (hr != S_OK)
         return hr;
-    ComPtr<IWbemClassObject> opened = zenta::GetEmbeddedObject(out.Get(), L"Store");
-    if (!opened)
-        return WBEM_E_NOT_FOUND;
-    store = std::move(opened);
-    return S_OK;
+    value = zenta::GetEmbeddedObject(out.Get(), L"Element");
+    return value ? S_OK : static_cast<HRESULT>(WBEM_E_UNEXPECTED);
 }
 
-bool CBcdEditor::CreateEntryObject() {
-    std::wstring storePath;
-    if (!services || !store || !entryId[0] || !RelativePath(store.Get(), storePath))
-        return false;
-    ComPtr<IWbemClassObject> storeClass, signature, in, out;
-    zenta::ScopedVariant typeReadBack;
-    if (FAILED(zenta::GetWmiClass(services.Get(), L"BcdStore", storeClass)) ||
-        FAILED(zenta::GetInputSignature(storeClass.Get(), L"CreateObject", signature)) ||
-        FAILED(zenta::SpawnInput(signature.Get(), in)) ||
-        FAILED(zenta::PutText(in.Get(), L"Id", entryId, 0)) ||
-        FAILED(zenta::PutText(in.Get(), L"Type", kTypeBootSector, CIM_UINT32)) ||
-        FAILED(in->Get(L"Type", 0, typeReadBack.Get(), nullptr, nullptr)) ||
-        FAILED(zenta::ExecuteMethod(services.Get(), storePath.c_str(), L"CreateObject", in.Get(), out)))
-        return false;
-    bool created = false;
-    if (!zenta::GetBool(out.Get(), L"ReturnValue", created) || !created)
-        return false;
-    ComPtr<IWbemClassObject> object = zenta::GetEmbeddedObject(out.Get(), L"Object");
-    if (!object)
-        return false;
-    entry = std::move(object);
-    return true;
+HRESULT CBcdEditor::ReadText(IWbemClassObject* object, DWORD element, std::wstring& text) {
+    ComPtr<IWbemClassObject> value;
+    HRESULT hr = ReadElement(object, element, value);
+    if (hr != S_OK)
+        return hr;
+    return zenta::GetText(value.Get(), L"String", text) ? S_OK : static_cast<HRESULT>(WBEM_E_TYPE_MISMATCH);
 }
 
-ComPtr<IWbemClassObject> CBcdEditor::CallOpenObject(const wchar_t* id) {
-    ComPtr<IWbemClassObject> storeClass, signature, in, out;
-    std::wstring storePath;
-    if (!services || !store || !id || !RelativePath(store.Get(), storePath) ||
-        FAILED(zenta::GetWmiClass(services.Get(), L"BcdStore", storeClass)) ||
-        FAILED(zenta::GetInputSignature(storeClass.Get(), L"OpenObject", signature)) ||
-        FAILED(zenta::SpawnInput(signature.Get(), in)) || FAILED(zenta::PutText(in.Get(), L"Id", id, 0)))
-        return out;
-    std::fputs("Parameter setting worked for OpenObject method.\n", stdout);
-    std::fflush(stdout);
-    if (FAILED(zenta::ExecuteMethod(services.Get(), storePath.c_str(), L"OpenObject", in.Get(), out)))
-        out.Reset();
-    return out;
+HRESULT CBcdEditor::ReadInteger(IWbemClassObject* object, DWORD element, unsigned long long& number) {
+    ComPtr<IWbemClassObject> value;
+    HRESULT hr = ReadElement(object, element, value);
+    if (hr != S_OK)
+        return hr;
+    return zenta::GetNumber(value.Get(), L"Integer", number) ? S_OK : static_cast<HRESULT>(WBEM_E_TYPE_MISMATCH);
 }
 
-IWbemClassObject* CBcdEditor::OpenEntryObject(const wchar_t* id) {
-    ComPtr<IWbemClassObject> out = CallOpenObject(id);
-    return zenta::GetEmbeddedObject(out.Get(), L"Object").Detach();
+HRESULT CBcdEditor::ReadIds(IWbemClassObject* object, DWORD element, std::vector<std::wstring>& ids) {
+    ComPtr<IWbemClassObject> value;
+    HRESULT hr = ReadElement(object, element, value);
+    if (hr != S_OK)
+        return hr;
+    return zenta::GetTextArray(value.Get(), L"Ids", ids) ? S_OK : static_cast<HRESULT>(WBEM_E_TYPE_MISMATCH);
 }
 
-bool CBcdEditor::EntryObjectGone(const wchar_t* id) {
-    ComPtr<IWbemClassObject> out = CallOpenObject(id);
-    bool opened = true;
-    return out && zenta::GetBool(out.Get(), L"ReturnValue", opened) && !opened &&
-           !zenta::GetEmbeddedObject(out.Get(), L"Object");
+HRESULT CBcdEditor::WriteText(IWbemClassObject* object, DWORD element, const std::wstring& text) {
+    ComPtr<IWbemClassObject> out;
+    return CallObject(object, L"SetStringElement", {TypeInput(L"Type", element), WmiInput{L"String", text}}, out);
 }
 
-int CBcdEditor::DeleteEntryObject(const wchar_t* id) {
-    if (FAILED(OpenSystemStore()) || !id)
-        return 0;
-    ComPtr<IWbemClassObject> storeClass, signature, in, out;
-    std::wstring storePath;
-    // The provider's answer for an unknown id is not looked at: nothing to delete is no failure.
-    return RelativePath(store.Get(), storePath) &&
-                   SUCCEEDED(zenta::GetWmiClass(services.Get(), L"BcdStore", storeClass)) &&
-                   SUCCEEDED(zenta::GetInputSignature(storeClass.Get(), L"DeleteObject", signature)) &&
-                   SUCCEEDED(zenta::SpawnInput(signature.Get(), in)) &&
-                   SUCCEEDED(zenta::PutText(in.Get(), L"Id", id, 0)) &&
-                   SUCCEEDED(zenta::ExecuteMethod(services.Get(), storePath.c_str(), L"DeleteObject",
-                                                  in.Get(), out))
-               ? 1
-               : 0;
+HRESULT CBcdEditor::WriteInteger(IWbemClassObject* object, DWORD element, unsigned long long value) {
+    ComPtr<IWbemClassObject> out;
+    return CallObject(object, L"SetIntegerElement",
+                      {TypeInput(L"Type", element), WmiInput{L"Integer", std::to_wstring(value), CIM_UINT64}}, out);
+}
+
+HRESULT CBcdEditor::WriteIds(IWbemClassObject* object, DWORD element, const std::vector<std::wstring>& ids) {
+    ComPtr<IWbemClassObject> out;
+    return CallObject(object, L"SetObjectListElement", {TypeInput(L"Type", element), WmiInput{L"Ids", L"", 0, &ids}},
+                      out);
+}
+
+HRESULT CBcdEditor::WritePartition(IWbemClassObject* object, DWORD element, const std::wstring& device) {
+    ComPtr<IWbemClassObject> out;
+    return CallObject(object, L"SetPartitionDeviceElement",
+                      {TypeInput(L"Type", element), TypeInput(L"DeviceType", 2 /* partition */),
+                       WmiInput{L"AdditionalOptions", L""}, WmiInput{L"Path", device}},
+                      out);
 }
 
 void CBcdEditor::Teardown() {
     // Objects from the provider go before COM does: releasing them later could call into a
     // provider that CoUninitialize has already unloaded.
-    entry.Reset();
-    store.Reset();
-    if (connected != 1)
+    store_.Reset();
+    if (!connected_)
         return;
-    services.Reset();
-    locator.Reset();
+    services_.Reset();
+    locator_.Reset();
     CoUninitialize();
-    connected = 0;
+    connected_ = false;
 }

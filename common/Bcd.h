@@ -1,62 +1,73 @@
-// CBcdEditor: a small client of the BCD WMI provider (root\wmi, BcdStore and BcdObject).
+// CBcdEditor: a small client of the BCD WMI provider (root\wmi, BcdStore and BcdObject): the
+// system store, its objects and their elements. Every call reports its result; nothing here
+// talks to the user.
 #pragma once
 #include "common/ScopedWin.h"
+#include "common/WmiCall.h"
 
 #include <windows.h>
 #include <wbemidl.h>
 #include <string>
+#include <vector>
+
+// Well-known identifier of the Windows Boot Manager object.
+constexpr wchar_t kBootManagerId[] = L"{9dea862c-5cdd-4e70-acc1-f32b344d4795}";
+
+// Element types.
+constexpr DWORD kElementAppDevice = 0x11000001;    // BcdLibraryDevice_ApplicationDevice
+constexpr DWORD kElementAppPath = 0x12000002;      // BcdLibraryString_ApplicationPath
+constexpr DWORD kElementDescription = 0x12000004;  // BcdLibraryString_Description
+constexpr DWORD kElementDisplayOrder = 0x24000001; // BcdBootMgrObjectList_DisplayOrder
+constexpr DWORD kElementTimeout = 0x25000004;      // BcdBootMgrInteger_Timeout
+
+// True for the answers by which a provider says that what was asked for does not exist:
+// WBEM_E_NOT_FOUND and the Win32 and NT "not found" codes, raw or wrapped as HRESULTs.
+bool IsNotFound(HRESULT hr);
 
 class CBcdEditor {
   public:
-    // Either argument may be null. A text that does not fit MAX_PATH is refused (left empty).
-    CBcdEditor(const wchar_t* entryId = nullptr, const wchar_t* targetPath = nullptr);
+    CBcdEditor() = default;
     // Runs Teardown when the user has not.
     ~CBcdEditor();
     CBcdEditor(const CBcdEditor&) = delete;
     CBcdEditor& operator=(const CBcdEditor&) = delete;
 
-    // Negative: not connected (the user has been told why, and COM is as it was before).
-    // S_OK at once when already connected.
+    // COM, WMI and root\wmi. On failure COM is as it was before and Warning() holds the text
+    // the user is to be shown. S_OK at once when already connected.
     HRESULT Connect();
-    // S_OK (0) when the system store is open, also when it already was (then without any
-    // WMI call); negative when it could not be opened, `store` staying null.
+    // The system store; S_OK at once when it is already open.
     HRESULT OpenSystemStore();
-    // True when `entry` now holds the newly created boot-sector object `entryId`.
-    bool CreateEntryObject();
-    // The caller owns the returned reference (null when the object could not be opened).
-    IWbemClassObject* OpenEntryObject(const wchar_t* id);
-    void WriteEntryElements();
-    // Lists `entryId` last in the boot menu and sets the menu timeout; 1 when it got that far.
-    int AppendToDisplayOrder();
-    // 1 when the provider call went through (an unknown id is not reported).
-    int DeleteEntryObject(const wchar_t* id);
-    // Takes `id` out of the Windows Boot Manager's display order, leaving every other entry
-    // where it was. 1 when the display order does not list `id` afterwards (also when it
-    // never did, or the Boot Manager has no display order); 0 when that could not be
-    // established or the new order could not be written, and for a null or empty id.
-    int RemoveFromDisplayOrder(const wchar_t* id);
-    // True only when the provider answered that the store holds no object `id`; false when
-    // it holds one or the question could not be asked (not connected, store not open).
-    bool EntryObjectGone(const wchar_t* id);
+
+    // The results below: S_OK when done; S_FALSE when the provider said no (for the open and
+    // read calls: there is no such object or element, whichever way the provider says so);
+    // otherwise the failure.
+    HRESULT OpenObject(const std::wstring& id, zenta::ComPtr<IWbemClassObject>& object);
+    HRESULT CreateObject(const std::wstring& id, DWORD type, zenta::ComPtr<IWbemClassObject>& object);
+    HRESULT DeleteObject(const std::wstring& id);
+    HRESULT ReadText(IWbemClassObject* object, DWORD element, std::wstring& text);
+    HRESULT ReadInteger(IWbemClassObject* object, DWORD element, unsigned long long& value);
+    HRESULT ReadIds(IWbemClassObject* object, DWORD element, std::vector<std::wstring>& ids);
+    HRESULT WriteText(IWbemClassObject* object, DWORD element, const std::wstring& text);
+    HRESULT WriteInteger(IWbemClassObject* object, DWORD element, unsigned long long value);
+    HRESULT WriteIds(IWbemClassObject* object, DWORD element, const std::vector<std::wstring>& ids);
+    // A partition device: `device` is the NT device name of the volume (\Device\HarddiskVolume2).
+    HRESULT WritePartition(IWbemClassObject* object, DWORD element, const std::wstring& device);
+
     // Releases every WMI object and undoes Connect's CoInitialize; safe to call twice.
     void Teardown();
-
-    int connected = 0;
-    zenta::ComPtr<IWbemLocator> locator;
-    zenta::ComPtr<IWbemServices> services;
-    wchar_t targetPath[MAX_PATH] = {};
-    zenta::ComPtr<IWbemClassObject> store;
-    zenta::ComPtr<IWbemClassObject> entry;
-    wchar_t bootManagerId[MAX_PATH] = {};
-    wchar_t entryId[MAX_PATH] = {};
+    const std::wstring& Warning() const { return warning_; }
 
   private:
-    // BcdStore.OpenObject of `id` on the open store: the output parameters, or empty when
-    // the call could not be made.
-    zenta::ComPtr<IWbemClassObject> CallOpenObject(const wchar_t* id);
-};
+    HRESULT CallStore(const wchar_t* method, const std::vector<zenta::WmiInput>& inputs,
+                      zenta::ComPtr<IWbemClassObject>& output, const char* trace = nullptr);
+    HRESULT CallObject(IWbemClassObject* object, const wchar_t* method,
+                       const std::vector<zenta::WmiInput>& inputs, zenta::ComPtr<IWbemClassObject>& output);
+    HRESULT ReadElement(IWbemClassObject* object, DWORD element, zenta::ComPtr<IWbemClassObject>& value);
+    HRESULT Fail(const wchar_t* warning, HRESULT hr);
 
-// Well-known identifier of the Windows Boot Manager object.
-constexpr wchar_t kBootManagerId[] = L"{9dea862c-5cdd-4e70-acc1-f32b344d4795}";
-// The boot-menu text of the installed system.
-constexpr wchar_t kBootEntryDescription[] = L"星岚系统(boot zenta LUM)";
+    bool connected_ = false;
+    zenta::ComPtr<IWbemLocator> locator_;
+    zenta::ComPtr<IWbemServices> services_;
+    zenta::ComPtr<IWbemClassObject> store_;
+    std::wstring warning_;
+};

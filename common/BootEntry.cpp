@@ -2,8 +2,149 @@
 
 #include "common/Bcd.h"
 #include "common/Registry.h"
+#include "common/Text.h"
 
 #include <rpc.h>
+
+#include <algorithm>
+#include <vector>
+
+using zenta::ComPtr;
+
+namespace {
+
+// Records `step` as the failure unless an earlier one is recorded; false, for chaining.
+bool Failed(BcdResult& result, const wchar_t* step, HRESULT hr) {
+    if (result.step.empty()) {
+        result.step = step;
+        result.error = hr == S_OK ? S_FALSE : hr;
+    }
+    return false;
+}
+
+// The NT device name of the drive of `path` ("D:" gives \Device\HarddiskVolume2).
+bool DeviceOfDrive(const wchar_t* path, std::wstring& device) {
+    const wchar_t drive[3] = {path[0], path[1], L'\0'};
+    wchar_t name[MAX_PATH] = {};
+    if (!QueryDosDeviceW(drive, name, MAX_PATH) || !name[0])
+        return false;
+    device = name;
+    return true;
+}
+
+// True when the object carries the three values every entry of ours has.
+bool IsOurs(CBcdEditor& editor, IWbemClassObject* object, BcdResult& result) {
+    unsigned long long type = 0;
+    std::wstring description, path;
+    HRESULT hr = zenta::GetNumber(object, L"Type", type) ? S_OK : static_cast<HRESULT>(WBEM_E_TYPE_MISMATCH);
+    if (hr != S_OK)
+        return Failed(result, L"read the entry's type", hr);
+    if (type != kBootSectorType)
+        return Failed(result, L"the entry is of another type", S_FALSE);
+    if ((hr = editor.ReadText(object, kElementDescription, description)) != S_OK)
+        return Failed(result, L"read the entry's description", hr);
+    if (description != kBootEntryDescription)
+        return Failed(result, L"the entry has another description", S_FALSE);
+    if ((hr = editor.ReadText(object, kElementAppPath, path)) != S_OK)
+        return Failed(result, L"read the entry's application path", hr);
+    return lstrcmpiW(path.c_str(), kBootEntryPath) == 0 || Failed(result, L"the entry has another path", S_FALSE);
+}
+
+bool Listed(const std::vector<std::wstring>& ids, const std::wstring& id) {
+    return std::any_of(ids.begin(), ids.end(),
+                       [&](const std::wstring& item) { return lstrcmpiW(item.c_str(), id.c_str()) == 0; });
+}
+
+// Creates the entry and everything it needs; false (and `result` tells why) when a step
+// failed. `created`, `orderWritten` say what the caller must undo.
+bool Register(CBcdEditor& editor, const std::wstring& id, const wchar_t* targetPath, BcdResult& result,
+              bool& created, std::vector<std::wstring>& order, bool& orderWritten) {
+    HRESULT hr;
+    std::wstring device;
+    ComPtr<IWbemClassObject> manager, entry, check;
+    if ((hr = editor.Connect()) != S_OK)
+        return Failed(result, L"connect to WMI", hr);
+    if ((hr = editor.OpenSystemStore()) != S_OK)
+        return Failed(result, L"open the system store", hr);
+    if ((hr = editor.OpenObject(kBootManagerId, manager)) != S_OK)
+        return Failed(result, L"open the Windows Boot Manager", hr);
+    // An entry the boot menu does not list could never be chosen: without a display order
+    // there is nothing to register into.
+    if ((hr = editor.ReadIds(manager.Get(), kElementDisplayOrder, order)) != S_OK)
+        return Failed(result, L"read the display order", hr);
+    if (!DeviceOfDrive(targetPath, device))
+        return Failed(result, L"find the device of the target drive", HRESULT_FROM_WIN32(GetLastError()));
+    if ((hr = editor.CreateObject(id, kBootSectorType, entry)) != S_OK)
+        return Failed(result, L"create the entry", hr);
+    created = true;
+    if ((hr = editor.WriteText(entry.Get(), kElementAppPath, std::wstring(targetPath + 2) + L"\\zeldr.mbr")) != S_OK)
+        return Failed(result, L"write the application path", hr);
+    if ((hr = editor.WriteText(entry.Get(), kElementDescription, kBootEntryDescription)) != S_OK)
+        return Failed(result, L"write the description", hr);
+    if ((hr = editor.WritePartition(entry.Get(), kElementAppDevice, device)) != S_OK)
+        return Failed(result, L"write the application device", hr);
+    // What the store now holds is what counts, not what the calls answered.
+    if ((hr = editor.OpenObject(id, check)) != S_OK)
+        return Failed(result, L"open the new entry again", hr);
+    if (!IsOurs(editor, check.Get(), result))
+        return false;
+    std::vector<std::wstring> menu = order;
+    if (!Listed(menu, id)) {
+        menu.push_back(id); // last in the boot menu
+        if ((hr = editor.WriteIds(manager.Get(), kElementDisplayOrder, menu)) != S_OK)
+            return Failed(result, L"write the display order", hr);
+        orderWritten = true;
+    }
+    if ((hr = editor.WriteInteger(manager.Get(), kElementTimeout, 10)) != S_OK)
+        return Failed(result, L"write the boot menu timeout", hr);
+    return true;
+}
+
+// Takes `id` out of the boot menu, every listing of it and nothing else.
+HRESULT Unlist(CBcdEditor& editor, const std::wstring& id) {
+    ComPtr<IWbemClassObject> manager;
+    std::vector<std::wstring> order;
+    HRESULT hr = editor.OpenObject(kBootManagerId, manager);
+    if (hr == S_OK)
+        hr = editor.ReadIds(manager.Get(), kElementDisplayOrder, order);
+    if (hr == S_FALSE)
+        return S_OK; // no display order lists anything
+    if (hr != S_OK || !Listed(order, id))
+        return hr;
+    order.erase(std::remove_if(order.begin(), order.end(),
+                               [&](const std::wstring& item) { return lstrcmpiW(item.c_str(), id.c_str()) == 0; }),
+                order.end());
+    return editor.WriteIds(manager.Get(), kElementDisplayOrder, order);
+}
+
+bool Remove(CBcdEditor& editor, const std::wstring& id, BcdResult& result, bool& foreign) {
+    ComPtr<IWbemClassObject> entry;
+    HRESULT hr;
+    if ((hr = editor.Connect()) != S_OK)
+        return Failed(result, L"connect to WMI", hr);
+    if ((hr = editor.OpenSystemStore()) != S_OK)
+        return Failed(result, L"open the system store", hr);
+    if ((hr = editor.OpenObject(id, entry)) != S_OK && hr != S_FALSE)
+        return Failed(result, L"open the recorded entry", hr);
+    if (hr == S_OK) {
+        if (!IsOurs(editor, entry.Get(), result)) {
+            foreign = result.error == S_FALSE;
+            return false;
+        }
+        entry.Reset();
+        if ((hr = editor.DeleteObject(id)) != S_OK)
+            return Failed(result, L"delete the entry", hr);
+        // Gone is what the store says afterwards, whatever the deletion answered.
+        if ((hr = editor.OpenObject(id, entry)) != S_FALSE)
+            return Failed(result, L"find the entry gone", hr);
+    }
+    // An entry that is gone must not stay listed in the boot menu either.
+    if ((hr = Unlist(editor, id)) != S_OK)
+        return Failed(result, L"take the entry out of the display order", hr);
+    return true;
+}
+
+} // namespace
 
 bool MakeBootEntryId(std::wstring& id) {
     UUID uuid;
@@ -22,27 +163,50 @@ bool MakeBootEntryId(std::wstring& id) {
     return true;
 }
 
-void RegisterBootEntry(const wchar_t* targetPath) {
+BcdResult RegisterBootEntry(const wchar_t* targetPath) {
+    BcdResult result;
     std::wstring id;
-    if (!MakeBootEntryId(id))
-        return; // without an identifier there is nothing to create or to record
-    // Recorded before the store is touched, so that removal finds whatever gets created.
-    // The key is made by the install sequence; without it nothing is recorded.
     CRegistry record;
-    if (record.Open(kHardDiskKey))
-        record.WriteString(L"Guid", id.c_str());
-
-    CBcdEditor editor(id.c_str(), targetPath);
-    if (FAILED(editor.Connect()))
-        return;
-    editor.OpenSystemStore();
-    *editor.entry.Put() = editor.OpenEntryObject(editor.entryId);
-    if (!editor.entry)
-        editor.CreateEntryObject();
-    // An entry that could not be made is not put into the boot menu either.
-    if (editor.entry) {
-        editor.WriteEntryElements();
-        editor.AppendToDisplayOrder();
+    if (!targetPath || !targetPath[0] || targetPath[1] != L':') {
+        Failed(result, L"name the target drive", E_INVALIDARG);
+        return result;
     }
-    editor.Teardown();
+    if (!MakeBootEntryId(id)) {
+        Failed(result, L"make an identifier", E_FAIL);
+        return result;
+    }
+    // Recorded before the store is touched, so that removal finds whatever gets created.
+    if (!record.Open(kHardDiskKey) || !record.WriteString(L"Guid", id.c_str())) {
+        Failed(result, L"record the identifier", HRESULT_FROM_WIN32(ERROR_CANTWRITE));
+        return result;
+    }
+
+    CBcdEditor editor;
+    bool created = false, orderWritten = false;
+    std::vector<std::wstring> order;
+    result.done = Register(editor, id, targetPath, result, created, order, orderWritten);
+    result.warning = editor.Warning();
+    if (!result.done) {
+        ComPtr<IWbemClassObject> manager;
+        if (orderWritten && editor.OpenObject(kBootManagerId, manager) == S_OK)
+            editor.WriteIds(manager.Get(), kElementDisplayOrder, order);
+        if (created)
+            editor.DeleteObject(id);
+    }
+    return result;
+}
+
+BcdResult RemoveBootEntry(const std::wstring& id, bool& foreign) {
+    BcdResult result;
+    foreign = false;
+    // Only what the record can name exactly, and never the Boot Manager itself.
+    if (!zenta::IsBracedGuid(id) || lstrcmpiW(id.c_str(), kBootManagerId) == 0) {
+        foreign = true;
+        Failed(result, L"the record names no entry of ours", E_INVALIDARG);
+        return result;
+    }
+    CBcdEditor editor;
+    result.done = Remove(editor, id, result, foreign);
+    result.warning = editor.Warning();
+    return result;
 }

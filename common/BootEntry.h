@@ -1,9 +1,34 @@
-// Registering the installed system in the BCD store (Windows Vista and later).
+// The boot-sector entry of the installed system in the BCD store (Windows Vista and later):
+// registering it all or nothing, and removing it only when it is provably ours.
 #pragma once
+#include <windows.h>
 #include <string>
 
-// targetPath: drive letter + ":\zentaos". Records "Guid" before the store is touched.
-void RegisterBootEntry(const wchar_t* targetPath);
+// The object type of the entry: a real-mode boot-sector application.
+constexpr DWORD kBootSectorType = 0x10400008;
+// The boot-menu text of the installed system, and the boot file the entry loads.
+constexpr wchar_t kBootEntryDescription[] = L"星岚系统(boot zenta LUM)";
+constexpr wchar_t kBootEntryPath[] = L"\\zentaos\\zeldr.mbr";
+
+// What a registration or a removal came to, for the user and the log.
+struct BcdResult {
+    bool done = false;
+    std::wstring step;    // the step that failed, for the log
+    HRESULT error = S_OK; // its result (S_FALSE: the provider said no)
+    std::wstring warning; // what the BCD connection had to tell the user, if anything
+};
+
+// targetPath: drive letter + ":\zentaos". Records "Guid" under the installation record
+// before the store is touched, then creates the entry, writes its three elements, reads
+// them back, appends it to the boot menu and sets the menu's timeout to 10 seconds. Any
+// step that fails undoes the ones before it: the store is as it was.
+BcdResult RegisterBootEntry(const wchar_t* targetPath);
+
+// Deletes the entry `id` that an installation recorded, and takes it out of the boot menu,
+// only after checking that it is ours (a braced GUID naming a boot-sector object with our
+// description and boot file). An entry that is already gone counts as removed. `foreign`
+// is set when the record names something that is not ours, which is then left alone.
+BcdResult RemoveBootEntry(const std::wstring& id, bool& foreign);
 
 // A new entry identifier: "{" + 36 lower-case GUID characters + "}". False when no GUID
 // could be made.

@@ -1,90 +1,100 @@
 #include "common/WmiCall.h"
 
+#include "common/Log.h"
+
+#include <cstdio>
+#include <cwchar>
+
 namespace zenta {
 
-HRESULT GetWmiClass(IWbemServices* services, const wchar_t* className,
-                    ComPtr<IWbemClassObject>& classObject) {
-    if (!services)
-        return E_POINTER;
-    ScopedBstr path(className);
-    HRESULT hr = services->GetObject(path.Get(), 0, nullptr, classObject.Put(), nullptr);
-    if (SUCCEEDED(hr) && !classObject)
-        hr = WBEM_E_NOT_FOUND;
-    return hr;
-}
+namespace {
 
-HRESULT GetInputSignature(IWbemClassObject* classObject, const wchar_t* method,
-                          ComPtr<IWbemClassObject>& signature) {
-    if (!classObject)
-        return E_POINTER;
-    HRESULT hr = classObject->GetMethod(method, 0, signature.Put(), nullptr);
-    if (SUCCEEDED(hr) && !signature)
-        hr = WBEM_E_NOT_FOUND;
-    return hr;
-}
-
-HRESULT SpawnInput(IWbemClassObject* signature, ComPtr<IWbemClassObject>& input) {
-    HRESULT hr = signature->SpawnInstance(0, input.Put());
-    if (SUCCEEDED(hr) && !input)
-        hr = WBEM_E_FAILED;
-    return hr;
-}
-
-HRESULT PutText(IWbemClassObject* object, const wchar_t* name, const wchar_t* text, CIMTYPE type) {
+HRESULT PutInput(IWbemClassObject* in, const WmiInput& input) {
     ScopedVariant value;
+    if (input.texts) {
+        SAFEARRAY* array = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(input.texts->size()));
+        if (!array)
+            return E_OUTOFMEMORY;
+        value.Get()->vt = VT_ARRAY | VT_BSTR;
+        value.Get()->parray = array; // owned by the variant from here on
+        for (LONG i = 0; i < static_cast<LONG>(input.texts->size()); ++i) {
+            ScopedBstr item((*input.texts)[i].c_str()); // SafeArrayPutElement stores a copy
+            HRESULT hr = item.Get() ? SafeArrayPutElement(array, &i, item.Get()) : E_OUTOFMEMORY;
+            if (FAILED(hr))
+                return hr;
+        }
+        return in->Put(input.name, 0, value.Get(), CIM_STRING | CIM_FLAG_ARRAY);
+    }
     value.Get()->vt = VT_BSTR;
-    value.Get()->bstrVal = SysAllocString(text ? text : L"");
+    value.Get()->bstrVal = SysAllocString(input.text.c_str());
     if (!value.Get()->bstrVal)
         return E_OUTOFMEMORY;
-    return object->Put(name, 0, value.Get(), type);
+    return in->Put(input.name, 0, value.Get(), input.type);
 }
 
-HRESULT PutTextArray(IWbemClassObject* object, const wchar_t* name, const std::vector<std::wstring>& texts) {
-    SAFEARRAY* array = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(texts.size()));
-    if (!array)
-        return E_OUTOFMEMORY;
-    ScopedVariant value;
-    value.Get()->vt = VT_ARRAY | VT_BSTR;
-    value.Get()->parray = array; // owned by the variant from here on
-    for (LONG i = 0; i < static_cast<LONG>(texts.size()); ++i) {
-        ScopedBstr item(texts[i].c_str()); // SafeArrayPutElement stores a copy
-        HRESULT hr = item.Get() ? SafeArrayPutElement(array, &i, item.Get()) : E_OUTOFMEMORY;
-        if (FAILED(hr))
-            return hr;
-    }
-    return object->Put(name, 0, value.Get(), CIM_STRING | CIM_FLAG_ARRAY);
-}
-
-HRESULT ExecuteMethod(IWbemServices* services, const wchar_t* objectPath, const wchar_t* method,
-                      IWbemClassObject* input, ComPtr<IWbemClassObject>& output) {
+HRESULT Call(IWbemServices* services, const wchar_t* className, const wchar_t* method,
+             const std::wstring& objectPath, const std::vector<WmiInput>& inputs,
+             ComPtr<IWbemClassObject>& output, const char* trace) {
+    output.Reset();
     if (!services)
         return E_POINTER;
-    ScopedBstr path(objectPath), name(method);
+    ComPtr<IWbemClassObject> classObject, signature, in;
+    ScopedBstr classPath(className);
+    HRESULT hr = services->GetObject(classPath.Get(), 0, nullptr, classObject.Put(), nullptr);
+    if (SUCCEEDED(hr) && !classObject)
+        hr = WBEM_E_NOT_FOUND;
+    if (SUCCEEDED(hr))
+        hr = classObject->GetMethod(method, 0, signature.Put(), nullptr);
+    if (SUCCEEDED(hr) && !signature)
+        hr = WBEM_E_NOT_FOUND;
+    if (SUCCEEDED(hr))
+        hr = signature->SpawnInstance(0, in.Put());
+    if (SUCCEEDED(hr) && !in)
+        hr = WBEM_E_FAILED;
+    for (size_t i = 0; SUCCEEDED(hr) && i < inputs.size(); ++i)
+        hr = PutInput(in.Get(), inputs[i]);
+    if (FAILED(hr))
+        return hr;
+    if (trace) {
+        std::fputs(trace, stdout);
+        std::fflush(stdout);
+    }
+    ScopedBstr path(objectPath.c_str()), name(method);
     ComPtr<IWbemClassObject> directOutput;
     ComPtr<IWbemCallResult> callResult;
-    HRESULT hr =
-        services->ExecMethod(path.Get(), name.Get(), 0, nullptr, input, directOutput.Put(), callResult.Put());
+    hr = services->ExecMethod(path.Get(), name.Get(), 0, nullptr, in.Get(), directOutput.Put(), callResult.Put());
     if (hr != S_OK)
         return FAILED(hr) ? hr : static_cast<HRESULT>(WBEM_E_FAILED);
-    if (!callResult)
-        return WBEM_E_FAILED;
     LONG status = WBEM_S_NO_ERROR;
-    if (FAILED(callResult->GetCallStatus(WBEM_INFINITE, &status)))
+    if (callResult && FAILED(callResult->GetCallStatus(WBEM_INFINITE, &status)))
         status = WBEM_S_NO_ERROR; // the result object below still tells
-    hr = callResult->GetResultObject(0, output.Put());
-    if (SUCCEEDED(hr) && FAILED(status))
-        hr = status;
-    if (SUCCEEDED(hr) && !output)
-        hr = WBEM_E_FAILED;
-    return hr;
+    if (FAILED(status))
+        return status;
+    if (callResult)
+        hr = callResult->GetResultObject(0, output.Put());
+    if (!output)
+        output = std::move(directOutput);
+    if (FAILED(hr) || !output)
+        return FAILED(hr) ? hr : static_cast<HRESULT>(WBEM_E_FAILED);
+    ScopedVariant done;
+    if (FAILED(output->Get(L"ReturnValue", 0, done.Get(), nullptr, nullptr)) || done.Ref().vt != VT_BOOL)
+        return WBEM_E_UNEXPECTED;
+    return done.Ref().boolVal != VARIANT_FALSE ? S_OK : S_FALSE;
 }
 
-bool GetBool(IWbemClassObject* object, const wchar_t* name, bool& value) {
-    ScopedVariant v;
-    if (!object || FAILED(object->Get(name, 0, v.Get(), nullptr, nullptr)) || v.Ref().vt != VT_BOOL)
-        return false;
-    value = v.Ref().boolVal != VARIANT_FALSE;
-    return true;
+} // namespace
+
+HRESULT CallWmiMethod(IWbemServices* services, const wchar_t* className, const wchar_t* method,
+                      const std::wstring& objectPath, const std::vector<WmiInput>& inputs,
+                      ComPtr<IWbemClassObject>& output, const char* trace) {
+    HRESULT hr = Call(services, className, method, objectPath, inputs, output, trace);
+    std::wstring arguments;
+    for (const WmiInput& input : inputs)
+        arguments += std::wstring(arguments.empty() ? L"" : L", ") + input.name + L"=" +
+                     (input.texts ? L"[" + std::to_wstring(input.texts->size()) + L" ids]" : input.text);
+    Log(L"BCD %ls.%ls(%ls) on %ls: %ls", className, method, arguments.c_str(), objectPath.c_str(),
+        hr == S_OK ? L"done" : hr == S_FALSE ? L"ReturnValue false" : ErrorText(hr).c_str());
+    return hr;
 }
 
 bool GetText(IWbemClassObject* object, const wchar_t* name, std::wstring& text) {
@@ -114,6 +124,27 @@ bool GetTextArray(IWbemClassObject* object, const wchar_t* name, std::vector<std
     }
     texts.swap(read);
     return true;
+}
+
+bool GetNumber(IWbemClassObject* object, const wchar_t* name, unsigned long long& number) {
+    ScopedVariant v;
+    if (!object || FAILED(object->Get(name, 0, v.Get(), nullptr, nullptr)))
+        return false;
+    switch (v.Ref().vt) {
+    case VT_I4:
+    case VT_UI4:
+        number = static_cast<DWORD>(v.Ref().lVal);
+        return true;
+    case VT_BSTR: {
+        wchar_t* end = nullptr;
+        if (!v.Ref().bstrVal || !*v.Ref().bstrVal)
+            return false;
+        number = wcstoull(v.Ref().bstrVal, &end, 10);
+        return end && *end == L'\0';
+    }
+    default:
+        return false;
+    }
 }
 
 ComPtr<IWbemClassObject> GetEmbeddedObject(IWbemClassObject* object, const wchar_t* name) {
