@@ -1,5 +1,6 @@
 #include "common/BootIni.h"
 
+#include "common/Log.h"
 #include "common/ScopedWin.h"
 #include "common/Text.h"
 
@@ -55,13 +56,14 @@ bool Exists(const std::wstring& path) {
 
 // The first change keeps the original as it was before we ever touched it; later changes
 // leave that copy alone.
-bool KeepBackup(const std::wstring& path) {
+bool KeepBackup(const std::wstring& path, bool& written) {
     std::wstring backup = BootIniBackupPath(path);
     if (!zenta::FitsPath(backup))
         return false;
     if (Exists(backup))
         return true;
-    return CopyFileW(path.c_str(), backup.c_str(), TRUE) != 0;
+    written = CopyFileW(path.c_str(), backup.c_str(), TRUE) != 0;
+    return written;
 }
 
 bool WritePending(const std::wstring& pending, const std::string& content) {
@@ -95,9 +97,20 @@ bool ReplaceWithPending(const std::wstring& path, const std::wstring& pending, D
     return moved;
 }
 
-void Tell(BootIniStatus status) {
-    if (const wchar_t* text = BootIniStatusText(status))
-        MessageBoxW(nullptr, text, L"警告", MB_OK);
+const wchar_t* StatusName(BootIniStatus status) {
+    static const wchar_t* const kNames[] = {L"unchanged", L"changed",     L"missing",     L"cannot be opened",
+                                            L"cannot be read", L"not plain text", L"cannot be written"};
+    return kNames[static_cast<int>(status)];
+}
+
+BootIniResult Edit(const wchar_t* action, const wchar_t* targetPath, BootIniEdit edit) {
+    std::wstring path = BootIniPath();
+    BootIniResult result = EditBootIniFile(path, edit, DriveOf(targetPath));
+    const BootIniChange& c = result.change;
+    Log(L"boot.ini %ls %ls: %ls%ls; %d line(s) added, %d removed; timeout %ld -> %ld%ls", action, path.c_str(),
+        StatusName(result.status), result.error ? (L", " + ErrorText(result.error)).c_str() : L"", c.linesAdded,
+        c.linesRemoved, c.timeoutBefore, c.timeoutAfter, result.backupWritten ? L"; backup written" : L"");
+    return result;
 }
 
 } // namespace
@@ -124,6 +137,8 @@ const wchar_t* BootIniStatusText(BootIniStatus status) {
         return L"boot.ini 打开出错";
     case BootIniStatus::ReadFailed:
         return L"boot.ini 读取出错";
+    case BootIniStatus::NotText:
+        return L"boot.ini 不是可以编辑的文本文件";
     case BootIniStatus::WriteFailed:
         return L"boot.ini 写入出错";
     default:
@@ -131,57 +146,69 @@ const wchar_t* BootIniStatusText(BootIniStatus status) {
     }
 }
 
-BootIniStatus EditBootIniFile(const std::wstring& path, BootIniEdit edit, char drive, std::string* result) {
+BootIniResult EditBootIniFile(const std::wstring& path, BootIniEdit edit, char drive) {
+    BootIniResult result;
     DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return BootIniStatus::Missing;
-
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        result.error = GetLastError();
+        return result;
+    }
     std::string content;
     {
         zenta::ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                              FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file)
-            return BootIniStatus::OpenFailed;
-        if (!ReadWholeFile(file.Get(), content))
-            return BootIniStatus::ReadFailed;
+        result.status = BootIniStatus::OpenFailed;
+        if (!file) {
+            result.error = GetLastError();
+            return result;
+        }
+        result.status = BootIniStatus::ReadFailed;
+        if (!ReadWholeFile(file.Get(), content)) {
+            result.error = GetLastError();
+            return result;
+        }
     }
+    result.status = BootIniStatus::NotText;
+    if (!IsPlainBootIniText(content))
+        return result;
 
     std::string edited;
     try {
-        if (!edit(content, drive, edited)) {
-            if (result)
-                result->swap(content);
-            return BootIniStatus::Unchanged;
+        if (!edit(content, drive, edited, result.change)) {
+            result.status = BootIniStatus::Unchanged;
+            result.content.swap(content);
+            return result;
         }
     } catch (const std::bad_alloc&) {
-        return BootIniStatus::WriteFailed;
+        result.status = BootIniStatus::WriteFailed;
+        result.error = ERROR_NOT_ENOUGH_MEMORY;
+        return result;
     }
 
     std::wstring pending = BootIniPendingPath(path);
-    if (!zenta::FitsPath(pending) || !KeepBackup(path) || !WritePending(pending, edited) ||
-        !ReplaceWithPending(path, pending, attributes))
-        return BootIniStatus::WriteFailed;
-    if (result)
-        result->swap(edited);
-    return BootIniStatus::Changed;
+    result.status = BootIniStatus::WriteFailed;
+    if (!zenta::FitsPath(pending) || !KeepBackup(path, result.backupWritten) || !WritePending(pending, edited) ||
+        !ReplaceWithPending(path, pending, attributes)) {
+        result.error = GetLastError();
+        return result;
+    }
+    result.status = BootIniStatus::Changed;
+    result.content.swap(edited);
+    return result;
 }
 
-bool AddBootIniEntry(const wchar_t* targetPath) {
-    char drive = DriveOf(targetPath);
-    if (!drive)
-        return false;
-    BootIniStatus status = EditBootIniFile(BootIniPath(), AddBootIniText, drive, nullptr);
-    Tell(status);
-    return status == BootIniStatus::Changed || status == BootIniStatus::Unchanged;
+BootIniResult AddBootIniEntry(const wchar_t* targetPath) {
+    BootIniResult result = Edit(L"add", targetPath, AddBootIniText);
+    result.done = (result.status == BootIniStatus::Changed || result.status == BootIniStatus::Unchanged) &&
+                  HasBootIniEntry(result.content, DriveOf(targetPath));
+    return result;
 }
 
-bool RemoveBootIniEntry(const wchar_t* targetPath) {
-    char drive = DriveOf(targetPath);
-    std::string after;
-    BootIniStatus status = EditBootIniFile(BootIniPath(), RemoveBootIniText, drive, &after);
-    Tell(status);
-    if (status == BootIniStatus::Missing)
-        return true; // no boot.ini, so no entry of ours either
-    return (status == BootIniStatus::Changed || status == BootIniStatus::Unchanged) &&
-           !HasBootIniEntry(after, drive);
+BootIniResult RemoveBootIniEntry(const wchar_t* targetPath) {
+    BootIniResult result = Edit(L"remove", targetPath, RemoveBootIniText);
+    // No boot.ini, so no entry of ours either.
+    result.done = result.status == BootIniStatus::Missing ||
+                  ((result.status == BootIniStatus::Changed || result.status == BootIniStatus::Unchanged) &&
+                   !HasBootIniEntry(result.content, DriveOf(targetPath)));
+    return result;
 }

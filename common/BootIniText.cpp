@@ -1,67 +1,115 @@
 #include "common/BootIniText.h"
 
 #include <climits>
+#include <vector>
 
 const char kBootIniDescription[] = "\xD0\xC7\xE1\xB0\xCF\xB5\xCD\xB3(boot zenta LUM)";
 static_assert(sizeof kBootIniDescription == kBootIniDescriptionSize + 1, "the description is 24 bytes");
 
 namespace {
 
-const char kTimeoutKey[] = "timeout=";
-const size_t kTimeoutKeySize = sizeof kTimeoutKey - 1;
-const char kLoaderSection[] = "[boot loader]";
-const size_t kLoaderSectionSize = sizeof kLoaderSection - 1;
 const long kMinimumTimeout = 10;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-bool SameDrive(char a, char b) {
-    return (a | 0x20) == (b | 0x20);
+std::string Trim(const std::string& text) {
+    size_t start = 0, end = text.size();
+    while (start < end && IsBlank(text[start]))
+        ++start;
+    while (end > start && IsBlank(text[end - 1]))
+        --end;
+    return text.substr(start, end - start);
 }
 
-// Where the first line that holds `drive`'s entry starts, or npos. A key inside another
-// line (a comment, another entry's options) is not ours and must not cost that line. The
-// drive letter matches in either case, as the boot loader reads it.
-size_t FindEntryLine(const std::string& content, char drive) {
-    if (!IsDriveLetter(static_cast<unsigned char>(drive)))
-        return std::string::npos;
-    const std::string path = BootIniEntryKey(drive).substr(1);
-    for (size_t at = content.find(path); at != std::string::npos; at = content.find(path, at + 1)) {
-        if (at == 0 || !SameDrive(content[at - 1], drive) || (at >= 2 && content[at - 2] != '\n'))
+bool SameText(const std::string& a, const std::string& b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// One line of the file: where it starts, where its text ends and where the next line starts.
+struct Line {
+    size_t start, textEnd, end;
+};
+
+std::vector<Line> SplitLines(const std::string& content) {
+    std::vector<Line> lines;
+    for (size_t start = 0; start < content.size();) {
+        size_t feed = content.find('\n', start);
+        size_t end = feed == std::string::npos ? content.size() : feed + 1;
+        size_t textEnd = feed == std::string::npos ? end : feed;
+        if (textEnd > start && content[textEnd - 1] == '\r')
+            --textEnd;
+        lines.push_back(Line{start, textEnd, end});
+        start = end;
+    }
+    return lines;
+}
+
+std::string TextOf(const std::string& content, const Line& line) {
+    return content.substr(line.start, line.textEnd - line.start);
+}
+
+// The key of a line (its text before "=", trimmed) and its value; false for comments.
+bool KeyOf(const std::string& text, std::string& key, std::string* value = nullptr) {
+    std::string trimmed = Trim(text);
+    if (trimmed.empty() || trimmed[0] == ';')
+        return false;
+    size_t equals = trimmed.find('=');
+    key = Trim(trimmed.substr(0, equals));
+    if (value)
+        *value = equals == std::string::npos ? std::string() : text.substr(text.find('=') + 1);
+    return true;
+}
+
+bool IsEntryLine(const std::string& text, char drive) {
+    std::string key;
+    return IsDriveLetter(static_cast<unsigned char>(drive)) && KeyOf(text, key) &&
+           SameText(key, BootIniEntryKey(drive));
+}
+
+bool IsSectionLine(const std::string& text) {
+    std::string trimmed = Trim(text);
+    return !trimmed.empty() && trimmed[0] == '[';
+}
+
+// Raises a timeout below 10 to 10, looking only inside the [boot loader] section.
+std::string WithMinimumTimeout(const std::string& content, BootIniChange& change) {
+    const std::vector<Line> lines = SplitLines(content);
+    const Line* header = nullptr;
+    for (const Line& line : lines) {
+        std::string text = TextOf(content, line), key, value;
+        if (IsSectionLine(text)) {
+            if (header)
+                break; // the section ended without a timeout
+            if (SameText(Trim(text), "[boot loader]"))
+                header = &line;
             continue;
-        size_t next = at + path.size();
-        while (next < content.size() && (content[next] == ' ' || content[next] == '\t'))
-            ++next;
-        if (next < content.size() && content[next] == '=')
-            return at - 1;
-    }
-    return std::string::npos;
-}
-
-// Raises a timeout below 10 to 10. Leaves the text alone when there is no place that can
-// safely take the new value: a "timeout=" without a line end after it, or a file with
-// neither "timeout=" nor "[boot loader]".
-std::string WithMinimumTimeout(const std::string& content) {
-    size_t timeout = content.find(kTimeoutKey);
-    if (timeout != std::string::npos) {
-        size_t valueStart = timeout + kTimeoutKeySize;
-        size_t lineFeed = content.find('\n', valueStart);
-        if (lineFeed == std::string::npos)
+        }
+        if (!header || !KeyOf(text, key, &value) || !SameText(key, "timeout"))
+            continue;
+        change.timeoutBefore = change.timeoutAfter = ParseBootIniTimeout(value);
+        if (change.timeoutBefore >= kMinimumTimeout)
             return content;
-        if (ParseBootIniTimeout(content.substr(valueStart, lineFeed - valueStart)) >= kMinimumTimeout)
-            return content;
-        return content.substr(0, timeout) + "timeout=10\r\n" + content.substr(lineFeed + 1);
+        change.timeoutAfter = kMinimumTimeout;
+        return content.substr(0, line.start) + "timeout=10" + content.substr(line.textEnd);
     }
-    size_t section = content.find(kLoaderSection);
-    if (section == std::string::npos)
-        return content;
-    // After the whole header line, whatever its line end: cutting at a fixed width would
-    // split the next line of a file with bare line feeds.
-    size_t lineFeed = content.find('\n', section + kLoaderSectionSize);
-    size_t insertAt = lineFeed == std::string::npos ? content.size() : lineFeed + 1;
-    return content.substr(0, insertAt) + "\r\ntimeout=10\r\n" + content.substr(insertAt);
+    if (!header)
+        return content; // no section to put a timeout into
+    change.timeoutAfter = kMinimumTimeout;
+    std::string lineEnd = header->end == header->textEnd ? "\r\n" : "";
+    return content.substr(0, header->end) + lineEnd + "\r\ntimeout=10\r\n" + content.substr(header->end);
 }
 
 } // namespace
@@ -78,17 +126,22 @@ std::string BootIniEntryLine(char drive) {
     return "\r\n" + BootIniEntryKey(drive) + "=\"" + kBootIniDescription + "\"";
 }
 
+bool IsPlainBootIniText(const std::string& content) {
+    bool utf16 = content.size() >= 2 && ((content[0] == '\xFF' && content[1] == '\xFE') ||
+                                         (content[0] == '\xFE' && content[1] == '\xFF'));
+    return !utf16 && content.find('\0') == std::string::npos;
+}
+
 bool HasBootIniEntry(const std::string& content, char drive) {
-    return FindEntryLine(content, drive) != std::string::npos;
+    for (const Line& line : SplitLines(content))
+        if (IsEntryLine(TextOf(content, line), drive))
+            return true;
+    return false;
 }
 
 long ParseBootIniTimeout(const std::string& value) {
-    std::string text = value.substr(0, 63);
-    while (!text.empty() && IsBlank(text.back()))
-        text.pop_back();
+    std::string text = Trim(value.substr(0, 63));
     size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         negative = text[i++] == '-';
@@ -102,25 +155,28 @@ long ParseBootIniTimeout(const std::string& value) {
     return negative ? -number : number;
 }
 
-bool AddBootIniText(const std::string& content, char drive, std::string& edited) {
-    if (!IsDriveLetter(static_cast<unsigned char>(drive)))
+bool AddBootIniText(const std::string& content, char drive, std::string& edited, BootIniChange& change) {
+    if (!IsDriveLetter(static_cast<unsigned char>(drive)) || HasBootIniEntry(content, drive))
         return false;
-    if (content.find(BootIniEntryKey(drive)) != std::string::npos &&
-        content.find(kBootIniDescription) != std::string::npos)
-        return false;
-    edited = WithMinimumTimeout(content) + BootIniEntryLine(drive);
+    edited = WithMinimumTimeout(content, change) + BootIniEntryLine(drive);
+    change.linesAdded = 1;
     return true;
 }
 
-bool RemoveBootIniText(const std::string& content, char drive, std::string& edited) {
-    size_t line = FindEntryLine(content, drive);
-    if (line == std::string::npos)
+bool RemoveBootIniText(const std::string& content, char drive, std::string& edited, BootIniChange& change) {
+    std::string kept;
+    size_t from = 0;
+    for (const Line& line : SplitLines(content)) {
+        if (!IsEntryLine(TextOf(content, line), drive))
+            continue;
+        // The line goes with its own line end; the one before it stays, so a file we
+        // appended to ends as it did before.
+        kept += content.substr(from, line.start - from);
+        from = line.end;
+        ++change.linesRemoved;
+    }
+    if (change.linesRemoved == 0)
         return false;
-    // The line end before the entry stays, so a file we appended to ends as it did before.
-    size_t lineFeed = content.find('\n', line);
-    if (lineFeed == std::string::npos || lineFeed + 1 == content.size())
-        edited = content.substr(0, line);
-    else
-        edited = content.substr(0, line) + content.substr(lineFeed + 1);
+    edited = kept + content.substr(from);
     return true;
 }

@@ -1,5 +1,6 @@
 // The byte edits of boot.ini. boot.ini is ANSI text of whatever code page the system uses;
-// the edits work on raw bytes and never re-encode what they do not touch.
+// the edits work on raw bytes, line by line as the boot loader reads them, and never
+// re-encode what they do not touch.
 #pragma once
 #include <string>
 
@@ -13,14 +14,27 @@ bool IsDriveLetter(unsigned drive);
 std::string BootIniEntryKey(char drive);
 // The appended line: CR LF, key, "=", the quoted description; no line end after it.
 std::string BootIniEntryLine(char drive);
-// True when a line of `content` starts with the key of `drive` followed by "=".
+
+// False for content the boot loader would not read as ANSI text: a UTF-16 byte-order mark,
+// or NUL bytes anywhere.
+bool IsPlainBootIniText(const std::string& content);
+// True when a line of `content` is an entry of `drive`: not a comment (";"), and its text
+// before "=" is the drive's key, blanks around it and the case of letters aside.
 bool HasBootIniEntry(const std::string& content, char drive);
 // The timeout value as boot.ini's reader sees it: at most 63 bytes, trailing white space
 // dropped, leading digits in decimal; text that is no number counts as 0.
 long ParseBootIniTimeout(const std::string& value);
 
-// Adds the entry line for `drive` and raises a timeout below 10 seconds to 10. False (and
-// `edited` untouched) when nothing has to change.
-bool AddBootIniText(const std::string& content, char drive, std::string& edited);
-// Takes out the first entry line of `drive`. False (and `edited` untouched) when there is none.
-bool RemoveBootIniText(const std::string& content, char drive, std::string& edited);
+// What an edit did, for the log. A timeout of -1 means there was none.
+struct BootIniChange {
+    int linesAdded = 0;
+    int linesRemoved = 0;
+    long timeoutBefore = -1;
+    long timeoutAfter = -1;
+};
+
+// Adds the entry line for `drive` and raises the timeout of the [boot loader] section to 10
+// when it is lower. False (and `edited` untouched) when an entry of the drive is there already.
+bool AddBootIniText(const std::string& content, char drive, std::string& edited, BootIniChange& change);
+// Takes out every entry line of `drive`. False (and `edited` untouched) when there is none.
+bool RemoveBootIniText(const std::string& content, char drive, std::string& edited, BootIniChange& change);
