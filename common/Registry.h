@@ -1,5 +1,7 @@
 // CRegistry: holder of one key under HKEY_LOCAL_MACHINE, closed when the holder goes.
 #pragma once
+#include "common/ScopedWin.h"
+
 #include <windows.h>
 #include <string>
 
@@ -9,17 +11,15 @@ constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersi
 
 class CRegistry {
   public:
-    // Holds the predefined root until Open or Create succeeds.
-    CRegistry() : hKey(HKEY_LOCAL_MACHINE) {}
-    virtual ~CRegistry() { Close(); }
-    CRegistry(const CRegistry&) = delete;
-    CRegistry& operator=(const CRegistry&) = delete;
+    CRegistry() = default;
+    virtual ~CRegistry() = default;
 
     // Opens an existing subkey of HKEY_LOCAL_MACHINE (KEY_ALL_ACCESS unless told otherwise).
     bool Open(const wchar_t* subKey, REGSAM access = KEY_ALL_ACCESS);
     // Creates or opens a subkey of HKEY_LOCAL_MACHINE with KEY_ALL_ACCESS.
     bool Create(const wchar_t* subKey);
-    void Close();
+    void Close() { key_.Reset(); }
+    HKEY Get() const { return key_.Get(); }
 
     bool WriteString(const wchar_t* name, const wchar_t* text);
     bool WriteDword(const wchar_t* name, DWORD value);
@@ -28,8 +28,9 @@ class CRegistry {
     // "Guid" with a 200-byte limit; `text` gets the value up to its first null.
     bool ReadGuid(std::wstring& text);
 
-    HKEY hKey;
-
   private:
-    bool IsRoot() const { return hKey == HKEY_LOCAL_MACHINE; }
+    zenta::ScopedRegKey key_;
 };
+
+// True when HKEY_LOCAL_MACHINE has no key `subKey` (not merely one we may not open).
+bool RegistryKeyGone(const wchar_t* subKey);

@@ -1,11 +1,11 @@
 #include "common/Removal.h"
 
-#include "common/Bcd.h"
+#include "common/BootEntry.h"
 #include "common/BootIni.h"
+#include "common/Log.h"
 #include "common/Registry.h"
 #include "common/SystemHelpers.h"
-
-#include <string>
+#include "common/Text.h"
 
 namespace {
 
@@ -16,36 +16,37 @@ bool PathGone(const std::wstring& path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-bool KeyGone(const wchar_t* subKey) {
-    HKEY key = nullptr;
-    LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, KEY_READ, &key);
-    if (status == ERROR_SUCCESS)
-        RegCloseKey(key);
-    return status == ERROR_FILE_NOT_FOUND;
-}
-
-// The boot-sector file is read-only and hidden; the attributes go first so it can be deleted.
-void DeleteLoader(const std::wstring& path) {
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(path.c_str());
-}
-
-// True when the store no longer holds the recorded entry nor lists it in the boot menu.
-bool RemoveBcdEntry(CRegistry& record) {
-    std::wstring id;
-    if (!record.ReadGuid(id) || id.empty())
-        return true; // registration never recorded an entry, so none can be left
-    CBcdEditor editor;
-    if (FAILED(editor.Connect())) {
-        editor.Teardown();
-        return false;
+void RemoveBootEntryOf(WindowsKind kind, CRegistry& record, const std::wstring& directory,
+                       RemovalOutcome& outcome) {
+    if (kind == BootIni) {
+        // Without a drive letter there is no telling which line is ours.
+        if (!outcome.drive)
+            return;
+        BootIniResult result = RemoveBootIniEntry(directory.c_str());
+        if (const wchar_t* warning = BootIniStatusText(result.status))
+            outcome.warnings.push_back(warning);
+        outcome.bootEntryRemoved = result.done;
+    } else if (kind == Bcd) {
+        std::wstring id;
+        if (!record.ReadGuid(id)) {
+            // Registration records the identifier before it touches the store: without one,
+            // no entry was ever made.
+            outcome.bootEntryRemoved = true;
+            return;
+        }
+        BcdResult result = RemoveBootEntry(id, outcome.bootEntryForeign);
+        if (!result.warning.empty())
+            outcome.warnings.push_back(result.warning);
+        outcome.bootEntryRemoved = result.done;
+        if (!result.done)
+            Log(L"removal: boot entry %ls left: %ls failed, %ls", id.c_str(), result.step.c_str(),
+                ErrorText(result.error).c_str());
     }
-    editor.OpenSystemStore();
-    editor.DeleteEntryObject(id.c_str());
-    bool unlisted = editor.RemoveFromDisplayOrder(id.c_str()) == 1;
-    bool gone = editor.EntryObjectGone(id.c_str());
-    editor.Teardown();
-    return unlisted && gone;
+    // The boot configuration of an unknown system is not ours to touch.
+}
+
+const wchar_t* Word(bool removed) {
+    return removed ? L"removed" : L"LEFT";
 }
 
 } // namespace
@@ -53,44 +54,66 @@ bool RemoveBcdEntry(CRegistry& record) {
 RemovalOutcome RemoveInstallation(WindowsKind kind) {
     RemovalOutcome outcome;
     CRegistry record;
-    if (!record.Open(kHardDiskKey))
-        return outcome;
     DWORD value = 0;
-    if (!record.ReadDword(L"Drive", value))
+    if (!record.Open(kHardDiskKey) || !record.ReadDword(L"Drive", value)) {
+        Log(L"removal: no installation recorded");
         return outcome;
+    }
     outcome.recorded = true;
     outcome.driveValue = value;
-
     const wchar_t letter = static_cast<wchar_t>(value & 0xFFFF);
+    // A value that names no drive would make the paths point anywhere: no file is touched.
+    if (IsDriveLetter(letter))
+        outcome.drive = letter;
     const std::wstring loader = std::wstring(1, letter) + L":\\zeldr";
     const std::wstring directory = std::wstring(1, letter) + L":\\zentaos";
-    // A value that names no drive would make these paths point anywhere: leave files alone.
-    const bool driveKnown = IsDriveLetter(letter);
-    if (driveKnown) {
-        outcome.drive = letter;
-        DeleteLoader(loader);
+    Log(L"removal of the installation on drive value 0x%08lX (Windows kind %d)", static_cast<unsigned long>(value),
+        static_cast<int>(kind));
+
+    RemoveBootEntryOf(kind, record, directory, outcome);
+    record.Close();
+    if (outcome.bootEntryRemoved && outcome.drive) {
+        // The boot-sector file is read-only and hidden; the attributes go first.
+        SetFileAttributesW(loader.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(loader.c_str());
         DeleteDirectoryTree(directory.c_str());
     }
-
-    switch (kind) {
-    case BootIni:
-        outcome.bootEntryRemoved = RemoveBootIniEntry(directory.c_str());
-        break;
-    case Bcd:
-        outcome.bootEntryRemoved = RemoveBcdEntry(record);
-        break;
-    default:
-        break; // the boot configuration of an unknown system is not ours to touch
+    outcome.loaderRemoved = outcome.drive && PathGone(loader);
+    outcome.directoryRemoved = outcome.drive && PathGone(directory);
+    if (outcome.bootEntryRemoved && outcome.loaderRemoved && outcome.directoryRemoved) {
+        DeleteRegistryTree(kHardDiskKey);
+        DeleteRegistryTree(kUninstallKey);
     }
-    record.Close();
-
-    // The records go last: while "Drive" is recorded, a repeated run does all steps again.
-    DeleteRegistryTree(kHardDiskKey);
-    DeleteRegistryTree(kUninstallKey);
-
-    outcome.loaderRemoved = driveKnown && PathGone(loader);
-    outcome.directoryRemoved = driveKnown && PathGone(directory);
-    outcome.installRecordRemoved = KeyGone(kHardDiskKey);
-    outcome.uninstallRecordRemoved = KeyGone(kUninstallKey);
+    outcome.installRecordRemoved = RegistryKeyGone(kHardDiskKey);
+    outcome.uninstallRecordRemoved = RegistryKeyGone(kUninstallKey);
+    Log(L"removal: boot entry %ls%ls, %ls %ls, %ls %ls, installation record %ls, uninstall record %ls",
+        Word(outcome.bootEntryRemoved), outcome.bootEntryForeign ? L" (not ours)" : L"", loader.c_str(),
+        Word(outcome.loaderRemoved), directory.c_str(), Word(outcome.directoryRemoved),
+        Word(outcome.installRecordRemoved), Word(outcome.uninstallRecordRemoved));
     return outcome;
+}
+
+std::wstring DescribeIncompleteRemoval(const RemovalOutcome& outcome) {
+    if (!outcome.recorded)
+        return L"没有找到星岚LUM系统的安装记录，未删除任何内容。";
+    std::wstring text = L"星岚LUM系统没有完全删除，以下内容仍然存在：\n";
+    if (!outcome.bootEntryRemoved)
+        text += outcome.bootEntryForeign ? L"\n启动菜单中的启动项（安装记录指向的不是星岚系统的启动项，未作改动）"
+                                         : L"\n启动菜单中的星岚系统启动项";
+    if (!outcome.drive) {
+        text += zenta::FormatText(L"\n\\zeldr 文件和 \\zentaos 文件夹（安装记录中的驱动器 0x%08lX 无效，未能删除）",
+                                  static_cast<unsigned long>(outcome.driveValue));
+    } else {
+        if (!outcome.loaderRemoved)
+            text += zenta::FormatText(L"\n文件 %lc:\\zeldr", static_cast<wint_t>(outcome.drive));
+        if (!outcome.directoryRemoved)
+            text += zenta::FormatText(L"\n文件夹 %lc:\\zentaos", static_cast<wint_t>(outcome.drive));
+    }
+    if (!outcome.installRecordRemoved)
+        text += std::wstring(L"\n注册表项 HKEY_LOCAL_MACHINE\\") + kHardDiskKey;
+    if (!outcome.uninstallRecordRemoved)
+        text += std::wstring(L"\n注册表项 HKEY_LOCAL_MACHINE\\") + kUninstallKey;
+    if (!outcome.installRecordRemoved)
+        text += L"\n\n请关闭可能正在使用这些内容的程序，然后再次运行安装程序：它会再次提供删除。";
+    return text;
 }

@@ -1,20 +1,26 @@
-// Removing a recorded installation: boot loader file, installation directory, boot entry
-// and both registry records.
+// Removing a recorded installation: boot entry, boot loader file, installation directory
+// and both registry records, in that order, so that a removal that stops half-way can always
+// be finished by a later one.
 #pragma once
 #include "common/WindowsKind.h"
 
 #include <windows.h>
+#include <string>
+#include <vector>
 
 // What a removal left behind, each item checked on the machine after the attempt.
 struct RemovalOutcome {
     bool recorded = false; // "Drive" was readable: there was an installation to remove
     DWORD driveValue = 0;  // "Drive" as recorded
-    wchar_t drive = 0;     // its letter; 0 when the value names no drive A-Z, and no file was touched
+    wchar_t drive = 0;     // its letter; 0 when the value names no drive A-Z
     bool bootEntryRemoved = false;
+    bool bootEntryForeign = false; // the record names an entry that is not ours: left alone
     bool loaderRemoved = false;    // drive:\zeldr
     bool directoryRemoved = false; // drive:\zentaos
     bool installRecordRemoved = false;
     bool uninstallRecordRemoved = false;
+    // What the boot configuration had to tell the user ("警告"), in the order it happened.
+    std::vector<std::wstring> warnings;
 
     // True when an installation was recorded and nothing of it is left.
     bool Complete() const {
@@ -24,7 +30,11 @@ struct RemovalOutcome {
 };
 
 // Removes the installation recorded under "SOFTWARE\Zenta\HardDisk". Without a readable
-// "Drive" nothing at all is touched. With a "Drive" that names no drive letter the files are
-// left alone, while the boot entry and the registry records still go. The boot.ini editor and
-// the BCD connection tell the user about their own failures; nothing else is shown.
+// "Drive" nothing at all is touched. The boot entry goes first; the files only once it is
+// gone (an entry must never point at boot code that is no longer there), and the records
+// only once nothing else is left, so that Setup and the uninstaller find the installation
+// again and can finish the removal. Shows nothing; writes each step to the log.
 RemovalOutcome RemoveInstallation(WindowsKind kind);
+
+// For an incomplete removal: what is left, one item a line, for a message box.
+std::wstring DescribeIncompleteRemoval(const RemovalOutcome& outcome);

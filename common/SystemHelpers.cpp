@@ -4,6 +4,7 @@
 #include "common/Text.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -36,35 +37,81 @@ void DeleteWithoutReadOnly(const std::wstring& path, DWORD attributes) {
         SetFileAttributesW(path.c_str(), attributes);
 }
 
-// Deletes what the directory `base` (ending in a backslash) holds; false when it cannot be
-// listed. Entries whose full path would not fit MAX_PATH are left alone, never cut short.
-bool DeleteContents(const std::wstring& base) {
-    WIN32_FIND_DATAW data = {};
-    std::wstring pattern = base + L"*.*";
-    if (!zenta::FitsPath(pattern))
+// Deletes the directory `name` (no trailing backslash) with everything in it. The directory
+// is opened as itself, never through a link, and stays open without delete sharing while its
+// contents go, so that nobody can swap it for a link between the look and the descent; a
+// link found anywhere is removed as a link. Entries whose path would not fit MAX_PATH are
+// left alone, never cut short. False when the directory cannot be opened or listed.
+bool DeleteTree(const std::wstring& name, DWORD listedAttributes) {
+    zenta::ScopedHandle directory(CreateFileW(name.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!directory || !GetFileInformationByHandle(directory.Get(), &info))
         return false;
-    zenta::ScopedFindHandle find(FindFirstFileW(pattern.c_str(), &data));
+    if (IsLink(info.dwFileAttributes | listedAttributes)) {
+        directory.Reset();
+        RemoveLink(name, info.dwFileAttributes | listedAttributes);
+        return true;
+    }
+    if (!IsDirectory(info.dwFileAttributes))
+        return false;
+    std::wstring pattern, child;
+    WIN32_FIND_DATAW data = {};
+    zenta::ScopedFindHandle find(zenta::JoinPath(name, L"*.*", pattern) ? FindFirstFileW(pattern.c_str(), &data)
+                                                                          : INVALID_HANDLE_VALUE);
     if (!find)
         return false;
     do {
         if (lstrcmpiW(data.cFileName, L".") == 0 || lstrcmpiW(data.cFileName, L"..") == 0)
             continue;
-        std::wstring child = base + data.cFileName;
-        if (!zenta::FitsPath(child))
+        if (!zenta::JoinPath(name, data.cFileName, child))
             continue;
-        if (IsLink(data.dwFileAttributes)) {
+        if (IsLink(data.dwFileAttributes))
             RemoveLink(child, data.dwFileAttributes);
-        } else if (IsDirectory(data.dwFileAttributes)) {
-            DeleteContents(child + L"\\");
+        else if (IsDirectory(data.dwFileAttributes))
+            DeleteTree(child, data.dwFileAttributes);
+        else
             DeleteWithoutReadOnly(child, data.dwFileAttributes);
-        } else {
-            DeleteWithoutReadOnly(child, data.dwFileAttributes);
-        }
     } while (FindNextFileW(find.Get(), &data));
+    find.Reset();
+    directory.Reset();
+    DeleteWithoutReadOnly(name, info.dwFileAttributes);
     return true;
 }
 
 } // namespace
+
+std::wstring TempDirectory() {
+    // The variables are read directly: some systems' GetTempPathW stops at MAX_PATH.
+    wchar_t buffer[520] = {};
+    for (const wchar_t* name : {L"TMP", L"TEMP"}) {
+        DWORD length = GetEnvironmentVariableW(name, buffer, 520);
+        if (length > 0 && length < 519)
+            return buffer[length - 1] == L'\\' ? std::wstring(buffer, length) : std::wstring(buffer, length) + L"\\";
+    }
+    DWORD length = GetTempPathW(520, buffer);
+    return length > 0 && length < 520 ? std::wstring(buffer, length) : std::wstring();
+}
+
+std::wstring OwnProgramPath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return std::wstring();
+        if (length < buffer.size())
+            return std::wstring(buffer.data(), length);
+        if (buffer.size() >= 32768)
+            return std::wstring(); // cut short: not a path of ours
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+bool IsLinkPath(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && IsLink(attributes);
+}
 
 int DeleteDirectoryTree(const wchar_t* path) {
     if (!path || !*path)
@@ -79,15 +126,7 @@ int DeleteDirectoryTree(const wchar_t* path) {
     DWORD attributes = GetFileAttributesW(name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !IsDirectory(attributes))
         return 0;
-    if (IsLink(attributes)) {
-        RemoveLink(name, attributes);
-        return 1;
-    }
-    std::wstring base = name.back() == L'\\' ? name : name + L"\\";
-    if (!DeleteContents(base))
-        return 0;
-    DeleteWithoutReadOnly(name, attributes);
-    return 1;
+    return DeleteTree(name, attributes) ? 1 : 0;
 }
 
 int DeleteRegistryTree(const wchar_t* subKey) {

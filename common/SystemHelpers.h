@@ -1,7 +1,16 @@
 // Deleting directory and registry trees, and restarting the computer.
 #pragma once
 #include <windows.h>
+#include <string>
 
+// The temporary directory, ending in a backslash, as GetTempPathW finds it (TMP, then TEMP,
+// then the profile), but up to 519 units long; empty when there is none.
+std::wstring TempDirectory();
+// The full path of the running program's file; empty when it cannot be had whole.
+std::wstring OwnProgramPath();
+// True when `path` is a junction or symbolic link (any reparse point).
+bool IsLinkPath(const std::wstring& path);
+// Deletes a directory with everything in it; links are removed as links, never followed.
 // 1 when the directory could be listed (whatever was deleted), 0 otherwise.
 int DeleteDirectoryTree(const wchar_t* path);
 // Deletes a key below HKEY_LOCAL_MACHINE with everything under it; 1 on success.

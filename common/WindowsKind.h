@@ -1,6 +1,7 @@
 // Which boot-configuration technique the running Windows needs.
 #pragma once
 #include <windows.h>
+#include <string>
 
 enum WindowsKind : int {
     Unsupported = 0,
@@ -14,6 +15,10 @@ WindowsKind ClassifyWindowsVersion(DWORD major, DWORD minor);
 // The kind of the running system. The programs carry no compatibility manifest, so every
 // release after Windows 8 reports 6.2 to them and counts as Bcd.
 WindowsKind CheckWindowsVersion();
+
+// The version as the running system reports it to the program, for the log:
+// "6.1.7601 Service Pack 1".
+std::wstring DescribeWindowsVersion();
 
 // The message both programs show on an unsupported system.
 constexpr wchar_t kUnsupportedSystemText[] = L"抱歉，本程序暂不支持您的操作系统";
