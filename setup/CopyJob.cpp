@@ -3,7 +3,6 @@
 #include "common/Text.h"
 #include "setup/CopyPlan.h"
 #include "setup/FileSystem.h"
-#include "setup/SetupApp.h"
 
 namespace {
 
@@ -14,8 +13,9 @@ HANDLE NewRequestEvent() {
 
 } // namespace
 
-CCopyJob::CCopyJob(const CSetupApp* app_, const std::wstring& targetDir_) : targetDir(targetDir_), app(app_) {
-    const std::array<std::wstring, 3> sources = CopySourceFolders(app->packageDir, app->windowsKind);
+CCopyJob::CCopyJob(const std::wstring& packageDir, WindowsKind kind, const std::wstring& targetDir_)
+    : targetDir(targetDir_) {
+    const std::array<std::wstring, 3> sources = CopySourceFolders(packageDir, kind);
     bootSource = sources[0];
     commonSource = sources[1];
     disksSource = sources[2];
@@ -23,43 +23,23 @@ CCopyJob::CCopyJob(const CSetupApp* app_, const std::wstring& targetDir_) : targ
     stopEvent.Reset(NewRequestEvent());
     resumeEvent.Reset(NewRequestEvent());
     pauseEvent.Reset(NewRequestEvent());
-    PlaceBootLoader();
 }
 
 CCopyJob::~CCopyJob() {
     Stop();
 }
 
-void CCopyJob::PlaceBootLoader() {
-    // The boot entry starts the loader from the root of the target drive. A loader that
-    // cannot be placed does not stop the copy.
-    std::wstring from, to;
-    if (targetDir.size() < 2 || !zenta::FitsPath(targetDir) ||
-        !zenta::JoinPath(commonSource, L"zeldr", from) ||
-        !zenta::JoinPath(targetDir.substr(0, 2), L"zeldr", to))
-        return;
-    // A loader that is already read-only or hidden stays as it is, as the system copy on
-    // Windows leaves it; looking first makes that hold on every system.
-    const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
-    DWORD existing = GetFileAttributesW(to.c_str());
-    if (existing != INVALID_FILE_ATTRIBUTES && (existing & kept))
-        return;
-    if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
-        return;
-    DWORD attributes = GetFileAttributesW(to.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES)
-        SetFileAttributesW(to.c_str(), attributes | kept);
-}
-
 void CCopyJob::ComputeTotal() {
     // Only files lying directly in a source are copied, so only they are counted: the
     // percentage reaches 100 exactly when everything was copied.
     long long total = 0;
+    int files = 0;
     for (const std::wstring* source : {&bootSource, &commonSource, &disksSource})
-        total += static_cast<long long>(GetFilesSize(*source));
+        total += static_cast<long long>(GetFilesSize(*source, &files));
     zenta::ScopedLock hold(lock);
     copiedBytes = 0;
     totalBytes = total;
+    totalFiles = files;
 }
 
 DWORD CCopyJob::Start() {

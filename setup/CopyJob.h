@@ -3,30 +3,37 @@
 // stop requests.
 #pragma once
 #include "common/ScopedWin.h"
+#include "common/WindowsKind.h"
 
 #include <windows.h>
 #include <set>
 #include <string>
 
-struct CSetupApp;
-
 enum class CopyState { Running, Completed, Stopped, Failed };
 
 // How the job ended, or Running while it has not. A failure carries the Win32 error and the
 // path it concerns: the source file that could not be read or copied, the target file that
-// could not be written, the installation directory that could not be made, or the path that
-// would not fit MAX_PATH.
+// could not be written, the installation directory or boot loader file that could not be
+// made (or is a link), or the path that would not fit MAX_PATH.
 struct CopyOutcome {
     CopyState state = CopyState::Running;
     DWORD error = ERROR_SUCCESS;
     std::wstring fileName;
+    int files = 0;          // copied so far
+    DWORD milliseconds = 0; // how long the worker ran, once it has ended
 };
+
+// The error a job fails with when the installation directory or the boot loader file is a
+// link (a junction or symbolic link): what it points to is not ours to write into.
+constexpr DWORD kLinkedTargetError = ERROR_CANT_ACCESS_FILE;
 
 class CCopyJob {
   public:
-    // Plans the copy from app's package and Windows kind, and places the boot loader file
-    // "zeldr" at the root of targetDir's drive (read-only and hidden). No thread yet.
-    CCopyJob(const CSetupApp* app, const std::wstring& targetDir);
+    // Plans the copy of the package in `packageDir` for Windows `kind`. No thread yet. The
+    // worker first makes the installation directory (protected, never through a link), then
+    // places the boot loader file "zeldr" at the root of targetDir's drive (replacing any
+    // earlier one; read-only, hidden and protected), then copies the package's files.
+    CCopyJob(const std::wstring& packageDir, WindowsKind kind, const std::wstring& targetDir);
     // Stops the worker and waits until it has ended.
     ~CCopyJob();
     CCopyJob(const CCopyJob&) = delete;
@@ -41,6 +48,8 @@ class CCopyJob {
     void Stop();
     // Waits up to `milliseconds` for the worker to end; true when none is running.
     bool WaitForEnd(DWORD milliseconds);
+    // The worker thread while there is one (for a wait that goes on answering the user).
+    HANDLE Worker() const { return thread.Get(); }
 
     // Percentage of totalBytes copied (100 only once completed). Any thread.
     int GetPercent();
@@ -56,18 +65,20 @@ class CCopyJob {
     std::wstring bootSource, commonSource, disksSource;
     std::wstring targetDir;
     long long totalBytes = 0; // written before the worker starts, read-only afterwards
+    int totalFiles = 0;
 
   private:
     static DWORD WINAPI ThreadMain(void* job);
     static DWORD CALLBACK OnCopyProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD,
                                          DWORD, HANDLE, HANDLE, void* job);
-    void PlaceBootLoader();
     void Finish(const CopyOutcome& end);
 
     // Worker side (CopyJobWorker.cpp). Each returns false when the job has ended, with the
     // reason in end_.
     DWORD Run();
     bool CopyAll();
+    bool MakeTargetDirectory();
+    bool PlaceBootLoader();
     void ListProtectedTargets();
     bool CopyFolder(const std::wstring& source);
     bool CopyEntry(const std::wstring& source, const WIN32_FIND_DATAW& entry);
@@ -82,7 +93,6 @@ class CCopyJob {
     long long copiedBytes = 0; // under lock
     CopyOutcome outcome;       // under lock
     zenta::CriticalSection lock;
-    const CSetupApp* app;
     zenta::ScopedHandle stopEvent, resumeEvent, pauseEvent;
     zenta::ScopedHandle thread;
     volatile LONG running = 0;
@@ -94,6 +104,8 @@ class CCopyJob {
     // Owned by the worker while it runs.
     LONG seenRequests_ = 0;
     CopyOutcome end_;
+    DWORD startTick_ = 0;
+    int files_ = 0;
     bool stopSeen_ = false;
     zenta::ScopedHeapBlock buffer_;
     // Upper-cased names of the read-only, hidden or system files in the installation

@@ -1,9 +1,11 @@
 // The worker side of CCopyJob: runs on the job's own thread.
 #include "setup/CopyJob.h"
 
+#include "common/SystemHelpers.h"
 #include "common/Text.h"
 #include "setup/CopyPlan.h"
 #include "setup/FileSystem.h"
+#include "setup/Protection.h"
 
 #include <algorithm>
 
@@ -50,24 +52,63 @@ DWORD WINAPI CCopyJob::ThreadMain(void* job) {
 
 DWORD CCopyJob::Run() {
     InterlockedExchange(&running, 1);
+    startTick_ = GetTickCount();
     seenRequests_ = 0;
+    files_ = 0;
     end_ = CopyOutcome{CopyState::Completed, ERROR_SUCCESS, std::wstring()};
     CopyAll();
     buffer_.Reset();
+    end_.files = files_;
+    end_.milliseconds = GetTickCount() - startTick_;
     Finish(end_);
     InterlockedExchange(&running, 0);
     return 0;
 }
 
 bool CCopyJob::CopyAll() {
-    if (!zenta::FitsPath(targetDir))
-        return Fail(ERROR_FILENAME_EXCED_RANGE, targetDir);
-    if (!IsDirectory(targetDir) && !CreateDirectoryW(targetDir.c_str(), nullptr))
-        return Fail(GetLastError(), targetDir);
+    if (!MakeTargetDirectory() || !PlaceBootLoader())
+        return false;
     ListProtectedTargets();
     for (const std::wstring* source : {&bootSource, &commonSource, &disksSource})
         if (!CopyFolder(*source))
             return false;
+    return true;
+}
+
+bool CCopyJob::MakeTargetDirectory() {
+    if (!zenta::FitsPath(targetDir))
+        return Fail(ERROR_FILENAME_EXCED_RANGE, targetDir);
+    // A link planted where the directory goes would take the package, and later the
+    // removal, somewhere else.
+    if (IsLinkPath(targetDir))
+        return Fail(kLinkedTargetError, targetDir);
+    DWORD error = CreateProtectedFolder(targetDir);
+    if (error == ERROR_ALREADY_EXISTS && IsDirectory(targetDir))
+        error = ProtectPath(targetDir, true); // left by an earlier installation
+    return error == ERROR_SUCCESS || Fail(error, targetDir);
+}
+
+bool CCopyJob::PlaceBootLoader() {
+    // The boot entry starts the loader from the root of the target drive. The package's own
+    // loader replaces whatever an earlier installation left there, read-only or not.
+    std::wstring from, to;
+    if (targetDir.size() < 2 || !zenta::JoinPath(commonSource, L"zeldr", from) ||
+        !zenta::JoinPath(targetDir.substr(0, 2), L"zeldr", to))
+        return Fail(ERROR_FILENAME_EXCED_RANGE, targetDir);
+    if (IsLinkPath(to))
+        return Fail(kLinkedTargetError, to);
+    if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
+        return Fail(GetLastError(), from);
+    // The DACL first: wine keeps the read-only bit in the permissions the DACL sets.
+    DWORD error = ProtectPath(to, false);
+    if (error != ERROR_SUCCESS)
+        return Fail(error, to);
+    DWORD attributes = GetFileAttributesW(to.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        !SetFileAttributesW(to.c_str(), attributes | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))
+        return Fail(GetLastError(), to);
     return true;
 }
 
@@ -120,10 +161,10 @@ bool CCopyJob::CopyEntry(const std::wstring& source, const WIN32_FIND_DATAW& ent
     if (protectedTargets_.erase(key))
         MakeOverwritable(to);
     long long size = SizeOf(entry);
-    if (static_cast<unsigned long long>(size) >= kLargeFileBytes)
-        return CopyLargeFile(from, to, size);
-    if (!CheckRequests() || !CopySmallFile(from, to, size))
+    bool large = static_cast<unsigned long long>(size) >= kLargeFileBytes;
+    if (large ? !CopyLargeFile(from, to, size) : (!CheckRequests() || !CopySmallFile(from, to, size)))
         return false;
+    ++files_;
     // The system copy carries the source's attributes over: a read-only copy must be made
     // replaceable again when a later source brings a file of the same name.
     if (entry.dwFileAttributes & kProtectingAttributes)

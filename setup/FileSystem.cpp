@@ -13,7 +13,7 @@ bool IsDotEntry(const WIN32_FIND_DATAW& entry) {
     return lstrcmpW(entry.cFileName, L".") == 0 || lstrcmpW(entry.cFileName, L"..") == 0;
 }
 
-unsigned long long SumSizes(const std::wstring& path, bool recurse) {
+unsigned long long SumSizes(const std::wstring& path, bool recurse, int* files = nullptr) {
     std::wstring pattern;
     if (!zenta::JoinPath(path, L"*", pattern))
         return 0;
@@ -34,6 +34,8 @@ unsigned long long SumSizes(const std::wstring& path, bool recurse) {
                 total += SumSizes(child, true);
         } else {
             total += SizeOf(entry);
+            if (files)
+                ++*files;
         }
     } while (FindNextFileW(find.Get(), &entry));
     return total;
@@ -45,8 +47,8 @@ unsigned long long GetDirectorySize(const std::wstring& path) {
     return SumSizes(path, true);
 }
 
-unsigned long long GetFilesSize(const std::wstring& path) {
-    return SumSizes(path, false);
+unsigned long long GetFilesSize(const std::wstring& path, int* files) {
+    return SumSizes(path, false, files);
 }
 
 bool IsDirectory(const std::wstring& path) {

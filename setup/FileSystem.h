@@ -5,7 +5,8 @@
 // Bytes of all files below `path`, at all depths; 0 when it is missing or empty.
 unsigned long long GetDirectorySize(const std::wstring& path);
 // Bytes of the files lying directly in `path` (what a copy source gives); subfolders and
-// their contents are not counted. 0 when it is missing or empty.
-unsigned long long GetFilesSize(const std::wstring& path);
+// their contents are not counted. 0 when it is missing or empty. `files`, when given, is
+// raised by their number.
+unsigned long long GetFilesSize(const std::wstring& path, int* files = nullptr);
 // True when `path` names an existing directory.
 bool IsDirectory(const std::wstring& path);
