@@ -1,132 +1,170 @@
-// The installation as the Progress page runs it: record the drive, register the boot entry,
-// copy the package, and once everything is copied write the uninstall record.
+#include "setup/Installation.h"
+
 #include "common/BootEntry.h"
 #include "common/BootIni.h"
-#include "common/Messages.h"
+#include "common/Log.h"
 #include "common/Registry.h"
-#include "common/Removal.h"
-#include "common/ScopedWin.h"
 #include "common/Text.h"
-#include "setup/CopyJob.h"
-#include "setup/ProgressText.h"
-#include "setup/SetupApp.h"
-#include "setup/pages/ChangingText.h"
-#include "setup/pages/ProgressPage.h"
-
-#include <commctrl.h>
+#include "setup/Package.h"
+#include "resources/resource.h"
+#include "version.h"
 
 namespace {
 
-std::wstring InstallDirectory(wchar_t drive) {
-    return std::wstring(1, drive) + L":\\zentaos";
+const wchar_t* StateName(CopyState state) {
+    static const wchar_t* const kNames[] = {L"running", L"completed", L"stopped", L"failed"};
+    return kNames[static_cast<int>(state)];
 }
 
-// The system's own wording for a Win32 error, without the trailing line end.
-std::wstring ErrorText(DWORD error) {
-    wchar_t* buffer = nullptr;
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = length ? std::wstring(buffer, length) : std::wstring();
-    LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
-        text.pop_back();
-    return text;
+std::wstring CopyFailureText(const CopyOutcome& outcome) {
+    std::wstring what;
+    if (outcome.error == kLinkedTargetError)
+        what = zenta::FormatText(L"“%ls”是一个链接（连接点或符号链接），为安全起见不会向其中写入",
+                                 outcome.fileName.c_str());
+    else if (outcome.fileName.empty()) // a job that could not even start its worker
+        what = L"无法开始复制文件：" + ErrorText(outcome.error);
+    else
+        what = zenta::FormatText(L"无法复制文件“%ls”：%ls", outcome.fileName.c_str(), ErrorText(outcome.error).c_str());
+    return what + L"。\n安装未能完成，已复制的文件将被删除。";
 }
 
 } // namespace
 
-void CProgressPage::StartInstallation() {
-    startTick = GetTickCount();
-    SetTimer(hwnd, kSlideTimer, 5000, nullptr);
-    SetTimer(hwnd, kProgressTimer, 1000, nullptr);
+CInstallation::CInstallation(const std::wstring& packageDir, wchar_t drive, WindowsKind kind)
+    : packageDir_(packageDir), drive_(drive), kind_(kind), directory_(std::wstring(1, drive) + L":\\zentaos") {}
 
-    // Recorded first, so that an interrupted installation is offered for removal next time.
+CInstallation::~CInstallation() = default;
+
+bool CInstallation::Fail(const std::wstring& text) {
+    failure_ = text;
+    Log(L"installation failed: %ls", text.c_str());
+    return false;
+}
+
+bool CInstallation::Start() {
+    Log(L"installation to %ls from %ls", directory_.c_str(), packageDir_.c_str());
+    // Recorded first, so that an interrupted installation is offered for removal next time;
+    // without the record nothing may be changed, as nothing could be removed again.
     CRegistry hardDisk;
-    if (hardDisk.Create(kHardDiskKey))
-        hardDisk.WriteDword(L"Drive", static_cast<DWORD>(app->targetDrive));
-
-    if (job) {
-        job->Stop();
-        job.reset();
-    }
-    finished_ = false;
-
-    std::wstring target = InstallDirectory(app->targetDrive);
-    if (app->windowsKind == BootIni)
-        AddBootIniEntry(target.c_str());
-    else
-        RegisterBootEntry(target.c_str());
-
-    job = std::make_unique<CCopyJob>(app, target);
-    job->ComputeTotal();
-    job->Start();
+    if (!hardDisk.Create(kHardDiskKey) || !hardDisk.WriteDword(L"Drive", static_cast<DWORD>(drive_)))
+        return Fail(zenta::FormatText(L"无法写入安装记录 HKEY_LOCAL_MACHINE\\%ls：%ls", kHardDiskKey,
+                                      ErrorText(GetLastError()).c_str()));
     hardDisk.Close();
+    Log(L"installation record written: Drive = %lu (%lc:)", static_cast<unsigned long>(drive_),
+        static_cast<wint_t>(drive_));
+    if (!RegisterBoot())
+        return false;
+
+    job_ = std::make_unique<CCopyJob>(packageDir_, kind_, directory_);
+    job_->ComputeTotal();
+    Log(L"copy planned: %d file(s), %lld bytes, from %ls, %ls and %ls", job_->totalFiles, job_->totalBytes,
+        job_->bootSource.c_str(), job_->commonSource.c_str(), job_->disksSource.c_str());
+    job_->Start();
+    return true;
 }
 
-void CProgressPage::UpdateProgress() {
-    if (!job || finished_)
-        return;
-    CopyOutcome outcome = job->GetOutcome();
-    if (outcome.state == CopyState::Failed) {
-        ReportCopyFailure();
-        return;
+bool CInstallation::RegisterBoot() {
+    if (kind_ == BootIni) {
+        BootIniResult result = AddBootIniEntry(directory_.c_str());
+        if (const wchar_t* warning = BootIniStatusText(result.status))
+            warnings_.push_back(warning);
+        if (!result.done)
+            return Fail(L"无法在 boot.ini 中加入星岚系统的启动项（" +
+                        std::wstring(BootIniStatusText(result.status) ? BootIniStatusText(result.status)
+                                                                      : L"加入后没有找到该启动项") +
+                        (result.error ? L"：" + ErrorText(result.error) : L"") + L"）。\n安装未能完成。");
+        return true;
     }
+    BcdResult result = RegisterBootEntry(directory_.c_str());
+    if (!result.warning.empty())
+        warnings_.push_back(result.warning);
+    if (!result.done)
+        return Fail(zenta::FormatText(L"无法创建星岚系统的启动项（%ls：%ls）。\n启动配置已恢复原样，安装未能完成。",
+                                      result.step.c_str(), ErrorText(result.error).c_str()));
+    Log(L"boot entry registered");
+    return true;
+}
+
+CopyState CInstallation::Poll(int& percent) {
+    percent = 0;
+    if (!job_)
+        return CopyState::Failed;
+    CopyOutcome outcome = job_->GetOutcome();
     // A package with nothing to copy is complete as soon as the worker says so.
-    int p = outcome.state == CopyState::Completed ? 100 : job->GetPercent();
-    PostMessageW(progressBar, PBM_SETPOS, static_cast<WPARAM>(p), 0);
-    if (p >= 100) {
-        finished_ = true;
-        WriteUninstallRecord();
-        PostMessageW(app->mainWindow, WM_PAGE_NEXT, 0, 0);
-        return;
-    }
-    zenta::ScopedWindowDc dc(hwnd);
-    unsigned elapsed = ElapsedSeconds(GetTickCount(), startTick);
-    if (percentText) {
-        percentLine_ = PercentLine(p);
-        percentText->Show(percentLine_, dc.Get());
-    }
-    if (timeText) {
-        timeLine_ = TimeLine(elapsed, RemainingSeconds(p, elapsed));
-        timeText->Show(timeLine_, dc.Get());
-    }
+    percent = outcome.state == CopyState::Completed ? 100 : job_->GetPercent();
+    if (outcome.state != CopyState::Running)
+        ReportCopyEnd(outcome);
+    if (outcome.state == CopyState::Failed && failure_.empty())
+        Fail(CopyFailureText(outcome));
+    return outcome.state;
 }
 
-void CProgressPage::WriteUninstallRecord() {
+void CInstallation::ReportCopyEnd(const CopyOutcome& outcome) {
+    if (endReported_)
+        return;
+    endReported_ = true;
+    long long bytes = job_->GetCopiedBytes();
+    double seconds = outcome.milliseconds / 1000.0;
+    Log(L"copy %ls: %d file(s), %lld of %lld bytes in %.1f s (%.1f MB/s)%ls%ls", StateName(outcome.state),
+        outcome.files, bytes, job_->totalBytes, seconds, seconds > 0 ? bytes / seconds / 1e6 : 0.0,
+        outcome.state == CopyState::Failed ? (L"; error " + ErrorText(outcome.error)).c_str() : L"",
+        outcome.fileName.empty() ? L"" : (L"; file " + outcome.fileName).c_str());
+}
+
+bool CInstallation::Finish() {
+    std::vector<std::wstring> missing = MissingInstalledFiles(drive_, kind_);
+    if (!missing.empty())
+        return Fail(L"复制完成后缺少文件“" + missing.front() + L"”。\n安装未能完成，已复制的文件将被删除。");
+    return WriteUninstallRecord();
+}
+
+bool CInstallation::WriteUninstallRecord() {
     CRegistry key;
-    if (!key.Create(kUninstallKey))
-        return;
-    std::wstring directory = InstallDirectory(app->targetDrive);
-    std::wstring uninstaller = directory + L"\\Uninstall.exe";
-    key.WriteString(L"DisplayName", L"Zenta LUM系统");
-    key.WriteString(L"DisplayVersion", L"8.1");
-    key.WriteString(L"Publisher", L"星岚计算机技术公司");
-    key.WriteString(L"RegisterPath", uninstaller.c_str());
-    key.WriteString(L"ProductName", L"Zenta LUM系统");
-    key.WriteString(L"UninstallString", uninstaller.c_str());
-    // What Programs and Features needs to show the entry properly.
-    key.WriteString(L"DisplayIcon", uninstaller.c_str());
-    key.WriteString(L"InstallLocation", directory.c_str());
-    long long kib = job ? job->totalBytes / 1024 : 0;
-    key.WriteDword(L"EstimatedSize", static_cast<DWORD>(kib > 0xFFFFFFFFll ? 0xFFFFFFFFll : kib));
-    key.WriteDword(L"NoModify", 1);
-    key.WriteDword(L"NoRepair", 1);
+    std::wstring uninstaller = directory_ + L"\\Uninstall.exe";
+    long long kib = job_ ? job_->totalBytes / 1024 : 0;
+    bool written = key.Create(kUninstallKey) && key.WriteString(L"DisplayName", L"" ZENTA_DISPLAY_NAME) &&
+                   key.WriteString(L"DisplayVersion", L"" ZENTA_VERSION_TEXT) &&
+                   key.WriteString(L"Publisher", L"" ZENTA_PUBLISHER) &&
+                   key.WriteString(L"RegisterPath", uninstaller.c_str()) &&
+                   key.WriteString(L"ProductName", L"" ZENTA_DISPLAY_NAME) &&
+                   key.WriteString(L"UninstallString", uninstaller.c_str()) &&
+                   // What Programs and Features needs to show the entry properly.
+                   key.WriteString(L"DisplayIcon", uninstaller.c_str()) &&
+                   key.WriteString(L"InstallLocation", directory_.c_str()) &&
+                   key.WriteDword(L"EstimatedSize", static_cast<DWORD>(kib > 0xFFFFFFFFll ? 0xFFFFFFFFll : kib)) &&
+                   key.WriteDword(L"NoModify", 1) && key.WriteDword(L"NoRepair", 1);
+    if (!written)
+        return Fail(zenta::FormatText(L"无法写入卸载记录 HKEY_LOCAL_MACHINE\\%ls：%ls", kUninstallKey,
+                                      ErrorText(GetLastError()).c_str()));
+    Log(L"uninstall record written: UninstallString = %ls", uninstaller.c_str());
+    return true;
 }
 
-void CProgressPage::ReportCopyFailure() {
-    finished_ = true;
-    StopTimers();
-    CopyOutcome outcome = job->GetOutcome();
-    // A job that could not even start its worker names no file.
-    std::wstring what = outcome.fileName.empty()
-                            ? std::wstring(L"无法开始复制文件")
-                            : zenta::FormatText(L"无法复制文件“%ls”", outcome.fileName.c_str());
-    std::wstring text =
-        zenta::FormatText(L"%ls：%ls（错误代码 %lu）。\n安装未能完成，已复制的文件将被删除。", what.c_str(),
-                          ErrorText(outcome.error).c_str(), static_cast<unsigned long>(outcome.error));
-    MessageBoxW(app->mainWindow, text.c_str(), L"错误", MB_OK | MB_ICONERROR);
-    job->Stop();
-    RemoveInstallation(app->windowsKind);
-    DestroyWindow(app->mainWindow);
+void CInstallation::Pause() {
+    Log(L"copy paused (the user is asked whether to cancel)");
+    if (job_)
+        job_->RequestPause();
+}
+
+void CInstallation::Resume() {
+    Log(L"copy resumed");
+    if (job_)
+        job_->RequestResume();
+}
+
+void CInstallation::Stop(void (*wait)(HANDLE worker)) {
+    if (!job_)
+        return;
+    Log(L"copy stopped by the user");
+    job_->RequestStop();
+    if (HANDLE worker = job_->Worker())
+        wait(worker);
+    job_->Stop();
+    ReportCopyEnd(job_->GetOutcome());
+}
+
+RemovalOutcome CInstallation::Remove() {
+    if (job_)
+        job_->Stop();
+    return RemoveInstallation(kind_);
 }

@@ -1,0 +1,65 @@
+#include "setup/Package.h"
+
+#include "common/SystemHelpers.h"
+#include "common/Text.h"
+#include "setup/FileSystem.h"
+
+#include <windows.h>
+
+namespace {
+
+bool IsFile(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool InPackage(const std::wstring& packageDir, const wchar_t* relative) {
+    std::wstring path;
+    return zenta::JoinPath(packageDir, relative, path) && IsFile(path);
+}
+
+} // namespace
+
+std::wstring PackageDirOf(const std::wstring& modulePath) {
+    size_t slash = modulePath.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : modulePath.substr(0, slash);
+}
+
+std::vector<std::wstring> MissingPackageFiles(const std::wstring& packageDir, WindowsKind kind) {
+    std::vector<std::wstring> missing;
+    for (const wchar_t* file : {L"copyfiles\\common\\zeldr", L"copyfiles\\common\\Uninstall.exe"})
+        if (!InPackage(packageDir, file))
+            missing.push_back(file);
+    // The boot sector may come from either folder the BCD installation copies.
+    if (kind == Bcd && !InPackage(packageDir, L"copyfiles\\bcd\\zeldr.mbr") &&
+        !InPackage(packageDir, L"copyfiles\\common\\zeldr.mbr"))
+        missing.push_back(L"copyfiles\\bcd\\zeldr.mbr");
+    return missing;
+}
+
+unsigned long long PackageBytes(const std::wstring& packageDir) {
+    std::wstring copyFiles;
+    return zenta::JoinPath(packageDir, L"copyfiles", copyFiles) ? GetDirectorySize(copyFiles) : 0;
+}
+
+std::wstring LinkedTargetPath(wchar_t drive) {
+    for (const wchar_t* name : {L":\\zentaos", L":\\zeldr"}) {
+        std::wstring path = std::wstring(1, drive) + name;
+        if (IsLinkPath(path))
+            return path;
+    }
+    return std::wstring();
+}
+
+std::vector<std::wstring> MissingInstalledFiles(wchar_t drive, WindowsKind kind) {
+    std::vector<std::wstring> missing;
+    std::vector<const wchar_t*> names = {L":\\zeldr", L":\\zentaos\\Uninstall.exe"};
+    if (kind == Bcd)
+        names.push_back(L":\\zentaos\\zeldr.mbr");
+    for (const wchar_t* name : names) {
+        std::wstring path = std::wstring(1, drive) + name;
+        if (!IsFile(path))
+            missing.push_back(path);
+    }
+    return missing;
+}
