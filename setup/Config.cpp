@@ -3,11 +3,9 @@
 #include "common/Text.h"
 #include "setup/FontStyleText.h"
 #include "setup/SetupApp.h"
-#include "setup/pages/PageLayout.h"
 
 #include <ole2.h>
 #include <shlwapi.h>
-#include <vector>
 
 using zenta::ComPtr;
 using zenta::ScopedBstr;
@@ -237,24 +235,13 @@ void CSetupConfig::ReadFontStyles() {
     });
 }
 
-void LoadConfiguration(CSetupApp& app) {
-    std::vector<wchar_t> directory(MAX_PATH);
-    app.packageDir.clear();
-    for (;;) {
-        DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(directory.size()), directory.data());
-        if (length == 0)
-            break;
-        if (length < directory.size()) {
-            app.packageDir.assign(directory.data(), length);
-            break;
-        }
-        directory.resize(length + 1);
-    }
+void LoadConfiguration(CSetupApp& app, const std::wstring& packageDir) {
+    app.packageDir = packageDir;
     if (!app.packageDir.empty() && app.packageDir.back() == L'\\')
         app.packageDir.pop_back();
 
     // Without a directory the path would point at the root of the current drive.
-    std::wstring documentPath;
+    std::wstring documentPath, support, iconPath;
     if (!app.packageDir.empty())
         zenta::JoinPath(app.packageDir, L"support\\Config.xml", documentPath);
     app.config = std::make_unique<CSetupConfig>(documentPath);
@@ -264,12 +251,9 @@ void LoadConfiguration(CSetupApp& app) {
     config.ReadSimpleItems();
     config.ReadEulaSubtitle(config.eulaSubtitle);
 
-    if (app.windowIcon) {
-        DestroyIcon(app.windowIcon);
-        app.windowIcon = nullptr;
-    }
-    const std::wstring iconPath = SupportFilePath(app, config.appIcon);
-    if (!iconPath.empty())
-        app.windowIcon =
-            static_cast<HICON>(LoadImageW(nullptr, iconPath.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+    app.windowIcon.Reset();
+    if (!config.appIcon.empty() && zenta::JoinPath(app.packageDir, L"support", support) &&
+        zenta::JoinPath(support, config.appIcon, iconPath))
+        app.windowIcon.Reset(
+            static_cast<HICON>(LoadImageW(nullptr, iconPath.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE)));
 }

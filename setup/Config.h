@@ -57,8 +57,8 @@ class CSetupConfig {
 
 struct CSetupApp;
 
-// Fills packageDir from the working directory (one trailing backslash removed, so a drive
-// root gives "E:"), reads packageDir\support\Config.xml and loads the window icon named
-// there. A working directory too long for that document path is kept whole in packageDir,
-// where every later path built from it is refused too, and no document is read.
-void LoadConfiguration(CSetupApp& app);
+// Sets packageDir (one trailing backslash removed, so a drive root gives "E:"), reads
+// packageDir\support\Config.xml and loads the window icon named there. A package folder too
+// long for that document path is kept whole in packageDir, where every later path built
+// from it is refused too, and no document is read.
+void LoadConfiguration(CSetupApp& app, const std::wstring& packageDir);

@@ -3,13 +3,10 @@
 #include "setup/Config.h"
 #include "setup/pages/DlgBase.h"
 
-#include <objbase.h>
-
-CSetupApp::CSetupApp(HINSTANCE instance_) {
+CSetupApp::CSetupApp(HINSTANCE instance_, const std::wstring& packageDir_)
     // The program carries on even without COM: every COM-based read then finds nothing.
-    comInitialized_ = SUCCEEDED(CoInitialize(nullptr));
-    instance = instance_;
-    LoadConfiguration(*this);
+    : com(std::make_unique<zenta::ScopedCoInit>()), instance(instance_) {
+    LoadConfiguration(*this, packageDir_);
 }
 
 CSetupApp::~CSetupApp() {
@@ -19,16 +16,10 @@ CSetupApp::~CSetupApp() {
 void CSetupApp::Shutdown() {
     currentPage.reset();
     config.reset();
-    if (windowIcon) {
-        DestroyIcon(windowIcon);
-        windowIcon = nullptr;
-    }
+    windowIcon.Reset();
     if (mainWindow) {
         DestroyWindow(mainWindow);
         mainWindow = nullptr;
     }
-    if (comInitialized_) {
-        CoUninitialize();
-        comInitialized_ = false;
-    }
+    com.reset();
 }

@@ -1,6 +1,8 @@
-// CSetupApp: the one application object of Setup; pages and the copy job reach it
+// CSetupApp: the one application object of Setup; pages and the installation reach it
 // through a plain pointer.
 #pragma once
+#include "common/Firmware.h"
+#include "common/ScopedWin.h"
 #include "common/WindowsKind.h"
 
 #include <windows.h>
@@ -20,9 +22,9 @@ enum PageState : int {
 };
 
 struct CSetupApp {
-    // Initialises COM for the thread and reads the configuration of the package in the
-    // working directory.
-    explicit CSetupApp(HINSTANCE instance);
+    // Initialises COM for the thread and reads the configuration of the package in
+    // `packageDir` (the folder of Setup.exe).
+    CSetupApp(HINSTANCE instance, const std::wstring& packageDir);
     ~CSetupApp();
     CSetupApp(const CSetupApp&) = delete;
     CSetupApp& operator=(const CSetupApp&) = delete;
@@ -30,17 +32,17 @@ struct CSetupApp {
     // Releases page, configuration, icon and window, then COM.
     void Shutdown();
 
+    // Declared first, so that COM outlives everything below that uses it.
+    std::unique_ptr<zenta::ScopedCoInit> com;
     HINSTANCE instance = nullptr;
     HWND mainWindow = nullptr;
     HWND pageWindow = nullptr;
-    std::wstring packageDir; // working directory at start, no trailing backslash
+    std::wstring packageDir; // no trailing backslash: a package at a drive root gives "E:"
     wchar_t targetDrive = L'A';
     WindowsKind windowsKind = Unsupported;
+    Firmware firmware = Firmware::Bios;
     PageState pageState = NoPage;
-    HICON windowIcon = nullptr;
+    zenta::ScopedIcon windowIcon;
     std::unique_ptr<CDlgBase> currentPage;
     std::unique_ptr<CSetupConfig> config;
-
-  private:
-    bool comInitialized_ = false;
 };

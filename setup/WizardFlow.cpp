@@ -1,9 +1,12 @@
 #include "setup/WizardFlow.h"
 
+#include "common/Log.h"
 #include "common/Messages.h"
 #include "common/Registry.h"
 #include "common/Removal.h"
 #include "common/Text.h"
+#include "common/UserMessages.h"
+#include "common/WindowBinding.h"
 #include "common/WizardWindow.h"
 #include "setup/Config.h"
 #include "setup/FileSystem.h"
@@ -20,6 +23,7 @@ void UpdateTitle(CSetupApp* app) {
     const std::wstring& title =
         app->pageState == Complete ? app->config->completeMessage : app->config->headTitle;
     SetWindowTextW(app->mainWindow, title.c_str());
+    Log(L"page %d shown", static_cast<int>(app->pageState));
 }
 
 // Places app->currentPage over the whole client area and tells it so.
@@ -49,31 +53,36 @@ void ConfirmCancel(CSetupApp* app, HWND window) {
     SendMessageW(app->pageWindow, WM_COPY_PAUSE, 0, 0);
     int answer = MessageBoxW(app->mainWindow, L"正在安装Zenta LUM，确认放弃安装吗？", L"警告", MB_OKCANCEL);
     if (answer != IDOK) {
+        Log(L"cancel declined");
         SendMessageW(app->pageWindow, WM_COPY_RESUME, 0, 0);
         return;
     }
+    Log(L"cancel confirmed: the installation is undone");
     // The page returns from the stop request only once the copy worker has ended, so the
     // removal below never races a file still being written.
     SendMessageW(app->pageWindow, WM_COPY_STOP, 0, 0);
-    RemoveInstallation(app->windowsKind);
+    RemovalOutcome outcome = RemoveInstallation(app->windowsKind);
+    ShowWarnings(outcome.warnings);
+    if (outcome.recorded && !outcome.Complete())
+        ShowError(app->mainWindow, DescribeIncompleteRemoval(outcome));
     DestroyWindow(window);
 }
 
 } // namespace
 
 bool CreateWizardWindow(CSetupApp* app) {
-    app->mainWindow = CreateWizardFrame(app->instance, WizardWndProc, app->windowIcon, app);
+    app->mainWindow = CreateWizardFrame(app->instance, WizardWndProc, app->windowIcon.Get(), app);
     return app->mainWindow != nullptr;
 }
 
+bool InstallationRecorded() {
+    CRegistry key;
+    DWORD drive = 0;
+    return key.Open(kHardDiskKey) && key.ReadDword(L"Drive", drive);
+}
+
 void ShowFirstPage(CSetupApp* app) {
-    app->pageState = Welcome;
-    {
-        CRegistry key;
-        DWORD drive = 0;
-        if (key.Open(kHardDiskKey) && key.ReadDword(L"Drive", drive))
-            app->pageState = Remove;
-    }
+    app->pageState = InstallationRecorded() ? Remove : Welcome;
     if (app->pageState == Remove)
         app->currentPage = std::make_unique<CRemovePage>(app->instance, app->mainWindow, app);
     else
@@ -102,6 +111,12 @@ bool AdvancePage(CSetupApp* app) {
         }
         break;
     case Remove:
+        // The removal works on any firmware; a new installation does not (see RunSetup).
+        if (app->firmware == Firmware::Uefi) {
+            ShowError(app->mainWindow, kUefiRefusalText);
+            DestroyWindow(app->mainWindow);
+            return false;
+        }
         app->pageState = Welcome;
         app->currentPage = std::make_unique<CWelcomePage>(app->instance, app->mainWindow, app);
         break;
@@ -133,13 +148,7 @@ bool HasSystemDisks(CSetupApp* app) {
 }
 
 LRESULT CALLBACK WizardWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    CSetupApp* app = nullptr;
-    if (message == WM_CREATE) {
-        app = static_cast<CSetupApp*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(app));
-    } else {
-        app = reinterpret_cast<CSetupApp*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    }
+    CSetupApp* app = BoundObject<CSetupApp>(window, message, lParam);
     if (!app)
         return DefDlgProcW(window, message, wParam, lParam);
 

@@ -1,11 +1,11 @@
 #include "setup/pages/CompletePage.h"
 
-#include "common/Messages.h"
+#include "common/Log.h"
 #include "common/SystemHelpers.h"
+#include "resources/resource.h"
 #include "setup/Config.h"
 #include "setup/SetupApp.h"
-#include "setup/pages/PageLayout.h"
-#include "setup/pages/PagePictures.h"
+#include "setup/pages/PageFont.h"
 
 namespace {
 
@@ -15,31 +15,26 @@ constexpr COLORREF kHintColor = 0x00FF0000;
 
 } // namespace
 
-CCompletePage::CCompletePage(HINSTANCE instance, HWND parent, CSetupApp* app_)
-    : CDlgBase(instance, 103, parent), app(app_) {
-    SIZE client = ClientSizeOf(parent);
-    clientWidth = client.cx;
-    clientHeight = client.cy;
-}
+CCompletePage::CCompletePage(HINSTANCE instance, HWND parent, CSetupApp* app)
+    : CDlgBase(instance, IDD_COMPLETE, parent, app) {}
 
 CCompletePage::~CCompletePage() = default;
 
-void CCompletePage::OnInitDialog(HWND window) {
+void CCompletePage::OnInitDialog(HWND) {
     int W = clientWidth, H = clientHeight;
-    const FontStyle& style = app->config->fontButtonText;
     RECT later = {Scale(W, 0.222), Scale(H, 0.9), Scale(W, 0.222) + Scale(W, 0.06),
                   Scale(H, 0.9) + Scale(H, 0.02)};
-    laterButton = AttachImageButton(window, IDC_PAGE_CLOSE, later, false, L"一会自己重启", style);
+    laterButton_ = AttachButton(IDC_PAGE_CLOSE, later, false, L"一会自己重启");
     RECT now = {Scale(W, 0.722), Scale(H, 0.9), Scale(W, 0.722) + Scale(W, 0.06),
                 Scale(H, 0.9) + Scale(H, 0.02)};
-    restartButton = AttachImageButton(window, IDC_PAGE_RESTART, now, false, L"现在重启系统", style);
-    LoadPageBackground(*app, app->config->background4, window, SIZE{W, H});
+    restartButton_ = AttachButton(IDC_PAGE_RESTART, now, false, L"现在重启系统");
+    LoadBackground(app->config->background4);
 }
 
 INT_PTR CCompletePage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COMMAND && LOWORD(wParam) == IDC_PAGE_RESTART) {
         // Windows ends Setup when the restart goes ahead; otherwise the page simply stays.
-        RestartComputer();
+        Log(L"restart %ls", RestartComputer() ? L"requested" : L"refused: no right to shut down");
         return 1;
     }
     return CDlgBase::HandleMessage(window, message, wParam, lParam);
@@ -49,14 +44,11 @@ void CCompletePage::OnPaint(HWND window) {
     zenta::ScopedPaint paint(window);
     HDC dc = paint.Get();
     int W = clientWidth, H = clientHeight;
-    DrawPagePictures(window, dc, W, H);
+    DrawBackground(dc);
 
-    LOGFONTW lf = {};
-    lf.lfHeight = 36;
-    lf.lfWeight = FW_NORMAL;
-    lstrcpynW(lf.lfFaceName, L"Segoe", LF_FACESIZE);
-    zenta::ScopedFont font(CreateFontIndirectW(&lf));
-    zenta::ScopedSelect select(dc, font.Get());
+    LOGFONTW lf = PageFont(36, FW_NORMAL, L"Segoe");
+    zenta::ScopedFont hintFont(CreateFontIndirectW(&lf));
+    zenta::ScopedSelect select(dc, hintFont.Get());
     SetBkMode(dc, TRANSPARENT);
     COLORREF oldColor = SetTextColor(dc, kHintColor);
     // Above the buttons, over the full width; a narrow window wraps it onto two lines.

@@ -1,22 +1,24 @@
 #include "setup/pages/DlgBase.h"
 
 #include "common/Messages.h"
+#include "common/Text.h"
+#include "common/WindowBinding.h"
+#include "resources/resource.h"
+#include "setup/Config.h"
+#include "setup/SetupApp.h"
+#include "setup/pages/PageFont.h"
+#include "setup/pages/PagePictures.h"
 
-namespace {
-
-HFONT CreateDefaultPageFont() {
-    LOGFONTW lf = {};
-    lf.lfHeight = 16;
-    lf.lfWeight = FW_NORMAL;
-    lstrcpynW(lf.lfFaceName, L"Segoe", LF_FACESIZE);
-    return CreateFontIndirectW(&lf);
+CDlgBase::CDlgBase(HINSTANCE instance_, int templateId_, HWND parent_, CSetupApp* app_)
+    : parent(parent_), instance(instance_), templateId(templateId_), app(app_) {
+    RECT client = {};
+    GetClientRect(parent, &client);
+    clientWidth = client.right - client.left;
+    clientHeight = client.bottom - client.top;
+    LOGFONTW pageFont = PageFont(16, FW_NORMAL, L"Segoe");
+    font.Reset(CreateFontIndirectW(&pageFont));
+    whiteBrush.Reset(CreateSolidBrush(RGB(255, 255, 255)));
 }
-
-} // namespace
-
-CDlgBase::CDlgBase(HINSTANCE instance_, int templateId_, HWND parent_)
-    : parent(parent_), instance(instance_), templateId(templateId_), font(CreateDefaultPageFont()),
-      whiteBrush(CreateSolidBrush(RGB(255, 255, 255))) {}
 
 CDlgBase::~CDlgBase() {
     DestroyPage();
@@ -35,17 +37,11 @@ void CDlgBase::DestroyPage() {
 }
 
 INT_PTR CALLBACK CDlgBase::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    CDlgBase* page = nullptr;
-    if (message == WM_INITDIALOG) {
-        page = reinterpret_cast<CDlgBase*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(page));
-        if (page)
-            page->hwnd = window;
-    } else {
-        page = reinterpret_cast<CDlgBase*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    }
+    CDlgBase* page = BoundObject<CDlgBase>(window, message, lParam);
     if (!page)
         return FALSE;
+    if (message == WM_INITDIALOG)
+        page->hwnd = window;
     if (message == WM_NCDESTROY) {
         // The object may outlive its window; it must not be reached through it any more.
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -62,6 +58,7 @@ INT_PTR CDlgBase::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM
         OnPaint(window);
         return 1;
     case WM_CLOSE:
+        FreePagePictures(window);
         DestroyWindow(window);
         return 0;
     case WM_INITDIALOG:
@@ -85,4 +82,38 @@ INT_PTR CDlgBase::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM
         return reinterpret_cast<INT_PTR>(whiteBrush.Get());
     }
     return 0;
+}
+
+RECT CDlgBase::ForwardButtonPlace() const {
+    int left = Scale(clientWidth, 0.822), top = Scale(clientHeight, 0.9);
+    return RECT{left, top, left + Scale(clientWidth, 0.06), top + Scale(clientHeight, 0.03)};
+}
+
+std::unique_ptr<CEmoButton> CDlgBase::AttachButton(int id, const RECT& place, bool repaint, const wchar_t* caption) {
+    HWND control = GetDlgItem(hwnd, id);
+    if (!control)
+        return nullptr;
+    MoveWindow(control, place.left, place.top, place.right - place.left, place.bottom - place.top, repaint);
+    auto button = std::make_unique<CEmoButton>(control);
+    button->SetCaption(caption);
+    button->SetFont(app->config->fontButtonText.logFont, app->config->fontButtonText.foreColor);
+    return button;
+}
+
+void CDlgBase::ActivateButton(const CEmoButton* button) {
+    if (!button)
+        return;
+    EnableWindow(button->Window(), TRUE);
+    SetFocus(button->Window());
+}
+
+void CDlgBase::LoadBackground(const std::wstring& name) {
+    std::wstring support, path;
+    if (!name.empty() && zenta::JoinPath(app->packageDir, L"support", support) &&
+        zenta::JoinPath(support, name, path))
+        LoadPagePicture(path, hwnd, clientWidth, clientHeight);
+}
+
+void CDlgBase::DrawBackground(HDC dc) const {
+    DrawPagePictures(hwnd, dc, clientWidth, clientHeight);
 }

@@ -1,16 +1,15 @@
 #include "setup/pages/EmoButton.h"
 
 #include "common/Text.h"
+#include "resources/resource.h"
+#include "setup/pages/PageFont.h"
 
 namespace {
 
 constexpr wchar_t kProperty[] = L"CEmoButton";
 
 HFONT CreateDefaultCaptionFont() {
-    LOGFONTW lf = {};
-    lf.lfHeight = 16;
-    lf.lfWeight = FW_NORMAL;
-    lstrcpynW(lf.lfFaceName, L"Segoe", LF_FACESIZE);
+    LOGFONTW lf = PageFont(16, FW_NORMAL, L"Segoe");
     return CreateFontIndirectW(&lf);
 }
 
@@ -21,46 +20,46 @@ HBITMAP LoadFace(int id) {
 
 } // namespace
 
-CEmoButton::CEmoButton(HWND button) : hwnd(button) {
-    SetPropW(hwnd, kProperty, this);
-    SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) | BS_OWNERDRAW);
-    oldWndProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CEmoButton::WindowProc)));
-    normalFace.Reset(LoadFace(IDB_FACE_NORMAL));
-    hoverFace.Reset(LoadFace(IDB_FACE_HOVER));
-    pressedFace.Reset(LoadFace(IDB_FACE_PRESSED));
-    font.Reset(CreateDefaultCaptionFont());
-    if (enabled)
+CEmoButton::CEmoButton(HWND button) : hwnd_(button) {
+    SetPropW(hwnd_, kProperty, this);
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, GetWindowLongPtrW(hwnd_, GWL_STYLE) | BS_OWNERDRAW);
+    oldWndProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CEmoButton::WindowProc)));
+    normalFace_.Reset(LoadFace(IDB_FACE_NORMAL));
+    hoverFace_.Reset(LoadFace(IDB_FACE_HOVER));
+    pressedFace_.Reset(LoadFace(IDB_FACE_PRESSED));
+    font_.Reset(CreateDefaultCaptionFont());
+    if (enabled_)
         FitWindow();
 }
 
 CEmoButton::~CEmoButton() {
-    if (IsWindow(hwnd) && oldWndProc)
-        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldWndProc));
+    if (IsWindow(hwnd_) && oldWndProc_)
+        SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldWndProc_));
 }
 
 int CEmoButton::SetCaption(const wchar_t* text) {
     if (!text)
         return 0;
-    zenta::CopyBounded(caption, 64, text);
+    zenta::CopyBounded(caption_, 64, text);
     return 1;
 }
 
 void CEmoButton::SetFont(const LOGFONTW& logFont, COLORREF color) {
-    font.Reset(CreateFontIndirectW(&logFont));
-    textColor = color;
+    font_.Reset(CreateFontIndirectW(&logFont));
+    textColor_ = color;
 }
 
 void CEmoButton::FitWindow() {
     // Without a normal face the button keeps the size the page gave it.
-    if (!normalFace || !GetObjectW(normalFace.Get(), sizeof faceInfo, &faceInfo))
+    if (!normalFace_ || !GetObjectW(normalFace_.Get(), sizeof faceInfo_, &faceInfo_))
         return;
-    SetWindowPos(hwnd, HWND_TOP, 0, 0, faceInfo.bmWidth, faceInfo.bmHeight, SWP_NOMOVE | SWP_NOOWNERZORDER);
+    SetWindowPos(hwnd_, HWND_TOP, 0, 0, faceInfo_.bmWidth, faceInfo_.bmHeight, SWP_NOMOVE | SWP_NOOWNERZORDER);
     RECT client = {};
-    GetClientRect(hwnd, &client);
+    GetClientRect(hwnd_, &client);
     // The window owns the region once it is set.
-    SetWindowRgn(hwnd, CreateRectRgnIndirect(&client), TRUE);
-    InvalidateRect(hwnd, &client, TRUE);
+    SetWindowRgn(hwnd_, CreateRectRgnIndirect(&client), TRUE);
+    InvalidateRect(hwnd_, &client, TRUE);
 }
 
 LRESULT CALLBACK CEmoButton::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -73,16 +72,16 @@ LRESULT CALLBACK CEmoButton::WindowProc(HWND window, UINT message, WPARAM wParam
 LRESULT CEmoButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SETFOCUS:
-        focused = 1;
+        focused_ = true;
         Invalidate();
         break;
     case WM_KILLFOCUS:
-        focused = 0;
-        keyDown = 0;
+        focused_ = false;
+        keyDown_ = false;
         Invalidate();
         break;
     case WM_ENABLE:
-        enabled = static_cast<int>(wParam);
+        enabled_ = wParam != 0;
         Invalidate();
         break;
     case WM_PAINT:
@@ -93,7 +92,7 @@ LRESULT CEmoButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETDLGCODE: {
         // The wizard's dialog keyboard handling would turn Enter into the page's default
         // command and never let it reach a focused button that is not the default one.
-        LRESULT code = CallWindowProcW(oldWndProc, hwnd, message, wParam, lParam);
+        LRESULT code = CallWindowProcW(oldWndProc_, hwnd_, message, wParam, lParam);
         const MSG* key = reinterpret_cast<const MSG*>(lParam);
         if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
             code |= DLGC_WANTMESSAGE;
@@ -101,14 +100,14 @@ LRESULT CEmoButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_KEYDOWN:
         if (wParam == VK_RETURN || wParam == VK_SPACE) {
-            keyDown = 1;
+            keyDown_ = true;
             Invalidate();
             // The standard button clicks on Space; Enter is made to do the same.
             wParam = VK_SPACE;
         }
         break;
     case WM_KEYUP:
-        keyDown = 0;
+        keyDown_ = false;
         Invalidate();
         if (wParam == VK_RETURN)
             wParam = VK_SPACE;
@@ -117,30 +116,30 @@ LRESULT CEmoButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         TrackHover();
         break;
     case WM_LBUTTONDOWN:
-        mouseDown = 1;
+        mouseDown_ = true;
         Invalidate();
         break;
     case WM_LBUTTONUP:
-        mouseDown = 0;
+        mouseDown_ = false;
         Invalidate();
         break;
     case WM_MOUSELEAVE:
-        hover = 0;
+        hover_ = false;
         Invalidate();
         break;
     }
-    return CallWindowProcW(oldWndProc, hwnd, message, wParam, lParam);
+    return CallWindowProcW(oldWndProc_, hwnd_, message, wParam, lParam);
 }
 
 void CEmoButton::TrackHover() {
-    if (!hover) {
-        hover = 1;
+    if (!hover_) {
+        hover_ = true;
         Invalidate();
-        TRACKMOUSEEVENT tme = {sizeof tme, TME_LEAVE, hwnd, 0};
+        TRACKMOUSEEVENT tme = {sizeof tme, TME_LEAVE, hwnd_, 0};
         TrackMouseEvent(&tme);
     }
-    if (GetCapture() != hwnd) {
-        hover = 1;
+    if (GetCapture() != hwnd_) {
+        hover_ = true;
         Invalidate();
         return;
     }
@@ -148,26 +147,26 @@ void CEmoButton::TrackHover() {
     POINT cursor = {};
     GetCursorPos(&cursor);
     RECT bounds = {};
-    GetWindowRect(hwnd, &bounds);
+    GetWindowRect(hwnd_, &bounds);
     if (PtInRect(&bounds, cursor)) {
-        hover = 1;
+        hover_ = true;
     } else {
-        hover = 0;
-        if (!mouseDown)
+        hover_ = false;
+        if (!mouseDown_)
             Invalidate();
     }
 }
 
 void CEmoButton::Paint() {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
+    HDC dc = BeginPaint(hwnd_, &ps);
     int saved = SaveDC(dc);
     zenta::ScopedRegion clip(CreateRectRgn(0, 0, 0, 0));
-    if (GetWindowRgn(hwnd, clip.Get()) != ERROR)
+    if (GetWindowRgn(hwnd_, clip.Get()) != ERROR)
         SelectClipRgn(dc, clip.Get());
     SetBkMode(dc, TRANSPARENT);
     RECT client = {};
-    GetClientRect(hwnd, &client);
+    GetClientRect(hwnd_, &client);
     int w = client.right, h = client.bottom;
 
     zenta::ScopedMemoryDc offscreen(CreateCompatibleDC(dc));
@@ -176,30 +175,30 @@ void CEmoButton::Paint() {
         zenta::ScopedSelect selectImage(offscreen.Get(), image.Get());
         SetBkMode(offscreen.Get(), TRANSPARENT);
         HBITMAP face = nullptr;
-        if (enabled) {
+        if (enabled_) {
             // Pressed beats hover beats normal; a face that did not load is skipped.
-            if (normalFace)
-                face = normalFace.Get();
-            if (hover && hoverFace)
-                face = hoverFace.Get();
-            if (((mouseDown && hover) || keyDown) && pressedFace)
-                face = pressedFace.Get();
+            if (normalFace_)
+                face = normalFace_.Get();
+            if (hover_ && hoverFace_)
+                face = hoverFace_.Get();
+            if (((mouseDown_ && hover_) || keyDown_) && pressedFace_)
+                face = pressedFace_.Get();
         } else {
-            face = normalFace.Get();
+            face = normalFace_.Get();
         }
         if (face) {
             zenta::ScopedMemoryDc faceDc(CreateCompatibleDC(dc));
             zenta::ScopedSelect selectFace(faceDc.Get(), face);
             BitBlt(offscreen.Get(), 0, 0, w, h, faceDc.Get(), 0, 0, SRCCOPY);
         }
-        if (caption[0]) {
+        if (caption_[0]) {
             COLORREF oldColor =
-                SetTextColor(offscreen.Get(), enabled ? textColor : GetSysColor(COLOR_GRAYTEXT));
-            zenta::ScopedSelect selectFont(offscreen.Get(), font.Get());
-            DrawTextW(offscreen.Get(), caption, -1, &client, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+                SetTextColor(offscreen.Get(), enabled_ ? textColor_ : GetSysColor(COLOR_GRAYTEXT));
+            zenta::ScopedSelect selectFont(offscreen.Get(), font_.Get());
+            DrawTextW(offscreen.Get(), caption_, -1, &client, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
             SetTextColor(offscreen.Get(), oldColor);
         }
-        if (enabled && focused) {
+        if (enabled_ && focused_) {
             RECT focus = client;
             InflateRect(&focus, -2, -2);
             DrawFocusRect(offscreen.Get(), &focus);
@@ -207,5 +206,5 @@ void CEmoButton::Paint() {
         BitBlt(dc, 0, 0, w, h, offscreen.Get(), 0, 0, SRCCOPY);
     }
     RestoreDC(dc, saved);
-    EndPaint(hwnd, &ps);
+    EndPaint(hwnd_, &ps);
 }

@@ -5,15 +5,11 @@
 
 #include <windows.h>
 
-enum : int {
-    IDB_FACE_PRESSED = 104,
-    IDB_FACE_HOVER = 105,
-    IDB_FACE_NORMAL = 106,
-};
-
 class CEmoButton {
   public:
+    // Subclasses the button and gives it the size of the normal face (120 x 36).
     explicit CEmoButton(HWND button);
+    // Puts the button's own window procedure back.
     virtual ~CEmoButton();
     CEmoButton(const CEmoButton&) = delete;
     CEmoButton& operator=(const CEmoButton&) = delete;
@@ -22,27 +18,26 @@ class CEmoButton {
     int SetCaption(const wchar_t* text);
     // Replaces the caption font (the old one is deleted) and sets the caption colour.
     void SetFont(const LOGFONTW& logFont, COLORREF color);
-
-    HWND hwnd;
-    WNDPROC oldWndProc = nullptr;
-    zenta::ScopedBitmap normalFace;
-    zenta::ScopedBitmap hoverFace;
-    zenta::ScopedBitmap pressedFace;
-    BITMAP faceInfo = {};
-    COLORREF textColor = RGB(36, 46, 73);
-    int hover = 0;
-    int mouseDown = 0;
-    int enabled = 1;
-    int focused = 0;
-    int keyDown = 0;
-    wchar_t caption[64] = {};
-    zenta::ScopedFont font;
+    HWND Window() const { return hwnd_; }
 
   private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void FitWindow();
-    void Invalidate() { InvalidateRect(hwnd, nullptr, FALSE); }
+    void Invalidate() { InvalidateRect(hwnd_, nullptr, FALSE); }
     void TrackHover();
     void Paint();
+
+    HWND hwnd_;
+    WNDPROC oldWndProc_ = nullptr;
+    zenta::ScopedBitmap normalFace_, hoverFace_, pressedFace_;
+    BITMAP faceInfo_ = {};
+    COLORREF textColor_ = RGB(36, 46, 73);
+    bool hover_ = false;
+    bool mouseDown_ = false;
+    bool enabled_ = true;
+    bool focused_ = false;
+    bool keyDown_ = false;
+    wchar_t caption_[64] = {};
+    zenta::ScopedFont font_;
 };

@@ -1,5 +1,9 @@
 #include "setup/pages/HyperText.h"
 
+#include "common/ScopedWin.h"
+#include "common/Text.h"
+#include "setup/pages/PageFont.h"
+
 #include <shellapi.h>
 
 namespace {
@@ -9,14 +13,16 @@ constexpr wchar_t kProperty[] = L"CHyperText";
 WNDPROC CHyperText::oldWndProc = nullptr;
 
 CHyperText::CHyperText()
-    : logFont{}, handCursor(LoadCursorW(nullptr, IDC_HAND)), arrowCursor(LoadCursorW(nullptr, IDC_ARROW)) {
-    logFont.lfHeight = 20;
-    logFont.lfWeight = FW_NORMAL;
+    : logFont(DraftFont(20, FW_NORMAL, L"Segoe [Regular]")), handCursor(LoadCursorW(nullptr, IDC_HAND)),
+      arrowCursor(LoadCursorW(nullptr, IDC_ARROW)) {
     logFont.lfUnderline = TRUE;
-    logFont.lfOutPrecision = OUT_STROKE_PRECIS;
-    logFont.lfClipPrecision = CLIP_STROKE_PRECIS;
-    logFont.lfQuality = DRAFT_QUALITY;
-    lstrcpynW(logFont.lfFaceName, L"Segoe [Regular]", LF_FACESIZE);
+}
+
+void CHyperText::SetLink(const wchar_t* text_, const wchar_t* url_, const LOGFONTW& font, COLORREF color) {
+    zenta::CopyBounded(text, MAX_PATH, text_);
+    zenta::CopyBounded(url, MAX_PATH, url_);
+    logFont = font;
+    textColor = color;
 }
 
 HWND CHyperText::Create(const wchar_t* text_, DWORD style, const RECT& rect, HWND parent,
@@ -77,18 +83,14 @@ void CHyperText::OnClose() {
 }
 
 void CHyperText::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    SetTextColor(dc, textColor);
-    SetBkMode(dc, TRANSPARENT);
-    HFONT font = CreateFontIndirectW(&logFont);
-    HGDIOBJ old = SelectObject(dc, font);
+    zenta::ScopedPaint paint(hwnd);
+    SetTextColor(paint.Get(), textColor);
+    SetBkMode(paint.Get(), TRANSPARENT);
+    zenta::ScopedFont font(CreateFontIndirectW(&logFont));
+    zenta::ScopedSelect select(paint.Get(), font.Get());
     // Addresses carry '&' between their query fields: drawn as it is, not as a mnemonic.
-    DrawTextW(dc, text, -1, &textRect, DT_NOPREFIX);
-    GetTextExtentPoint32W(dc, text, lstrlenW(text), &textExtent);
-    SelectObject(dc, old);
-    DeleteObject(font);
-    EndPaint(hwnd, &ps);
+    DrawTextW(paint.Get(), text, -1, &textRect, DT_NOPREFIX);
+    GetTextExtentPoint32W(paint.Get(), text, lstrlenW(text), &textExtent);
 }
 
 bool CHyperText::IsOverText(int x, int y) const {
@@ -99,13 +101,13 @@ void CHyperText::OnMouseMove(WPARAM, int x, int y) {
     if (!tracking) {
         TRACKMOUSEEVENT tme = {sizeof tme, TME_LEAVE, hwnd, 0};
         TrackMouseEvent(&tme);
-        tracking = 1;
+        tracking = true;
     }
     SetCursor(IsOverText(x, y) ? handCursor : arrowCursor);
 }
 
 LRESULT CHyperText::OnMouseLeave() {
-    tracking = 0;
+    tracking = false;
     SetCursor(arrowCursor);
     return 0;
 }

@@ -2,10 +2,10 @@
 
 #include "common/Messages.h"
 #include "common/Text.h"
+#include "resources/resource.h"
 #include "setup/Config.h"
 #include "setup/SetupApp.h"
-#include "setup/pages/PageLayout.h"
-#include "setup/pages/PagePictures.h"
+#include "setup/pages/PageFont.h"
 
 namespace {
 
@@ -29,96 +29,63 @@ std::wstring FormatNotice(wchar_t drive) {
     return zenta::CutText(text, 520);
 }
 
-CNaviPage::CNaviPage(HINSTANCE instance, HWND parent, CSetupApp* app_)
-    : CDlgBase(instance, 120, parent), app(app_) {
-    SIZE client = ClientSizeOf(parent);
-    clientWidth = client.cx;
-    clientHeight = client.cy;
-    textLeft = Scale(clientWidth, 0.05);
-    textRight = Scale(clientWidth, 0.9);
-    message = FormatNotice(app->targetDrive);
-}
+CNaviPage::CNaviPage(HINSTANCE instance, HWND parent, CSetupApp* app)
+    : CDlgBase(instance, IDD_NOTICE, parent, app), textLeft_(Scale(clientWidth, 0.05)),
+      textRight_(Scale(clientWidth, 0.9)), message_(FormatNotice(app->targetDrive)) {}
 
 CNaviPage::~CNaviPage() {
-    closeButton.reset();
-    for (auto& link : links)
+    closeButton_.reset();
+    for (auto& link : links_)
         link->Detach();
-    links.clear();
+    links_.clear();
 }
 
 void CNaviPage::OnInitDialog(HWND window) {
-    int W = clientWidth, H = clientHeight;
-    RECT place = ForwardButtonPlace(W, H);
-    closeButton =
-        AttachImageButton(window, IDC_PAGE_CLOSE, place, true, L"关闭", app->config->fontButtonText);
-    LoadPageBackground(*app, app->config->background2, window, SIZE{W, H});
+    closeButton_ = AttachButton(IDC_PAGE_CLOSE, ForwardButtonPlace(), true, L"关闭");
+    LoadBackground(app->config->background2);
 
     zenta::ScopedWindowDc screen(window);
     int height = MulDiv(24, GetDeviceCaps(screen.Get(), LOGPIXELSY), 96);
-    logFont = LOGFONTW{};
-    logFont.lfHeight = height;
-    logFont.lfWeight = 600;
-    logFont.lfOutPrecision = OUT_STROKE_PRECIS;
-    logFont.lfClipPrecision = CLIP_STROKE_PRECIS;
-    logFont.lfQuality = DRAFT_QUALITY;
+    logFont_ = DraftFont(height, 600, L"");
     // The texts are Chinese: asking for the Chinese character set makes the default face
     // one that has their glyphs, instead of a Western face that shows empty boxes.
-    logFont.lfCharSet = GB2312_CHARSET;
-
-    LOGFONTW linkFont = {};
-    linkFont.lfHeight = height;
-    linkFont.lfWeight = FW_NORMAL;
+    logFont_.lfCharSet = GB2312_CHARSET;
+    LOGFONTW linkFont = DraftFont(height, FW_NORMAL, L"Segoe [Regular]");
     linkFont.lfUnderline = TRUE;
-    linkFont.lfOutPrecision = OUT_STROKE_PRECIS;
-    linkFont.lfClipPrecision = CLIP_STROKE_PRECIS;
-    linkFont.lfQuality = DRAFT_QUALITY;
-    lstrcpynW(linkFont.lfFaceName, L"Segoe [Regular]", LF_FACESIZE);
 
-    linkUrl = kDownloadUrl;
-    linkCount = 1;
-    RECT linkRect = {textLeft, Scale(H, 0.4), textRight, Scale(H, 0.6)};
+    RECT linkRect = {textLeft_, Scale(clientHeight, 0.4), textRight_, Scale(clientHeight, 0.6)};
     auto link = std::make_unique<CHyperText>();
     if (link->Create(nullptr, WS_CHILD | WS_VISIBLE | SS_NOTIFY, linkRect, window, app->instance)) {
-        link->logFont = linkFont;
-        zenta::CopyBounded(link->text, MAX_PATH, linkUrl.c_str());
-        zenta::CopyBounded(link->url, MAX_PATH, linkUrl.c_str());
-        link->textColor = kLinkColor;
-        links.push_back(std::move(link));
+        link->SetLink(kDownloadUrl, kDownloadUrl, linkFont, kLinkColor);
+        links_.push_back(std::move(link));
     }
-    if (closeButton)
-        SetFocus(closeButton->hwnd);
+    if (closeButton_)
+        SetFocus(closeButton_->Window());
 }
 
-INT_PTR CNaviPage::HandleMessage(HWND window, UINT message_, WPARAM wParam, LPARAM lParam) {
-    switch (message_) {
-    case WM_CLOSE:
-        FreePagePictures(window);
-        EndDialog(window, 0);
-        break;
-    case WM_PAGE_INIT:
-        ActivateButton(closeButton.get());
-        break;
-    }
-    return CDlgBase::HandleMessage(window, message_, wParam, lParam);
+INT_PTR CNaviPage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAGE_INIT)
+        ActivateButton(closeButton_.get());
+    return CDlgBase::HandleMessage(window, message, wParam, lParam);
 }
 
 void CNaviPage::OnPaint(HWND window) {
     zenta::ScopedPaint paint(window);
     HDC dc = paint.Get();
     int H = clientHeight;
-    DrawPagePictures(window, dc, clientWidth, H);
+    DrawBackground(dc);
     SetBkMode(dc, TRANSPARENT);
     COLORREF oldColor = GetTextColor(dc);
-    zenta::ScopedFont headingFont(CreateFontIndirectW(&logFont));
+    zenta::ScopedFont headingFont(CreateFontIndirectW(&logFont_));
     zenta::ScopedSelect selectHeading(dc, headingFont.Get());
 
-    RECT rect = {textLeft, Scale(H, 0.05), textRight, Scale(H, 0.5)};
+    RECT rect = {textLeft_, Scale(H, 0.05), textRight_, Scale(H, 0.5)};
     DrawWrapped(dc, L"温馨提示:", rect, kHeadingColor);
     OffsetRect(&rect, 0, Scale(H, 0.05));
     {
-        zenta::ScopedFont noticeFont(CreateFontIndirectW(&logFont));
+        zenta::ScopedFont noticeFont(CreateFontIndirectW(&logFont_));
         zenta::ScopedSelect selectNotice(dc, noticeFont.Get());
-        DrawWrapped(dc, message.c_str(), rect, kNoticeColor);
+        DrawWrapped(dc, message_.c_str(), rect, kNoticeColor);
     }
     OffsetRect(&rect, 0, Scale(H, 0.25));
     DrawWrapped(dc, L"下载地址:", rect, kHeadingColor);

@@ -2,14 +2,11 @@
 // fetch, where to put them, and the download link.
 #pragma once
 #include "setup/pages/DlgBase.h"
-#include "setup/pages/EmoButton.h"
 #include "setup/pages/HyperText.h"
 
 #include <memory>
 #include <string>
 #include <vector>
-
-struct CSetupApp;
 
 // The publisher's download page for the complete package.
 constexpr wchar_t kDownloadUrl[] = L"http://www.zentalum.cn/index.php?m=content&c=index&a=lists&catid=52";
@@ -22,17 +19,15 @@ class CNaviPage : public CDlgBase {
     CNaviPage(HINSTANCE instance, HWND parent, CSetupApp* app);
     ~CNaviPage() override;
 
+  protected:
     INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnInitDialog(HWND window) override;
     void OnPaint(HWND window) override;
 
-    int clientWidth, clientHeight;
-    int textLeft, textRight;
-    LOGFONTW logFont = {};
-    std::wstring message;
-    std::unique_ptr<CEmoButton> closeButton;
-    int linkCount = 0;
-    CSetupApp* app;
-    std::vector<std::unique_ptr<CHyperText>> links;
-    std::wstring linkUrl;
+  private:
+    int textLeft_, textRight_;
+    LOGFONTW logFont_ = {};
+    std::wstring message_;
+    std::unique_ptr<CEmoButton> closeButton_;
+    std::vector<std::unique_ptr<CHyperText>> links_;
 };

@@ -2,27 +2,44 @@
 
 #include "common/Messages.h"
 #include "common/Text.h"
+#include "common/UserMessages.h"
+#include "resources/resource.h"
 #include "setup/Config.h"
-#include "setup/CopyJob.h"
+#include "setup/Installation.h"
+#include "setup/ProgressText.h"
 #include "setup/SetupApp.h"
 #include "setup/pages/ChangingText.h"
-#include "setup/pages/PageLayout.h"
 #include "setup/pages/PagePictures.h"
 #include "setup/pages/SlideShow.h"
 
 #include <commctrl.h>
 
-CProgressPage::CProgressPage(HINSTANCE instance, HWND parent, CSetupApp* app_)
-    : CDlgBase(instance, 117, parent), app(app_) {
-    SIZE client = ClientSizeOf(parent);
-    clientWidth = client.cx;
-    clientHeight = client.cy;
+namespace {
+
+// Waits for the copy worker to end while the wizard goes on painting and answering other
+// programs' messages (a read stuck on a failing medium must not freeze the window). Only
+// painting and sent messages are handled meanwhile: the wizard's input is switched off and
+// posted requests wait until the page has finished stopping.
+void WaitAnswering(HANDLE worker) {
+    for (;;) {
+        DWORD woke = MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_PAINT | QS_SENDMESSAGE);
+        if (woke != WAIT_OBJECT_0 + 1)
+            return; // the worker ended, or the wait itself failed
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE))
+            DispatchMessageW(&msg);
+    }
 }
+
+} // namespace
+
+CProgressPage::CProgressPage(HINSTANCE instance, HWND parent, CSetupApp* app)
+    : CDlgBase(instance, IDD_PROGRESS, parent, app) {}
 
 CProgressPage::~CProgressPage() {
     StopTimers();
-    // The job's own destructor stops its worker and waits for it.
-    job.reset();
+    // The installation's own destructor stops its worker and waits for it.
+    installation_.reset();
 }
 
 void CProgressPage::StopTimers() {
@@ -34,17 +51,17 @@ void CProgressPage::StopTimers() {
 
 void CProgressPage::OnInitDialog(HWND window) {
     int W = clientWidth, H = clientHeight;
-    progressBar = GetDlgItem(window, IDC_PAGE_PROGRESS);
-    MoveWindow(progressBar, Scale(W, 0.05), Scale(H, 0.86), Scale(W, 0.9), Scale(H, 0.05), FALSE);
-    PostMessageW(progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-    LoadPageBackground(*app, app->config->background3, window, SIZE{W, H});
+    progressBar_ = GetDlgItem(window, IDC_PAGE_PROGRESS);
+    MoveWindow(progressBar_, Scale(W, 0.05), Scale(H, 0.86), Scale(W, 0.9), Scale(H, 0.05), FALSE);
+    PostMessageW(progressBar_, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    LoadBackground(app->config->background3);
 
     std::wstring folder;
     if (zenta::JoinPath(app->packageDir, L"ZentaImages", folder)) {
         RECT slides = {Scale(W, 0.05), Scale(H, 0.04), Scale(W, 0.95), Scale(H, 0.8)};
-        slideShow = std::make_unique<CSlideShow>(window, folder, slides);
-        slideShow->Scan();
-        slideShow->Advance();
+        slideShow_ = std::make_unique<CSlideShow>(window, folder, slides);
+        slideShow_->Scan();
+        slideShow_->Advance();
     }
 }
 
@@ -52,42 +69,97 @@ void CProgressPage::OnPaint(HWND window) {
     zenta::ScopedPaint paint(window);
     HDC dc = paint.Get();
     int W = clientWidth, H = clientHeight;
-    DrawPagePictures(window, dc, W, H);
-    if (slideShow)
-        slideShow->Draw(dc);
+    DrawBackground(dc);
+    if (slideShow_)
+        slideShow_->Draw(dc);
     SetBkMode(dc, TRANSPARENT);
-    if (!percentText && !timeText) {
+    if (!percentText_ && !timeText_) {
         // The status lines keep a copy of the plain background under them, to restore it
         // before each new text.
         zenta::ScopedMemoryDc offscreen(CreateCompatibleDC(dc));
         zenta::ScopedBitmap image(CreateCompatibleBitmap(dc, W, H));
         zenta::ScopedSelect select(offscreen.Get(), image.Get());
-        DrawPagePictures(window, offscreen.Get(), W, H);
-        percentText = std::make_unique<CChangingText>(
+        DrawBackground(offscreen.Get());
+        percentText_ = std::make_unique<CChangingText>(
             offscreen.Get(), RECT{Scale(W, 0.05), Scale(H, 0.92), Scale(W, 0.4), Scale(H, 0.96)});
-        percentText->Capture();
-        timeText = std::make_unique<CChangingText>(
+        percentText_->Capture();
+        timeText_ = std::make_unique<CChangingText>(
             offscreen.Get(), RECT{Scale(W, 0.5), Scale(H, 0.92), Scale(W, 0.9), Scale(H, 0.96)});
-        timeText->Capture();
+        timeText_->Capture();
     }
     // A repaint (a window passing over, a screen capture) covers the status lines with the
     // background; they come back with it instead of staying away until the next tick.
-    if (percentText && !percentLine_.empty())
-        percentText->Show(percentLine_, dc);
-    if (timeText && !timeLine_.empty())
-        timeText->Show(timeLine_, dc);
+    if (!percentLine_.empty())
+        percentText_->Show(percentLine_, dc);
+    if (!timeLine_.empty())
+        timeText_->Show(timeLine_, dc);
+}
+
+void CProgressPage::StartInstallation() {
+    startTick_ = GetTickCount();
+    SetTimer(hwnd, kSlideTimer, 5000, nullptr);
+    SetTimer(hwnd, kProgressTimer, 1000, nullptr);
+    finished_ = false;
+    installation_ = std::make_unique<CInstallation>(app->packageDir, app->targetDrive, app->windowsKind);
+    if (!installation_->Start())
+        Abandon();
+}
+
+void CProgressPage::UpdateProgress() {
+    if (!installation_ || finished_)
+        return;
+    int p = 0;
+    CopyState state = installation_->Poll(p);
+    if (state == CopyState::Failed || (state == CopyState::Completed && !installation_->Finish())) {
+        Abandon();
+        return;
+    }
+    PostMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(p), 0);
+    if (state == CopyState::Completed) {
+        finished_ = true;
+        PostMessageW(app->mainWindow, WM_PAGE_NEXT, 0, 0);
+        return;
+    }
+    zenta::ScopedWindowDc dc(hwnd);
+    unsigned elapsed = ElapsedSeconds(GetTickCount(), startTick_);
+    if (percentText_) {
+        percentLine_ = PercentLine(p);
+        percentText_->Show(percentLine_, dc.Get());
+    }
+    if (timeText_) {
+        timeLine_ = TimeLine(elapsed, RemainingSeconds(p, elapsed));
+        timeText_->Show(timeLine_, dc.Get());
+    }
+}
+
+void CProgressPage::Abandon() {
+    finished_ = true;
+    StopTimers();
+    ShowWarnings(installation_->Warnings());
+    ShowError(app->mainWindow, installation_->Failure());
+    RemovalOutcome outcome = installation_->Remove();
+    ShowWarnings(outcome.warnings);
+    if (outcome.recorded && !outcome.Complete())
+        ShowError(app->mainWindow, DescribeIncompleteRemoval(outcome));
+    DestroyWindow(app->mainWindow);
+}
+
+void CProgressPage::StopCopying() {
+    StopTimers();
+    finished_ = true;
+    if (!installation_)
+        return;
+    EnableWindow(app->mainWindow, FALSE);
+    installation_->Stop(WaitAnswering);
+    EnableWindow(app->mainWindow, TRUE);
 }
 
 INT_PTR CProgressPage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CLOSE:
-        FreePagePictures(window);
-        EndDialog(window, 0);
-        break;
     case WM_TIMER:
         if (wParam == kSlideTimer) {
-            if (slideShow)
-                slideShow->Advance();
+            if (slideShow_)
+                slideShow_->Advance();
             return 0;
         }
         if (wParam == kProgressTimer) {
@@ -99,19 +171,17 @@ INT_PTR CProgressPage::HandleMessage(HWND window, UINT message, WPARAM wParam, L
         StartInstallation();
         break;
     case WM_COPY_PAUSE:
-        if (job)
-            job->RequestPause();
+        if (installation_)
+            installation_->Pause();
         break;
     case WM_COPY_RESUME:
-        if (job)
-            job->RequestResume();
+        if (installation_)
+            installation_->Resume();
         break;
     case WM_COPY_STOP:
         // Returns only when the worker has ended, so that the removal that follows never
         // races a file still being written.
-        StopTimers();
-        if (job)
-            job->Stop();
+        StopCopying();
         break;
     }
     return CDlgBase::HandleMessage(window, message, wParam, lParam);

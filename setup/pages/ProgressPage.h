@@ -6,8 +6,7 @@
 #include <memory>
 #include <string>
 
-struct CSetupApp;
-class CCopyJob;
+class CInstallation;
 class CSlideShow;
 class CChangingText;
 
@@ -21,26 +20,26 @@ class CProgressPage : public CDlgBase {
     CProgressPage(HINSTANCE instance, HWND parent, CSetupApp* app);
     ~CProgressPage() override;
 
+  protected:
     INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnInitDialog(HWND window) override;
     void OnPaint(HWND window) override;
 
+  private:
     void StartInstallation();
     void UpdateProgress();
-    void WriteUninstallRecord();
-
-    int clientWidth, clientHeight;
-    HWND progressBar = nullptr;
-    CSetupApp* app;
-    std::unique_ptr<CSlideShow> slideShow;
-    std::unique_ptr<CCopyJob> job;
-    std::unique_ptr<CChangingText> percentText;
-    std::unique_ptr<CChangingText> timeText;
-    DWORD startTick = 0;
-
-  private:
+    // Stops copying while the user still sees a window that paints and answers.
+    void StopCopying();
+    // Tells the user why the installation cannot go on, removes what it made and ends Setup.
+    void Abandon();
     void StopTimers();
-    void ReportCopyFailure();
+
+    HWND progressBar_ = nullptr;
+    std::unique_ptr<CSlideShow> slideShow_;
+    std::unique_ptr<CInstallation> installation_;
+    std::unique_ptr<CChangingText> percentText_;
+    std::unique_ptr<CChangingText> timeText_;
+    DWORD startTick_ = 0;
     bool finished_ = false;
     // The status texts last shown, drawn again by every repaint.
     std::wstring percentLine_, timeLine_;

@@ -2,44 +2,43 @@
 
 #include "common/Messages.h"
 #include "common/Removal.h"
+#include "common/UserMessages.h"
+#include "resources/resource.h"
 #include "setup/Config.h"
 #include "setup/SetupApp.h"
-#include "setup/pages/PageLayout.h"
-#include "setup/pages/PagePictures.h"
 
-CRemovePage::CRemovePage(HINSTANCE instance, HWND parent, CSetupApp* app_)
-    : CDlgBase(instance, 118, parent), app(app_) {
-    SIZE client = ClientSizeOf(parent);
-    clientWidth = client.cx;
-    clientHeight = client.cy;
-}
+CRemovePage::CRemovePage(HINSTANCE instance, HWND parent, CSetupApp* app)
+    : CDlgBase(instance, IDD_REMOVE, parent, app) {}
 
 CRemovePage::~CRemovePage() = default;
 
-void CRemovePage::OnInitDialog(HWND window) {
-    int W = clientWidth, H = clientHeight;
-    RECT place = ForwardButtonPlace(W, H);
-    removeButton = AttachImageButton(window, IDC_PAGE_NEXT, place, true, app->config->buttonContinue.c_str(),
-                                     app->config->fontButtonText);
-    LoadPageBackground(*app, app->config->background0, window, SIZE{W, H});
-    if (removeButton)
-        SetFocus(removeButton->hwnd);
+void CRemovePage::OnInitDialog(HWND) {
+    removeButton_ = AttachButton(IDC_PAGE_NEXT, ForwardButtonPlace(), true, app->config->buttonContinue.c_str());
+    LoadBackground(app->config->background0);
+    if (removeButton_)
+        SetFocus(removeButton_->Window());
 }
 
 INT_PTR CRemovePage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CLOSE:
-        FreePagePictures(window);
-        EndDialog(window, 0);
-        break;
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDC_PAGE_NEXT)
-            RemoveInstallation(app->windowsKind); // Setup goes on to Welcome whatever it achieved
-        FreePagePictures(window);
-        EndDialog(window, 0);
+        // Only the button removes; Escape (IDCANCEL) and every other command leave the page as it is.
+        if (LOWORD(wParam) != IDC_PAGE_NEXT)
+            return 0;
+        {
+            RemovalOutcome outcome = RemoveInstallation(app->windowsKind);
+            ShowWarnings(outcome.warnings);
+            if (!outcome.Complete() && outcome.recorded) {
+                // What is left stays recorded, so the next start offers the removal again;
+                // installing over it now would lose track of it.
+                ShowError(app->mainWindow, DescribeIncompleteRemoval(outcome));
+                DestroyWindow(app->mainWindow);
+                return 0;
+            }
+        }
         break;
     case WM_PAGE_INIT:
-        ActivateButton(removeButton.get());
+        ActivateButton(removeButton_.get());
         break;
     }
     return CDlgBase::HandleMessage(window, message, wParam, lParam);
@@ -47,6 +46,6 @@ INT_PTR CRemovePage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
 
 void CRemovePage::OnPaint(HWND window) {
     zenta::ScopedPaint paint(window);
-    DrawPagePictures(window, paint.Get(), clientWidth, clientHeight);
+    DrawBackground(paint.Get());
     SetBkMode(paint.Get(), TRANSPARENT);
 }

@@ -1,11 +1,12 @@
 #include "setup/pages/WelcomePage.h"
 
+#include "common/Log.h"
 #include "common/Messages.h"
-#include "common/Text.h"
+#include "common/UserMessages.h"
+#include "resources/resource.h"
 #include "setup/Config.h"
-#include "setup/FileSystem.h"
+#include "setup/Package.h"
 #include "setup/SetupApp.h"
-#include "setup/pages/PageLayout.h"
 #include "setup/pages/PagePictures.h"
 
 namespace {
@@ -17,28 +18,20 @@ const wchar_t kShortageText[] =
 
 } // namespace
 
-CWelcomePage::CWelcomePage(HINSTANCE instance, HWND parent, CSetupApp* app_)
-    : CDlgBase(instance, 101, parent), app(app_) {
-    SIZE client = ClientSizeOf(parent);
-    clientWidth = client.cx;
-    clientHeight = client.cy;
-}
+CWelcomePage::CWelcomePage(HINSTANCE instance, HWND parent, CSetupApp* app)
+    : CDlgBase(instance, IDD_WELCOME, parent, app) {}
 
 CWelcomePage::~CWelcomePage() = default;
 
-void CWelcomePage::OnInitDialog(HWND window) {
-    dialogWindow = window;
-    int W = clientWidth, H = clientHeight;
-    RECT place = ForwardButtonPlace(W, H);
-    nextButton = AttachImageButton(window, IDC_PAGE_NEXT, place, true, app->config->buttonContinue.c_str(),
-                                   app->config->fontButtonText);
-    LoadPageBackground(*app, app->config->background1, window, SIZE{W, H});
-    if (nextButton)
-        SetFocus(nextButton->hwnd);
+void CWelcomePage::OnInitDialog(HWND) {
+    nextButton_ = AttachButton(IDC_PAGE_NEXT, ForwardButtonPlace(), true, app->config->buttonContinue.c_str());
+    LoadBackground(app->config->background1);
+    if (nextButton_)
+        SetFocus(nextButton_->Window());
 }
 
 void CWelcomePage::OnPlaced() {
-    if (!dialogWindow)
+    if (!hwnd)
         return; // no page window: a box without a parent would stand alone on the desktop
     std::wstring letters;
     {
@@ -47,61 +40,76 @@ void CWelcomePage::OnPlaced() {
     }
     int W = clientWidth, H = clientHeight;
     driveBox_ = CreateWindowExW(0, L"ComboBox", L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | CBS_HASSTRINGS,
-                                Scale(W, 0.222), Scale(H, 0.9), Scale(W, 0.15), Scale(H, 0.2), dialogWindow,
-                                nullptr, nullptr, nullptr);
-    drives.clear();
-    drives.reserve(letters.size());
+                                Scale(W, 0.222), Scale(H, 0.9), Scale(W, 0.15), Scale(H, 0.2), hwnd, nullptr,
+                                nullptr, nullptr);
+    drives_.clear();
     for (wchar_t letter : letters) {
         DriveEntry entry{letter, QueryFreeBytes(letter)};
-        drives.push_back(entry);
+        drives_.push_back(entry);
         SendMessageW(driveBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FormatDriveLabel(entry).c_str()));
     }
-    if (!drives.empty()) {
+    if (!drives_.empty()) {
         SendMessageW(driveBox_, CB_SETCURSEL, 0, 0);
-        app->targetDrive = drives[0].letter;
-        selected = 0;
+        app->targetDrive = drives_[0].letter;
+        selected_ = 0;
     }
 }
 
 void CWelcomePage::OnSelectionChange() {
     LRESULT index = SendMessageW(driveBox_, CB_GETCURSEL, 0, 0);
-    if (index < 0 || index >= static_cast<LRESULT>(drives.size())) {
+    if (index < 0 || index >= static_cast<LRESULT>(drives_.size())) {
         // Nothing chosen (text typed into the box): no drive may pass the check.
-        selected = -1;
+        selected_ = -1;
         return;
     }
-    selected = static_cast<int>(index);
-    app->targetDrive = drives[selected].letter;
+    selected_ = static_cast<int>(index);
+    app->targetDrive = drives_[selected_].letter;
 }
 
-bool CWelcomePage::CheckSelectedDrive() const {
-    if (selected < 0 || static_cast<size_t>(selected) >= drives.size())
-        return false; // measuring the package would be wasted
-    // A package whose folder cannot even be named cannot be measured, nor installed.
-    std::wstring copyFiles;
-    if (!zenta::JoinPath(app->packageDir, L"copyfiles", copyFiles))
+bool CWelcomePage::ReadyToInstall() const {
+    // Before anything is written: a package without its boot files would install a boot
+    // entry that starts nothing and an uninstall record with nothing to run.
+    std::vector<std::wstring> missing = MissingPackageFiles(app->packageDir, app->windowsKind);
+    if (!missing.empty()) {
+        std::wstring list;
+        for (const std::wstring& file : missing)
+            list += L"\n" + app->packageDir + L"\\" + file;
+        ShowError(nullptr, L"安装包不完整，缺少以下文件：" + list);
         return false;
-    return SelectedDriveHasRoom(drives, selected, GetDirectorySize(copyFiles));
+    }
+    bool chosen = selected_ >= 0 && static_cast<size_t>(selected_) < drives_.size();
+    if (chosen) {
+        std::wstring link = LinkedTargetPath(drives_[selected_].letter);
+        if (!link.empty()) {
+            ShowError(nullptr, L"目标驱动器上的“" + link +
+                                   L"”是一个链接（连接点或符号链接）。为安全起见，安装程序不会写入链接指向的位置。"
+                                   L"请删除它，或者选择其他驱动器。");
+            return false;
+        }
+    }
+    unsigned long long package = PackageBytes(app->packageDir);
+    if (!SelectedDriveHasRoom(drives_, selected_, package)) {
+        Log(L"space check refused: %ls, package %llu bytes", chosen ? FormatDriveLabel(drives_[selected_]).c_str() : L"no drive",
+            package);
+        MessageBoxW(nullptr, kShortageText, L"提醒", MB_OK);
+        return false;
+    }
+    Log(L"drive chosen: %lc: with %llu bytes free for a package of %llu bytes",
+        static_cast<wint_t>(drives_[selected_].letter), drives_[selected_].freeBytes, package);
+    return true;
 }
 
 INT_PTR CWelcomePage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CLOSE:
-        FreePagePictures(window);
-        EndDialog(window, 0);
-        break;
     case WM_COMMAND:
         if (HIWORD(wParam) == CBN_SELCHANGE && driveBox_ && reinterpret_cast<HWND>(lParam) == driveBox_)
             OnSelectionChange();
-        if (LOWORD(wParam) != IDC_PAGE_NEXT)
+        // Only the button moves on; Escape (IDCANCEL) and everything else does nothing here.
+        if (LOWORD(wParam) != IDC_PAGE_NEXT || !ReadyToInstall())
             return 0;
-        if (!CheckSelectedDrive()) {
-            MessageBoxW(nullptr, kShortageText, L"提醒", MB_OK);
-            return 0;
-        }
         break;
     case WM_PAGE_INIT:
-        ActivateButton(nextButton.get());
+        ActivateButton(nextButton_.get());
         break;
     }
     return CDlgBase::HandleMessage(window, message, wParam, lParam);
@@ -111,7 +119,7 @@ void CWelcomePage::OnPaint(HWND window) {
     zenta::ScopedPaint paint(window);
     HDC dc = paint.Get();
     int W = clientWidth, H = clientHeight;
-    DrawPagePictures(window, dc, W, H);
+    DrawBackground(dc);
     SetBkMode(dc, TRANSPARENT);
     RECT label = {Scale(W, 0.222), Scale(H, 0.85), Scale(W, 0.362), Scale(H, 0.88)};
     COLORREF oldColor = SetTextColor(dc, kDriveLabelColor);

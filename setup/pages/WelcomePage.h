@@ -1,34 +1,30 @@
-// CWelcomePage: target drive choice and the button that starts the installation.
+// CWelcomePage: target drive choice and the button that starts the installation, once the
+// package is complete, the drive has room and nothing on it would lead the copy elsewhere.
 #pragma once
 #include "setup/Drives.h"
 #include "setup/pages/DlgBase.h"
-#include "setup/pages/EmoButton.h"
 
 #include <memory>
 #include <vector>
-
-struct CSetupApp;
 
 class CWelcomePage : public CDlgBase {
   public:
     CWelcomePage(HINSTANCE instance, HWND parent, CSetupApp* app);
     ~CWelcomePage() override;
-
     void OnPlaced() override;
+
+  protected:
     INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnInitDialog(HWND window) override;
     void OnPaint(HWND window) override;
 
-    int clientWidth, clientHeight;
-    HWND dialogWindow = nullptr;
-    std::vector<DriveEntry> drives;
-    int selected = -1;
-    std::unique_ptr<CEmoButton> nextButton;
-    CSetupApp* app;
-
   private:
     void OnSelectionChange();
-    // The space check of the button: true lets the wizard go on.
-    bool CheckSelectedDrive() const;
+    // The checks of the button, each telling the user what is wrong: true lets the wizard go on.
+    bool ReadyToInstall() const;
+
+    std::vector<DriveEntry> drives_;
+    int selected_ = -1;
+    std::unique_ptr<CEmoButton> nextButton_;
     HWND driveBox_ = nullptr;
 };

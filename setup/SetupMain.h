@@ -1,0 +1,10 @@
+// Setup's start: one instance, a supported Windows started through a BIOS, the wizard
+// window and its message loop.
+#pragma once
+#include "common/Firmware.h"
+
+#include <windows.h>
+
+// Runs Setup with the package in the folder of its own program file; `detectFirmware` tells
+// which firmware started Windows. Returns the exit code (always 0).
+int RunSetup(HINSTANCE instance, Firmware (*detectFirmware)());
