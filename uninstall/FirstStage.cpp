@@ -1,29 +1,118 @@
 #include "uninstall/Stages.h"
 
+#include "common/Log.h"
 #include "common/ScopedWin.h"
+#include "common/SystemHelpers.h"
 #include "common/Text.h"
+#include "common/UserMessages.h"
 
+#include <sddl.h>
 #include <shellapi.h>
-#include <string>
 
-void StartTemporaryCopy() {
-    wchar_t temp[520] = {};
-    DWORD length = GetTempPathW(520, temp);
+#include <vector>
+
+namespace {
+
+// Only administrators and the system may write into the folder: the copy runs elevated,
+// and a program of the same user without elevation must not swap it.
+constexpr wchar_t kFolderSddl[] = L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+
+// Paths here may be longer than MAX_PATH (the uninstaller's buffers hold 520 units): the file
+// functions get them in their "\\?\" form, which has no such limit.
+std::wstring Unlimited(const std::wstring& path) {
+    if (path.size() < MAX_PATH - 12 || path.compare(0, 4, L"\\\\?\\") == 0)
+        return path;
+    if (path.compare(0, 2, L"\\\\") == 0)
+        return L"\\\\?\\UNC\\" + path.substr(2);
+    return L"\\\\?\\" + path;
+}
+
+// A form of `path` that programs and ShellExecuteW take: itself, or its short (8.3) form
+// when it is too long. Empty when neither fits.
+std::wstring Startable(const std::wstring& path) {
+    if (path.size() < MAX_PATH)
+        return path;
+    std::vector<wchar_t> shortPath(520);
+    DWORD length = GetShortPathNameW(Unlimited(path).c_str(), shortPath.data(), 520);
     if (length == 0 || length >= 520)
-        return;
-    wchar_t self[520] = {};
-    length = GetModuleFileNameW(nullptr, self, 520);
-    if (length == 0 || length >= 520) // cut short: not a path of ours to copy
-        return;
-    std::wstring copyPath;
-    if (!zenta::JoinPath(temp, kTemporaryCopyName, copyPath))
-        return;
+        return std::wstring();
+    std::wstring result(shortPath.data(), length);
+    if (result.compare(0, 4, L"\\\\?\\") == 0)
+        result.erase(0, 4);
+    return result.size() < MAX_PATH ? result : std::wstring();
+}
 
-    // A copy left by an earlier run is replaced. When it cannot be (it is still running),
-    // starting it lets that run come forward instead of a second one starting.
-    DeleteFileW(copyPath.c_str());
-    CopyFileW(self, copyPath.c_str(), FALSE);
+// A new folder with an unpredictable name, made by us now (so nobody else made it first).
+bool MakeNewFolder(const std::wstring& temp, std::wstring& folder) {
+    zenta::ScopedLocal descriptor;
+    PSECURITY_DESCRIPTOR made = nullptr;
+    if (ConvertStringSecurityDescriptorToSecurityDescriptorW(kFolderSddl, SDDL_REVISION_1, &made, nullptr))
+        descriptor.Reset(made);
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.Get(), FALSE};
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        GUID guid;
+        if (CoCreateGuid(&guid) != S_OK)
+            return false;
+        folder = temp + kTemporaryFolderPrefix +
+                 zenta::FormatText(L"%08lx%04x%04x%02x%02x%02x%02x%02x%02x%02x%02x", guid.Data1, guid.Data2,
+                                   guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3],
+                                   guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
+        if (folder.size() >= 520)
+            return false;
+        if (CreateDirectoryW(Unlimited(folder).c_str(), descriptor ? &attributes : nullptr))
+            return true;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    return false;
+}
 
+bool ReadWhole(HANDLE file, std::string& bytes) {
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file, &size) || size.QuadPart > (64 << 20))
+        return false;
+    bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD done = 0;
+    while (done < bytes.size()) {
+        DWORD got = 0;
+        if (!ReadFile(file, &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr) || got == 0)
+            return false;
+        done += got;
+    }
+    return true;
+}
+
+// The copy is what we are, byte for byte: nothing else is ever started.
+bool SameContent(const std::wstring& self, HANDLE copy) {
+    zenta::ScopedHandle original(CreateFileW(Unlimited(self).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string ours, theirs;
+    return original && ReadWhole(original.Get(), ours) && ReadWhole(copy, theirs) && ours == theirs;
+}
+
+bool Start(std::wstring& step, std::wstring& folder, std::wstring& copy) {
+    std::wstring temp = TempDirectory(), self = OwnProgramPath();
+    step = L"找不到临时文件夹或本程序";
+    if (temp.empty() || self.empty() || self.size() >= 520)
+        return false;
+    step = L"无法在临时文件夹中新建文件夹";
+    if (!MakeNewFolder(temp, folder))
+        return false;
+    copy = folder + L"\\" + kTemporaryCopyName;
+    step = L"无法复制卸载程序";
+    if (copy.size() >= 520 || !CopyFileW(Unlimited(self).c_str(), Unlimited(copy).c_str(), TRUE))
+        return false;
+    // Held open without write or delete sharing until the copy runs: nobody can change or
+    // replace it between the check and the start.
+    zenta::ScopedHandle hold(CreateFileW(Unlimited(copy).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    step = L"卸载程序的副本与原程序不一致";
+    if (!hold || !SameContent(self, hold.Get()))
+        return false;
+    std::wstring file = Startable(copy), directory = Startable(folder);
+    step = L"临时文件夹的路径太长";
+    if (file.empty() || directory.empty())
+        return false;
     // Any argument makes the copy the second stage; the number is this process's handle to
     // itself, as the uninstaller has always passed it.
     std::wstring arguments;
@@ -31,5 +120,24 @@ void StartTemporaryCopy() {
         zenta::ScopedHandle own(OpenProcess(SYNCHRONIZE, TRUE, GetCurrentProcessId()));
         arguments = zenta::FormatText(L" %d 1", static_cast<int>(reinterpret_cast<INT_PTR>(own.Get())));
     }
-    ShellExecuteW(nullptr, L"open", copyPath.c_str(), arguments.c_str(), temp, SW_HIDE);
+    step = L"无法启动卸载程序的副本";
+    HINSTANCE started = ShellExecuteW(nullptr, L"open", file.c_str(), arguments.c_str(), directory.c_str(), SW_HIDE);
+    return reinterpret_cast<INT_PTR>(started) > 32;
+}
+
+} // namespace
+
+void StartTemporaryCopy() {
+    std::wstring step, folder, copy;
+    if (Start(step, folder, copy)) {
+        Log(L"uninstaller copy started: %ls", copy.c_str());
+        return;
+    }
+    DWORD error = GetLastError();
+    // What we made is taken away again; nothing else is touched.
+    if (!copy.empty())
+        DeleteFileW(Unlimited(copy).c_str());
+    if (!folder.empty())
+        RemoveDirectoryW(Unlimited(folder).c_str());
+    ShowError(nullptr, L"卸载程序未能开始：" + step + L"（" + ErrorText(error) + L"）。");
 }

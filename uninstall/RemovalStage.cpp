@@ -1,15 +1,20 @@
 #include "uninstall/Stages.h"
 
+#include "common/Log.h"
 #include "common/Removal.h"
-#include "common/RemovalReport.h"
 #include "common/ScopedWin.h"
+#include "common/SystemHelpers.h"
+#include "common/UserMessages.h"
 #include "common/WizardWindow.h"
 #include "uninstall/UninstallApp.h"
 
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace {
+
+constexpr wchar_t kRemovedText[] = L"已成功删除星岚LUM系统";
 
 BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM found) {
     if (!IsWindowVisible(window))
@@ -43,22 +48,69 @@ void AskAndRemove(HINSTANCE instance) {
     if (!app)
         return;
     app->windowsKind = CheckWindowsVersion();
+    Log(L"Windows kind %d", static_cast<int>(app->windowsKind));
     if (app->windowsKind == Unsupported) {
-        MessageBoxW(nullptr, kUnsupportedSystemText, L"错误", MB_OK);
+        ShowError(nullptr, kUnsupportedSystemText);
         return;
     }
     if (!app->CreateMainWindow())
         return;
-    if (MessageBoxW(nullptr, L"确定删除星岚LUM系统", L"提醒", MB_OKCANCEL) != IDOK)
+    if (MessageBoxW(nullptr, L"确定删除星岚LUM系统", L"提醒", MB_OKCANCEL) != IDOK) {
+        Log(L"removal declined");
         return;
+    }
     RemovalOutcome outcome = RemoveInstallation(app->windowsKind);
+    ShowWarnings(outcome.warnings);
     if (outcome.Complete())
         MessageBoxW(nullptr, kRemovedText, L"提醒", MB_OK);
     else
-        MessageBoxW(nullptr, DescribeIncompleteRemoval(outcome).c_str(), L"错误", MB_OK);
+        ShowError(nullptr, DescribeIncompleteRemoval(outcome));
+}
+
+std::wstring LongForm(const std::wstring& path) {
+    std::vector<wchar_t> buffer(1024);
+    DWORD length = GetLongPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    return length && length < buffer.size() ? std::wstring(buffer.data(), length) : path;
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+    size_t slash = path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+// The copy and its folder go at the next restart (a running program cannot delete its own
+// file): nothing of the uninstaller stays in the temporary directory for good.
+void ScheduleOwnDeletion() {
+    std::wstring self = LongForm(OwnProgramPath());
+    if (!IsTemporaryCopy(self, LongForm(TempDirectory()))) {
+        Log(L"not a temporary copy, nothing to schedule for deletion: %ls", self.c_str());
+        return;
+    }
+    std::wstring folder = FolderOf(self);
+    for (const std::wstring* path : {&self, &folder}) {
+        std::wstring name = path->size() < MAX_PATH ? *path : L"\\\\?\\" + *path;
+        if (!MoveFileExW(name.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+            Log(L"could not schedule %ls for deletion: %ls", path->c_str(), ErrorText(GetLastError()).c_str());
+        else
+            Log(L"scheduled for deletion at the next restart: %ls", path->c_str());
+    }
 }
 
 } // namespace
+
+bool IsTemporaryCopy(const std::wstring& program, const std::wstring& tempDir) {
+    const size_t prefix = lstrlenW(kTemporaryFolderPrefix);
+    if (tempDir.empty() || program.size() <= tempDir.size() ||
+        lstrcmpiW(program.substr(0, tempDir.size()).c_str(), tempDir.c_str()) != 0)
+        return false;
+    // What follows the temporary directory: exactly "ZentaUninstall.<something>\Del_ZentaUninstall.exe".
+    std::wstring rest = program.substr(tempDir.size());
+    size_t slash = rest.find(L'\\');
+    if (slash == std::wstring::npos || rest.find(L'\\', slash + 1) != std::wstring::npos || slash <= prefix)
+        return false;
+    return lstrcmpiW(rest.substr(0, prefix).c_str(), kTemporaryFolderPrefix) == 0 &&
+           lstrcmpiW(rest.substr(slash + 1).c_str(), kTemporaryCopyName) == 0;
+}
 
 void RunRemovalStage(HINSTANCE instance) {
     // The first stage ends meanwhile, so its program file can be deleted with the directory.
@@ -67,4 +119,5 @@ void RunRemovalStage(HINSTANCE instance) {
     if (GetLastError() == ERROR_ALREADY_EXISTS && BringRunningProgramForward())
         return;
     AskAndRemove(instance);
+    ScheduleOwnDeletion();
 }

@@ -2,12 +2,21 @@
 // removal deletes, so it hands over to a copy of itself in the temporary directory.
 #pragma once
 #include <windows.h>
+#include <string>
 
-// The temporary copy's file name and the arguments it is started with.
+// The temporary copy's file name, and the prefix of the new folder it is placed in.
 constexpr wchar_t kTemporaryCopyName[] = L"Del_ZentaUninstall.exe";
+constexpr wchar_t kTemporaryFolderPrefix[] = L"ZentaUninstall.";
 
-// First stage: copies the program to the temporary directory and starts that copy hidden.
+// First stage: copies the program into a new folder of its own in the temporary directory
+// and starts exactly that copy, hidden. Anything that goes wrong is told in a "错误" box and
+// nothing is started.
 void StartTemporaryCopy();
 
-// Second stage: one uninstaller at a time, the question, the removal and its report.
+// Second stage: one uninstaller at a time, the question, the removal and its report; in the
+// end its own copy and folder are scheduled for deletion at the next restart.
 void RunRemovalStage(HINSTANCE instance);
+
+// True when `program` is a copy that a first stage made: "Del_ZentaUninstall.exe" in a
+// "ZentaUninstall.*" folder directly inside `tempDir` (a path ending in a backslash).
+bool IsTemporaryCopy(const std::wstring& program, const std::wstring& tempDir);

@@ -1,27 +1,19 @@
 #include "uninstall/UninstallApp.h"
 
 #include "common/Messages.h"
+#include "common/WindowBinding.h"
 #include "common/WizardWindow.h"
-
-#include <objbase.h>
-
-namespace {
-const int kIconResource = 5;
-}
+#include "resources/resource.h"
 
 CUninstallApp::CUninstallApp(HINSTANCE instanceHandle) : instance(instanceHandle) {
-    comInitialized_ = SUCCEEDED(CoInitialize(nullptr));
     windowIcon.Reset(static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_UNINSTALL), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
 }
 
 CUninstallApp::~CUninstallApp() {
     if (mainWindow)
         DestroyWindow(mainWindow);
     mainWindow = nullptr;
-    windowIcon.Reset();
-    if (comInitialized_)
-        CoUninitialize();
 }
 
 bool CUninstallApp::CreateMainWindow() {
@@ -30,11 +22,7 @@ bool CUninstallApp::CreateMainWindow() {
 }
 
 LRESULT CALLBACK CUninstallApp::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* app = reinterpret_cast<CUninstallApp*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* app = BoundObject<CUninstallApp>(window, message, lParam);
     if (app) {
         switch (message) {
         case WM_DESTROY:

@@ -18,6 +18,8 @@ class CUninstallApp {
     // The hidden, centred 800 x 600 window of the wizard class; false when it cannot be made.
     bool CreateMainWindow();
 
+    // Declared first, so that COM outlives the window and everything else.
+    zenta::ScopedCoInit com;
     HINSTANCE instance;
     HWND mainWindow = nullptr;
     WindowsKind windowsKind = Unsupported;
@@ -25,6 +27,4 @@ class CUninstallApp {
 
   private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-    bool comInitialized_ = false;
 };
