@@ -59,8 +59,8 @@ xvfb=$!
 trap 'WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null; kill $xvfb 2>/dev/null || true' EXIT
 sleep 1
 export DISPLAY=$display
-if [ -x "$build/tests/driver/demo_tour.exe" ]; then
-  wine "$build/tests/driver/demo_tour.exe" 'p:\Setup.exe'
+if [ -x "$build/tests/demo_tour.exe" ]; then
+  wine "$build/tests/demo_tour.exe" 'p:\Setup.exe'
 else
   (cd "$pkg" && wine Setup.exe &)
   sleep 6

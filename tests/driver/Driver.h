@@ -1,87 +1,93 @@
-// Test driver helpers: start the real programs inside the test prefix, find their windows,
-// press buttons, answer message boxes and take screenshots.
+// The driver the GUI tests steer the real programs with: start them in the test prefix, find
+// their windows and message boxes, press buttons and keys, keep screenshots, prepare
+// packages and read back what an installation left on the machine.
 #pragma once
 #include <windows.h>
 #include <string>
-#include <vector>
 
 namespace driver {
 
-// A started process; the destructor does not end it.
+// A started process; the destructor ends it if it still runs.
 struct Process {
     HANDLE handle = nullptr;
     DWORD id = 0;
-    // Waits up to timeoutMs; true and `exitCode` set when it ended.
-    bool Wait(DWORD timeoutMs, DWORD* exitCode = nullptr) const;
-    void Kill() const;
-    void Close();
+    ~Process();
+    // Waits up to `ms`; true (and `code` set) when it ended.
+    bool Ended(DWORD ms, DWORD* code = nullptr) const;
 };
+// Starts `exe` with `arguments` in `dir` (empty: the exe's own folder).
+bool Start(Process& process, const std::wstring& exe, const std::wstring& arguments = L"",
+           const std::wstring& dir = L"");
 
-// Starts `exe` with `arguments` (may be empty) in `workingDir` (empty: the exe's folder).
-// Programs started this way draw their own window frames (the test display has no window
-// manager), so screenshots show the title bar.
-Process Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workingDir);
-
-// Polls every 50 ms until a visible top-level window of the class (and title, when given)
-// appears, or timeoutMs elapses; null on time-out. Empty class matches any.
-HWND WaitForWindow(const std::wstring& className, const std::wstring& title, DWORD timeoutMs);
-// The same, limited to the windows of one process (0: any).
-HWND WaitForProcessWindow(DWORD processId, const std::wstring& className, const std::wstring& title,
-                          DWORD timeoutMs);
-// The window's class name.
-std::wstring WindowClass(HWND window);
-// A message box (class "#32770") of the given process (0: any) whose static text contains
-// `textPart` (empty: any); null on time-out.
-HWND WaitForMessageBox(DWORD processId, const std::wstring& textPart, DWORD timeoutMs);
-// The box's caption and its message text.
-std::wstring WindowText(HWND window);
-std::wstring MessageBoxText(HWND box);
-// Presses a message box button by id (IDOK, IDCANCEL, ...) and waits for the box to go.
-bool AnswerMessageBox(HWND box, int buttonId, DWORD timeoutMs = 5000);
-// Waits until the window is gone.
-bool WaitForWindowGone(HWND window, DWORD timeoutMs);
-
-// Clicks a child control the way a user does (mouse down and up at its centre).
-void Click(HWND control);
-// Sends a click at a point in the window's client coordinates.
-void ClickAt(HWND window, int x, int y);
-// The child with the given control id below `parent` at any depth; null when none.
-HWND FindControl(HWND parent, int id);
-// Polls until `condition` holds or timeoutMs elapses, pumping this thread's messages.
-template <typename Condition> bool WaitUntil(Condition condition, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    for (;;) {
+// Polls `condition` every 50 ms, pumping this thread's messages, until it holds or `ms` pass.
+template <typename Condition> bool WaitUntil(Condition condition, DWORD ms) {
+    for (DWORD start = GetTickCount();; Sleep(50)) {
         if (condition())
             return true;
-        if (GetTickCount() - start >= timeoutMs)
+        if (GetTickCount() - start >= ms)
             return false;
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageW(&msg);
-        Sleep(50);
     }
 }
 
-// Saves the window (with its frame) as S:\<name>.bmp; the test runner turns it into a PNG
-// in the build's artifacts folder. True on success.
+// A visible top-level window of `className` of process `pid` (0: any), or null after `ms`.
+HWND WaitForWindow(DWORD pid, const std::wstring& className, DWORD ms);
+// A message box of process `pid` (0: any) whose text contains `part`, or null after `ms`.
+HWND WaitForBox(DWORD pid, const std::wstring& part, DWORD ms);
+std::wstring Text(HWND window);
+std::wstring BoxText(HWND box);
+// Presses button `id` of a box and waits for the box to go.
+bool Answer(HWND box, int id);
+// Waits for a box containing `part`, presses `id`; its caption and text (empty when none came).
+std::wstring AnswerBox(DWORD pid, const std::wstring& part, int id, DWORD ms = 20000,
+                       std::wstring* caption = nullptr);
+
+// A mouse click at the control's centre, as the system posts it.
+void Click(HWND control);
+// A key pressed and released on the window that has the focus in the thread of `window`.
+void Key(HWND window, WPARAM key);
+HWND Control(HWND parent, int id);
+
+enum class Page { None, Welcome, Remove, Progress, Complete, Notice };
+// Which page the wizard shows, told from its controls.
+Page ReadPage(HWND wizard);
+bool WaitForPage(HWND wizard, Page page, DWORD ms);
+// Saves the window as S:\<name>.bmp (the runner turns it into a PNG among the artifacts).
 bool Screenshot(HWND window, const std::wstring& name);
 
-// Registry and file helpers for preparing and checking a prefix.
-bool SetWindowsVersion(const std::wstring& exeName, const std::wstring& version); // "winxp", "win7", ...
-bool RegistryKeyExists(HKEY root, const std::wstring& subKey);
-bool ReadRegistryDword(HKEY root, const std::wstring& subKey, const std::wstring& name, DWORD& value);
-bool ReadRegistryString(HKEY root, const std::wstring& subKey, const std::wstring& name, std::wstring& value);
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
-bool ReadFileBytes(const std::wstring& path, std::string& bytes);
-// A sparse file of exactly `size` bytes (cheap even for gigabytes).
-bool MakeSparseFile(const std::wstring& path, unsigned long long size);
-bool FileExists(const std::wstring& path);
-// Copies a whole folder tree; creates the target.
-bool CopyTree(const std::wstring& from, const std::wstring& to);
-// Creates every missing folder of the path.
-bool MakeDirectories(const std::wstring& path);
+bool WriteBytes(const std::wstring& path, const std::string& bytes);
+std::string ReadBytes(const std::wstring& path); // "" when unreadable
+bool Exists(const std::wstring& path);
+bool MakeSparse(const std::wstring& path, unsigned long long size);
+bool MakeDirs(const std::wstring& path);
+// A UTF-16 text file (a log, the marker's record), without its byte-order mark.
+std::wstring ReadWide(const std::wstring& path);
+// The log `name` in the temporary directory the programs started by the test share.
+std::wstring ReadLog(const std::wstring& name);
+// True when `parts` occur in `text` in this order.
+bool InOrder(const std::wstring& text, std::initializer_list<const wchar_t*> parts);
+bool KeyExists(const std::wstring& subKey); // under HKEY_LOCAL_MACHINE
+std::wstring RegText(const std::wstring& subKey, const std::wstring& name);
+// A REG_DWORD value; `missing` when absent or of another type.
+DWORD RegDword(const std::wstring& subKey, const std::wstring& name, DWORD missing = 0xFFFFFFFF);
+bool SetRegText(HKEY root, const std::wstring& subKey, const wchar_t* name, const std::wstring& value);
+std::string Utf8(const std::wstring& text);
+// Build output as the runner maps it: Y:\<relative>.
+std::wstring Build(const std::wstring& relative);
 
-// Build output, as the test runner maps it: Y:\Setup.exe, Y:\Uninstall.exe, ...
-std::wstring BuildPath(const std::wstring& relative);
+// What the installation cases share: the Windows kind each program is told, a package on E:
+// with `disksBytes` of sparse system files (Setup.exe, the demo branding, zeldr, zeldr.mbr,
+// Uninstall.exe), and the machine with nothing installed.
+enum class Kind { Bcd, BootIni };
+bool PrepareMachine(Kind kind);
+std::wstring MakePackage(const std::wstring& name, unsigned long long disksBytes);
+// Starts <package>\Setup.exe (from `dir`, default: the package) and waits for the wizard.
+HWND StartSetup(Process& setup, const std::wstring& package, const std::wstring& dir = L"");
+// On the Welcome page: picks drive `letter` (D: unless told) and presses the button.
+void InstallTo(HWND wizard, wchar_t letter = L'D');
+// Everything of an installation on D: that is present, named (UTF-8); empty when nothing is.
+std::string Leftovers(Kind kind);
 
 } // namespace driver

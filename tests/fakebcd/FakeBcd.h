@@ -1,56 +1,65 @@
-// Test-side control of the fake BCD WMI provider: put it in place for this process or for
-// the whole test prefix, start from a fresh store, read the store back, and prepare edge
-// cases. The programs under test only ever call CoCreateInstance of the WMI locator.
+// A fake of the Windows BCD WMI provider (root\wmi: BcdStore, BcdObject) for tests under wine,
+// and what tests need to prepare and read back its store. The store lives in C:\fakebcd\store.txt
+// so that the provider inside Setup.exe or Uninstall.exe and the test program share it.
 #pragma once
-#include "FakeStore.h"
-
 #include <windows.h>
 #include <string>
 #include <vector>
 
 namespace fakebcd {
 
-// The provider for this thread's apartment (COM must be initialised on it): registers the
-// locator's class factory with CoRegisterClassObject; revoked on destruction.
-class InProcessProvider {
+constexpr wchar_t kBootManagerId[] = L"{9dea862c-5cdd-4e70-acc1-f32b344d4795}";
+extern const wchar_t kWindowsLoaderId[]; // the one Windows loader of a fresh store
+// Element types the product writes.
+constexpr DWORD kApplicationDevice = 0x11000001, kApplicationPath = 0x12000002, kDescription = 0x12000004,
+                kDisplayOrder = 0x24000001, kTimeout = 0x25000004;
+
+// Bits 24..27 of the type say which value counts: 1 device, 2 text, 4 ids, 5 integer.
+struct Element {
+    DWORD type = 0, deviceType = 0;
+    unsigned long long integer = 0;
+    std::wstring text, path, options;
+    std::vector<std::wstring> ids;
+};
+
+struct Object {
+    std::wstring id;
+    DWORD type = 0;
+    std::vector<Element> elements;
+    const Element* Find(DWORD type) const; // null when the object lacks it
+};
+
+struct Store {
+    std::vector<Object> objects;
+    // Injected failures: "ConnectServer", a method name, or "Method:hexType" for one element type.
+    std::vector<std::wstring> failures;
+    // 0: "no such object or element" is ReturnValue false; otherwise ExecMethod fails with it.
+    HRESULT notFound = 0;
+
+    const Object* Find(const std::wstring& id) const; // null when absent
+    std::vector<std::wstring> DisplayOrder() const;   // the Boot Manager's; empty when it has none
+    unsigned long long Timeout() const;               // the Boot Manager's; 0 when it has none
+};
+
+bool Same(const std::wstring& a, const std::wstring& b); // identifiers and names ignore case
+Store FreshStore();                                      // the Boot Manager and one Windows 7 loader
+Store LoadStore();                                       // a fresh store while the file is missing
+bool SaveStore(const Store& store);                      // creates C:\fakebcd when needed
+std::wstring Serialize(const Store& store);              // the file's text: equal stores give equal texts
+// Makes every program of the prefix load the provider DLL as the WMI locator.
+bool RegisterDll(const std::wstring& dllPath = L"Y:\\tests\\fakebcd\\fakebcd.dll");
+
+// The provider linked into this program, registered as the WMI locator for the calling
+// thread's apartment (COM initialised) until destroyed.
+class InProcess {
   public:
-    InProcessProvider();
-    ~InProcessProvider();
-    InProcessProvider(const InProcessProvider&) = delete;
-    InProcessProvider& operator=(const InProcessProvider&) = delete;
-    bool Registered() const { return cookie_ != 0; }
+    InProcess();
+    ~InProcess();
+    InProcess(const InProcess&) = delete;
+    InProcess& operator=(const InProcess&) = delete;
 
   private:
     DWORD cookie_ = 0;
 };
-
-// Y:\tests\fakebcd\fakebcd.dll as the test runner maps the build (found beside the calling
-// test's own folder first).
-std::wstring DefaultDllPath();
-// Makes the DLL the in-process server of CLSID_WbemLocator in this prefix. Call it from a
-// 32-bit program so that the registry view matches the programs under test.
-bool RegisterDll(const std::wstring& dllPath = DefaultDllPath());
-// RegisterDll and a fresh store: what an end-to-end test does first.
-bool InstallProvider(const std::wstring& dllPath = DefaultDllPath());
-
-// Writes a fresh store (Boot Manager with display order and timeout 30, one Windows loader).
-bool ResetStore();
-// The store as the provider left it; a fresh store when none was written yet.
-Store ReadStore();
-bool WriteStore(const Store& store);
-
-// Edge cases, applied to the store file.
-// The Boot Manager loses its display order: GetElement of it answers false.
-bool MakeDisplayOrderUnreadable();
-// Lists `id` in the Boot Manager's display order (appended) without creating the object.
-bool PreListInDisplayOrder(const std::wstring& id);
-// Makes one provider operation fail from now on (see Failure in FakeStore.h).
-bool AddFailure(const std::wstring& operation, const std::wstring& name = std::wstring());
-
-// Live provider objects in this process (0 when every reference was released) and the
-// calls made on them; meaningful for the in-process provider only.
-LONG LiveProviderObjects();
-std::vector<std::wstring> ProviderCalls();
-void ClearProviderCalls();
 
 } // namespace fakebcd

@@ -20,7 +20,13 @@ cleanup() {
 }
 trap cleanup EXIT
 zenta_new_prefix "$prefix"
-mkdir -p "$prefix/drive_d" "$prefix/drive_e"
+mkdir -p "$prefix/drive_d/tree/sub" "$prefix/drive_e/outside"
+# Host links to E:\outside, which wine programs see as directory links (wine cannot make them
+# itself): D:\link, D:\tree\sub\outside and E:\zentaos. Nothing may follow them.
+echo keep > "$prefix/drive_e/outside/keep.txt"
+for link in drive_d/link drive_d/tree/sub/outside drive_e/zentaos; do
+  ln -s "$prefix/drive_e/outside" "$prefix/$link"
+done
 ln -s ../drive_d "$prefix/dosdevices/d:"
 ln -s ../drive_e "$prefix/dosdevices/e:"
 ln -s "$build" "$prefix/dosdevices/y:"

@@ -1,0 +1,120 @@
+// The boot entry in the BCD store, against the fake provider in this process: made all or
+// nothing, removed only when it is provably ours, whichever way the provider says "gone".
+#include <doctest/doctest.h>
+
+#include "common/Bcd.h"
+#include "common/BootEntry.h"
+#include "common/Registry.h"
+#include "common/SystemHelpers.h"
+#include "setup/Installation.h"
+#include "tests/driver/Driver.h"
+#include "tests/fakebcd/FakeBcd.h"
+
+namespace {
+
+// COM, the provider, a fresh store with `failures`, and the installation record for "Guid".
+struct Session {
+    zenta::ScopedCoInit com;
+    fakebcd::InProcess provider;
+    explicit Session(std::vector<std::wstring> failures = {}, HRESULT notFound = 0) {
+        fakebcd::Store store = fakebcd::FreshStore();
+        store.failures = std::move(failures);
+        store.notFound = notFound;
+        REQUIRE(fakebcd::SaveStore(store));
+        DeleteRegistryTree(kHardDiskKey);
+        REQUIRE(CRegistry().Create(kHardDiskKey));
+    }
+};
+
+std::wstring Registered() {
+    BcdResult result = RegisterBootEntry(L"D:\\zentaos");
+    REQUIRE(result.done);
+    return driver::RegText(kHardDiskKey, L"Guid");
+}
+
+} // namespace
+
+TEST_CASE("registration: our entry, last in the boot menu, recorded before the store is touched") {
+    Session session;
+    std::wstring id = Registered();
+    fakebcd::Store store = fakebcd::LoadStore();
+    const fakebcd::Object* entry = store.Find(id);
+    REQUIRE(entry);
+    CHECK(entry->type == kBootSectorType);
+    CHECK(entry->Find(fakebcd::kDescription)->text == kBootEntryDescription);
+    CHECK(entry->Find(fakebcd::kApplicationPath)->text == L"\\zentaos\\zeldr.mbr");
+    wchar_t device[MAX_PATH] = {};
+    QueryDosDeviceW(L"D:", device, MAX_PATH);
+    CHECK(entry->Find(fakebcd::kApplicationDevice)->path == device);
+    CHECK(store.DisplayOrder() == std::vector<std::wstring>{fakebcd::kWindowsLoaderId, id});
+    CHECK(store.Timeout() == 10);
+    CHECK(Registered() != id);
+}
+
+TEST_CASE("registration that fails at any step leaves the store as it was, and the installation nothing") {
+    for (const wchar_t* failure : {L"CreateObject", L"SetStringElement:12000002", L"SetStringElement:12000004",
+                                   L"SetPartitionDeviceElement", L"SetObjectListElement", L"SetIntegerElement",
+                                   L"ConnectServer"}) {
+        CAPTURE(driver::Utf8(failure));
+        Session session({failure});
+        const std::wstring before = fakebcd::Serialize(fakebcd::LoadStore());
+        CInstallation installation(L"E:\\nothing", L'D', Bcd);
+        CHECK_FALSE(installation.Start());
+        CHECK(installation.Failure().find(L"无法创建星岚系统的启动项") == 0);
+        fakebcd::Store store = fakebcd::LoadStore();
+        CHECK(fakebcd::Serialize(store) == before);
+        // The removal may reach the store again only once the cause is gone.
+        store.failures.clear();
+        REQUIRE(fakebcd::SaveStore(store));
+        CHECK(installation.Remove().Complete());
+        CHECK(driver::Leftovers(driver::Kind::Bcd) == "");
+    }
+}
+
+TEST_CASE("removal deletes only an entry that is ours, and takes only it out of the menu") {
+    Session session;
+    std::wstring ours = Registered();
+    // An object of our type under another name, as a stranger might make one.
+    fakebcd::Store store = fakebcd::LoadStore();
+    fakebcd::Object other = *store.Find(ours);
+    other.id = L"{0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4d}";
+    other.elements[1].text = L"another system";
+    store.objects.push_back(other);
+    REQUIRE(fakebcd::SaveStore(store));
+    const std::wstring before = fakebcd::Serialize(store);
+    for (const std::wstring& id : {std::wstring(fakebcd::kBootManagerId), std::wstring(fakebcd::kWindowsLoaderId),
+                                   other.id, std::wstring(L"{abc}"), ours.substr(0, 37)}) {
+        CAPTURE(driver::Utf8(id));
+        bool foreign = false;
+        CHECK_FALSE(RemoveBootEntry(id, foreign).done);
+        CHECK(foreign);
+        CHECK(fakebcd::Serialize(fakebcd::LoadStore()) == before);
+    }
+    // The record may differ in case from the menu's listing: GUIDs ignore it.
+    std::wstring upper = ours;
+    for (wchar_t& c : upper)
+        c = static_cast<wchar_t>(towupper(c));
+    bool foreign = true;
+    CHECK(RemoveBootEntry(upper, foreign).done);
+    CHECK_FALSE(foreign);
+    store = fakebcd::LoadStore();
+    CHECK_FALSE(store.Find(ours));
+    CHECK(store.Find(other.id));
+    CHECK(store.DisplayOrder() == std::vector<std::wstring>{fakebcd::kWindowsLoaderId});
+}
+
+TEST_CASE("\"gone\" is understood both ways the provider may say it; any other failure is not gone") {
+    for (HRESULT notFound : {S_OK, static_cast<HRESULT>(WBEM_E_NOT_FOUND), static_cast<HRESULT>(0xC0000034)}) {
+        Session session({}, notFound);
+        std::wstring id = Registered();
+        bool foreign = false;
+        CHECK(RemoveBootEntry(id, foreign).done);
+        CHECK(RemoveBootEntry(id, foreign).done); // already gone
+        CHECK_FALSE(fakebcd::LoadStore().Find(id));
+    }
+    Session session({}, E_ACCESSDENIED);
+    bool foreign = false;
+    BcdResult unknown = RemoveBootEntry(L"{11111111-2222-3333-4444-555555555555}", foreign);
+    CHECK_FALSE(unknown.done);
+    CHECK_FALSE(foreign);
+}

@@ -1,0 +1,135 @@
+// The controls and the start of Setup in this process: the image button's faces and keys,
+// the link's hit area, the slide show's cycle, and the refusal of a UEFI machine.
+#include <doctest/doctest.h>
+
+#include "common/Registry.h"
+#include "common/SystemHelpers.h"
+#include "resources/resource.h"
+#include "setup/SetupMain.h"
+#include "setup/pages/EmoButton.h"
+#include "setup/pages/HyperText.h"
+#include "setup/pages/PageFont.h"
+#include "setup/pages/SlideShow.h"
+#include "tests/driver/Driver.h"
+
+namespace {
+
+int clicks = 0;
+
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED)
+        ++clicks;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A shown top-level window to put controls on.
+struct Host {
+    HWND window;
+    Host() {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = HostProc;
+        wc.lpszClassName = L"ZentaTestHost";
+        RegisterClassW(&wc);
+        window = CreateWindowExW(0, L"ZentaTestHost", L"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 200, nullptr, nullptr,
+                                 nullptr, nullptr);
+        REQUIRE(window);
+    }
+    ~Host() { DestroyWindow(window); }
+};
+
+COLORREF Pixel(HWND window) {
+    UpdateWindow(window);
+    zenta::ScopedWindowDc dc(window);
+    return GetPixel(dc.Get(), 5, 5);
+}
+
+COLORREF FacePixel(int id) {
+    zenta::ScopedBitmap face(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
+                                                             IMAGE_BITMAP, 0, 0, 0)));
+    zenta::ScopedMemoryDc dc(CreateCompatibleDC(nullptr));
+    zenta::ScopedSelect select(dc.Get(), face.Get());
+    return GetPixel(dc.Get(), 5, 5);
+}
+
+struct Link : CHyperText {
+    using CHyperText::IsOverText;
+    SIZE Extent() const { return textExtent; }
+};
+
+DWORD WINAPI AnswerOne(void* text) {
+    *static_cast<std::wstring*>(text) = driver::AnswerBox(GetCurrentProcessId(), L"", IDOK, 20000);
+    return 0;
+}
+
+} // namespace
+
+TEST_CASE("image button: Enter clicks like Space, pressed while held; dragged off, the normal face") {
+    Host host;
+    HWND control = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 50, 20,
+                                   host.window, reinterpret_cast<HMENU>(IDC_PAGE_NEXT), nullptr, nullptr);
+    CEmoButton button(control);
+    RECT r = {};
+    GetWindowRect(control, &r);
+    CHECK(r.right - r.left == 120);
+    CHECK(Pixel(control) == FacePixel(IDB_FACE_NORMAL));
+    SetFocus(control);
+    clicks = 0;
+    SendMessageW(control, WM_KEYDOWN, VK_RETURN, 1);
+    CHECK(Pixel(control) == FacePixel(IDB_FACE_PRESSED));
+    SendMessageW(control, WM_KEYUP, VK_RETURN, 0xC0000001);
+    CHECK(clicks == 1);
+    CHECK(Pixel(control) == FacePixel(IDB_FACE_NORMAL));
+
+    SetCursorPos(r.left + 5, r.top + 5);
+    SendMessageW(control, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    CHECK(Pixel(control) == FacePixel(IDB_FACE_PRESSED));
+    SetCursorPos(r.right + 100, r.bottom + 100);
+    SendMessageW(control, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 100));
+    InvalidateRect(control, nullptr, FALSE);
+    CHECK(Pixel(control) == FacePixel(IDB_FACE_NORMAL));
+    SendMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(300, 100));
+}
+
+TEST_CASE("link: only the measured text is the link, to its last pixel and not one beyond") {
+    Host host;
+    Link link;
+    REQUIRE(link.Create(nullptr, WS_CHILD | WS_VISIBLE | SS_NOTIFY, RECT{0, 0, 380, 60}, host.window, nullptr));
+    link.SetLink(L"http://example/a&b", L"http://example/a&b", PageFont(20, FW_NORMAL, L"Segoe"), 0);
+    InvalidateRect(host.window, nullptr, TRUE);
+    UpdateWindow(host.window);
+    SIZE extent = link.Extent();
+    REQUIRE(extent.cx > 0);
+    CHECK(link.IsOverText(extent.cx - 1, extent.cy - 1));
+    CHECK_FALSE(link.IsOverText(extent.cx, 0));
+    CHECK_FALSE(link.IsOverText(0, extent.cy));
+    link.Detach();
+}
+
+TEST_CASE("slide show: the pictures of the folder in turn, the first again after the last") {
+    REQUIRE(driver::MakeDirs(L"E:\\slides\\sub.jpg"));
+    for (const wchar_t* name : {L"01.jpg", L"02.jpg"})
+        REQUIRE(CopyFileW(driver::Build(std::wstring(L"test-data\\package\\ZentaImages\\") + name).c_str(),
+                          (std::wstring(L"E:\\slides\\") + name).c_str(), FALSE));
+    Host host;
+    CSlideShow show(host.window, L"E:\\slides", RECT{0, 0, 100, 100});
+    show.Scan();
+    REQUIRE(show.images.size() == 2);
+    for (int expected : {0, 1, 0}) {
+        show.Advance();
+        CHECK(show.currentIndex == expected);
+        CHECK(show.current);
+    }
+}
+
+TEST_CASE("Setup on a computer started through UEFI: one error box, exit 0, nothing written") {
+    DeleteRegistryTree(kHardDiskKey);
+    std::wstring text;
+    zenta::ScopedHandle answerer(CreateThread(nullptr, 0, AnswerOne, &text, 0, nullptr));
+    CHECK(RunSetup(GetModuleHandleW(nullptr), [] { return Firmware::Uefi; }) == 0);
+    WaitForSingleObject(answerer.Get(), 30000);
+    CHECK(text.find(L"UEFI") != std::wstring::npos);
+    CHECK(text.find(L"日志文件：") != std::wstring::npos);
+    CHECK_FALSE(driver::KeyExists(kHardDiskKey));
+    CHECK_FALSE(driver::Exists(L"D:\\zentaos"));
+}

@@ -1,0 +1,189 @@
+// The real Setup.exe and Uninstall.exe as on Windows 7, with the fake BCD provider registered
+// for the prefix: an installation from start to end, and every way it can be cut short.
+#include <doctest/doctest.h>
+
+#include "common/Registry.h"
+#include "resources/resource.h"
+#include "tests/driver/Driver.h"
+#include "tests/fakebcd/FakeBcd.h"
+
+#include <tlhelp32.h>
+#include <wbemidl.h>
+
+#include <algorithm>
+
+using namespace driver;
+
+namespace {
+
+constexpr unsigned long long kSystemDisks = 1048576000ull; // from here on the Complete page
+
+void SetFakeBcd(std::vector<std::wstring> failures, HRESULT notFound = S_OK) {
+    fakebcd::Store store = fakebcd::LoadStore();
+    store.failures = std::move(failures);
+    store.notFound = notFound;
+    REQUIRE(fakebcd::SaveStore(store));
+}
+
+// Suspends (or resumes) every thread of the process but the one of its windows: the copy
+// worker then hangs as on a medium that no longer answers.
+void HoldWorker(DWORD pid, HWND window, bool hold) {
+    DWORD ui = GetWindowThreadProcessId(window, nullptr);
+    zenta::ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot.Get(), &entry); more; more = Thread32Next(snapshot.Get(), &entry)) {
+        if (entry.th32OwnerProcessID != pid || entry.th32ThreadID == ui)
+            continue;
+        zenta::ScopedHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
+        hold ? SuspendThread(thread.Get()) : ResumeThread(thread.Get());
+    }
+}
+
+// Runs D:\zentaos\Uninstall.exe, confirms, and gives the report's caption and text.
+std::wstring Uninstall(std::wstring& caption, const std::wstring& warning = L"") {
+    Process first;
+    REQUIRE(Start(first, L"D:\\zentaos\\Uninstall.exe"));
+    CHECK(AnswerBox(0, L"确定删除星岚LUM系统", IDOK) == L"确定删除星岚LUM系统");
+    if (!warning.empty())
+        CHECK(AnswerBox(0, warning, IDOK) == warning);
+    return AnswerBox(0, L"星岚LUM系统", IDOK, 20000, &caption);
+}
+
+} // namespace
+
+TEST_CASE("install from another working directory to the Complete page, restart Setup, remove with Uninstall") {
+    REQUIRE(PrepareMachine(Kind::Bcd));
+    std::wstring package = MakePackage(L"full", kSystemDisks);
+    Process setup;
+    HWND wizard = StartSetup(setup, package, L"C:\\windows"); // the package is Setup's own folder
+    REQUIRE(WaitForPage(wizard, Page::Welcome, 10000));
+    CHECK(Screenshot(wizard, L"welcome"));
+    Key(wizard, VK_ESCAPE);
+    InstallTo(wizard);
+    REQUIRE(WaitForPage(wizard, Page::Progress, 10000));
+    Key(wizard, VK_ESCAPE);
+    CHECK(Screenshot(wizard, L"progress"));
+    REQUIRE(WaitForPage(wizard, Page::Complete, 120000));
+    CHECK(Text(wizard) == L"星岚操作系统 Zenta LUM 安装完成");
+    CHECK(Screenshot(wizard, L"complete"));
+    Click(Control(wizard, IDC_PAGE_CLOSE));
+    DWORD code = 1;
+    CHECK(setup.Ended(10000, &code));
+    CHECK(code == 0);
+
+    CHECK(RegDword(kHardDiskKey, L"Drive") == L'D');
+    CHECK(RegText(kUninstallKey, L"UninstallString") == L"D:\\zentaos\\Uninstall.exe");
+    CHECK((GetFileAttributesW(L"D:\\zeldr") & 3) == 3);
+    CHECK(ReadBytes(L"D:\\zentaos\\zeldr.mbr") == std::string(512, 'M'));
+    fakebcd::Store store = fakebcd::LoadStore();
+    const fakebcd::Object* entry = store.Find(RegText(kHardDiskKey, L"Guid"));
+    REQUIRE(entry);
+    CHECK(entry->Find(fakebcd::kApplicationPath)->text == L"\\zentaos\\zeldr.mbr");
+    std::wstring log = ReadLog(L"ZentaLUM-Setup.log");
+    CHECK(InOrder(log, {L"Zenta LUM Setup 8.1", L"package E:\\full", L"Windows kind 2", L"firmware BIOS",
+                        L"drive chosen: D:", L"installation record written", L"BcdStore.CreateObject",
+                        L"boot entry registered", L"copy planned: 4 file(s)", L"copy completed: 4 file(s)",
+                        L"uninstall record written"}));
+
+    Process again;
+    wizard = StartSetup(again, package);
+    REQUIRE(WaitForPage(wizard, Page::Remove, 10000));
+    CHECK(Screenshot(wizard, L"remove"));
+    Key(wizard, VK_ESCAPE);
+    CHECK_FALSE(WaitUntil([&] { return ReadPage(wizard) != Page::Remove; }, 1000));
+    PostMessageW(wizard, WM_CLOSE, 0, 0);
+    CHECK(again.Ended(10000));
+    CHECK(Leftovers(Kind::Bcd) != "");
+
+    std::wstring caption;
+    CHECK(Uninstall(caption) == L"已成功删除星岚LUM系统");
+    CHECK(caption == L"提醒");
+    CHECK(WaitUntil([] { return Leftovers(Kind::Bcd).empty(); }, 10000));
+}
+
+TEST_CASE("a removal that cannot reach the store keeps the records, tells what is left, and is finished later") {
+    REQUIRE(PrepareMachine(Kind::Bcd));
+    SetFakeBcd({}, WBEM_E_NOT_FOUND); // the other way a provider may say "no such object"
+    std::wstring package = MakePackage(L"small", 0);
+    Process setup;
+    HWND wizard = StartSetup(setup, package);
+    InstallTo(wizard);
+    REQUIRE(WaitForPage(wizard, Page::Notice, 30000));
+    CHECK(Screenshot(wizard, L"notice"));
+    // The link opens its address with the shell: the prefix's browser is the marker program.
+    REQUIRE(SetRegText(HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", nullptr,
+                       L"\"" + Build(L"tests\\marker.exe") + L"\" \"%1\""));
+    HWND link = FindWindowExW(FindWindowExW(wizard, nullptr, L"#32770", nullptr), nullptr, L"Static", nullptr);
+    PostMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    CHECK(WaitUntil([] { return ReadWide(L"C:\\started.txt").find(L"catid=52") != std::wstring::npos; }, 10000));
+    Key(wizard, VK_RETURN); // the Close button has the focus
+    CHECK(setup.Ended(10000));
+
+    SetFakeBcd({L"ConnectServer"}, WBEM_E_NOT_FOUND);
+    std::wstring caption;
+    std::wstring report = Uninstall(caption, L"无法连接上wmi");
+    CHECK(caption == L"错误");
+    for (const wchar_t* left : {L"启动菜单中的星岚系统启动项", L"D:\\zeldr", L"D:\\zentaos", L"再次运行安装程序", L"日志文件："})
+        CHECK(report.find(left) != std::wstring::npos);
+    CHECK(KeyExists(kHardDiskKey));
+    CHECK(Exists(L"D:\\zentaos\\zeldr.mbr"));
+
+    SetFakeBcd({}, WBEM_E_NOT_FOUND);
+    CHECK(Uninstall(caption) == L"已成功删除星岚LUM系统");
+    CHECK(WaitUntil([] { return Leftovers(Kind::Bcd).empty(); }, 10000));
+}
+
+TEST_CASE("cancel while the copy worker hangs: the wizard keeps answering, then everything is undone") {
+    REQUIRE(PrepareMachine(Kind::Bcd));
+    std::wstring package = MakePackage(L"cancel", kSystemDisks);
+    Process setup;
+    HWND wizard = StartSetup(setup, package);
+    InstallTo(wizard);
+    REQUIRE(WaitForPage(wizard, Page::Progress, 10000));
+    // The question pauses the copy; while it is open the worker is made to hang for good.
+    PostMessageW(wizard, WM_CLOSE, 0, 0);
+    HWND question = WaitForBox(setup.id, L"确认放弃安装吗", 10000);
+    REQUIRE(question);
+    HoldWorker(setup.id, wizard, true);
+    Answer(question, IDOK);
+    DWORD worst = 0;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 2000; Sleep(50)) {
+        DWORD_PTR result = 0, before = GetTickCount();
+        REQUIRE(SendMessageTimeoutW(wizard, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result));
+        worst = std::max<DWORD>(worst, GetTickCount() - before);
+    }
+    std::printf("worst answer of the wizard while the worker hung: %lu ms\n", worst);
+    CHECK_FALSE(setup.Ended(0));
+    HoldWorker(setup.id, wizard, false);
+    CHECK(setup.Ended(30000));
+    CHECK(Leftovers(Kind::Bcd) == "");
+}
+
+TEST_CASE("a copy that fails and a boot entry that cannot be made: an error box each, logged, nothing left") {
+    REQUIRE(PrepareMachine(Kind::Bcd));
+    std::wstring package = MakePackage(L"locked", 0);
+    std::wstring locked = package + L"\\copyfiles\\common\\readme.txt";
+    REQUIRE(WriteBytes(locked, "x"));
+    zenta::ScopedHandle held(CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    Process setup;
+    InstallTo(StartSetup(setup, package));
+    std::wstring caption, text = AnswerBox(setup.id, L"无法复制文件", IDOK, 30000, &caption);
+    CHECK(caption == L"错误");
+    CHECK(text.find(locked) != std::wstring::npos);
+    CHECK(setup.Ended(20000));
+    CHECK(Leftovers(Kind::Bcd) == "");
+    CHECK(ReadLog(L"ZentaLUM-Setup.log").find(L"copy failed") != std::wstring::npos);
+    held.Reset();
+
+    SetFakeBcd({L"SetPartitionDeviceElement"});
+    Process refused;
+    InstallTo(StartSetup(refused, package));
+    text = AnswerBox(refused.id, L"无法创建星岚系统的启动项", IDOK, 30000);
+    CHECK(text.find(L"write the application device") != std::wstring::npos);
+    CHECK(refused.Ended(20000));
+    SetFakeBcd({});
+    CHECK(Leftovers(Kind::Bcd) == "");
+    CHECK(InOrder(ReadLog(L"ZentaLUM-Setup.log"), {L"SetPartitionDeviceElement", L"ReturnValue false",
+                                                   L"installation failed", L"removal: boot entry removed"}));
+}

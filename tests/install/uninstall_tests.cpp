@@ -1,0 +1,100 @@
+// The uninstaller's first stage as a hostile program of the same user would meet it, and
+// one uninstaller at a time.
+#include <doctest/doctest.h>
+
+#include "common/ScopedWin.h"
+#include "tests/driver/Driver.h"
+#include "uninstall/Stages.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace driver;
+
+namespace {
+
+// The uninstaller installed on D:, without anything else of an installation.
+void PlaceUninstaller() {
+    REQUIRE(MakeDirs(L"D:\\zentaos"));
+    REQUIRE(CopyFileW(Build(L"Uninstall.exe").c_str(), L"D:\\zentaos\\Uninstall.exe", FALSE));
+}
+
+// The new ZentaUninstall.* folders in `temp`.
+std::vector<std::wstring> CopyFolders(const std::wstring& temp) {
+    std::vector<std::wstring> found;
+    WIN32_FIND_DATAW entry;
+    zenta::ScopedFindHandle find(FindFirstFileW((L"\\\\?\\" + temp + L"ZentaUninstall.*").c_str(), &entry));
+    for (BOOL more = find.Valid(); more; more = FindNextFileW(find.Get(), &entry))
+        found.push_back(temp + entry.cFileName);
+    return found;
+}
+
+} // namespace
+
+TEST_CASE("the copy goes into a new folder of its own: a planted file of its name is never started") {
+    PlaceUninstaller();
+    wchar_t buffer[MAX_PATH] = {};
+    std::wstring temp(buffer, GetTempPathW(MAX_PATH, buffer));
+    std::wstring planted = temp + kTemporaryCopyName;
+    REQUIRE(CopyFileW(Build(L"tests\\marker.exe").c_str(), planted.c_str(), FALSE));
+    REQUIRE(SetFileAttributesW(planted.c_str(), FILE_ATTRIBUTE_READONLY));
+    zenta::ScopedHandle held(CreateFileW(planted.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+
+    Process first;
+    REQUIRE(Start(first, L"D:\\zentaos\\Uninstall.exe"));
+    HWND question = WaitForBox(0, L"确定删除星岚LUM系统", 20000);
+    REQUIRE(question);
+    CHECK_FALSE(Exists(L"C:\\started.txt"));
+    std::vector<std::wstring> folders = CopyFolders(temp);
+    REQUIRE(folders.size() == 1);
+    std::wstring copy = folders[0] + L"\\" + kTemporaryCopyName;
+    CHECK(ReadBytes(copy) == ReadBytes(Build(L"Uninstall.exe")));
+    Answer(question, IDCANCEL);
+    // The copy and its folder go at the next restart.
+    HKEY opened = nullptr;
+    REQUIRE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ,
+                          &opened) == ERROR_SUCCESS);
+    zenta::ScopedRegKey key(opened);
+    std::wstring pending;
+    CHECK(WaitUntil([&] {
+              wchar_t data[4096] = {};
+              DWORD size = sizeof data - 4;
+              RegQueryValueExW(key.Get(), L"PendingFileRenameOperations", nullptr, nullptr,
+                               reinterpret_cast<BYTE*>(data), &size);
+              pending.assign(data, size / 2);
+              return pending.find(folders[0] + L"\\" + kTemporaryCopyName) != std::wstring::npos;
+          },
+          10000));
+    CHECK(pending.find(folders[0] + std::wstring(1, L'\0')) != std::wstring::npos);
+}
+
+TEST_CASE("a temporary directory of 300 characters: the copy is made there and started, or the user is told") {
+    PlaceUninstaller();
+    std::wstring temp = L"E:\\";
+    while (temp.size() < 300) {
+        temp += std::wstring(std::min<size_t>(40, 299 - temp.size()), L't') + L"\\";
+        REQUIRE(CreateDirectoryW((L"\\\\?\\" + temp).c_str(), nullptr));
+    }
+    SetEnvironmentVariableW(L"TMP", temp.c_str());
+    SetEnvironmentVariableW(L"TEMP", temp.c_str());
+    Process first;
+    REQUIRE(Start(first, L"D:\\zentaos\\Uninstall.exe"));
+    // Windows starts the copy by its short (8.3) path; wine 8 starts no program whose path
+    // is longer than MAX_PATH, in any form, and the uninstaller then says so.
+    std::wstring seen = AnswerBox(0, L"", IDCANCEL, 20000);
+    std::printf("%s\n", Utf8(seen).c_str());
+    CHECK((seen.find(L"确定删除星岚LUM系统") == 0 || seen.find(L"无法启动卸载程序的副本") != std::wstring::npos));
+}
+
+TEST_CASE("a second uninstaller brings the running one forward and asks nothing") {
+    PlaceUninstaller();
+    Process running, second;
+    REQUIRE(Start(running, L"D:\\zentaos\\Uninstall.exe", L"1"));
+    HWND question = WaitForBox(running.id, L"确定删除星岚LUM系统", 20000);
+    REQUIRE(question);
+    REQUIRE(Start(second, L"D:\\zentaos\\Uninstall.exe", L"1"));
+    CHECK(second.Ended(20000));
+    CHECK_FALSE(WaitForBox(second.id, L"", 500));
+    Answer(question, IDCANCEL);
+}

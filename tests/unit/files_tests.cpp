@@ -1,0 +1,144 @@
+// What the programs do to files, folders and the registry, on the test prefix's drives.
+#include <doctest/doctest.h>
+
+#include "common/BootIni.h"
+#include "common/Log.h"
+#include "common/Registry.h"
+#include "common/SystemHelpers.h"
+#include "setup/Config.h"
+#include "setup/Protection.h"
+#include "setup/SetupApp.h"
+#include "tests/driver/Driver.h"
+
+#include <aclapi.h>
+
+using driver::Exists;
+using driver::ReadBytes;
+using driver::WriteBytes;
+
+TEST_CASE("boot.ini is replaced whole, with its attributes and one backup, or refused untouched") {
+    const std::wstring path = L"D:\\boot.ini";
+    const std::string original = "[boot loader]\r\ntimeout=30\r\n[operating systems]\r\n";
+    REQUIRE(WriteBytes(path, original));
+    const DWORD attributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    REQUIRE(SetFileAttributesW(path.c_str(), attributes));
+    BootIniResult added = EditBootIniFile(path, AddBootIniText, 'D');
+    CHECK(added.status == BootIniStatus::Changed);
+    CHECK(ReadBytes(path) == added.content);
+    CHECK((GetFileAttributesW(path.c_str()) & attributes) == attributes);
+    CHECK(ReadBytes(BootIniBackupPath(path)) == original);
+    // A second change keeps the backup of the file as it was before we ever touched it.
+    CHECK(EditBootIniFile(path, RemoveBootIniText, 'D').status == BootIniStatus::Changed);
+    CHECK(ReadBytes(path) == original + "\r\n"); // the line end before the entry stays
+    CHECK(ReadBytes(BootIniBackupPath(path)) == original);
+    CHECK_FALSE(Exists(BootIniPendingPath(path)));
+
+    SUBCASE("held open by another program: refused, the file as it was") {
+        zenta::ScopedHandle held(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        CHECK(EditBootIniFile(path, AddBootIniText, 'D').status == BootIniStatus::OpenFailed);
+    }
+    SUBCASE("UTF-16: refused untouched") {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        const std::string wide("\xFF\xFE[\0b\0]\0", 8);
+        REQUIRE(WriteBytes(path, wide));
+        CHECK(EditBootIniFile(path, AddBootIniText, 'D').status == BootIniStatus::NotText);
+        CHECK(ReadBytes(path) == wide);
+    }
+}
+
+TEST_CASE("a directory tree goes whole: read-only files too, links as links, nothing beside it") {
+    // D:\tree\sub\outside and D:\link are host links to E:\outside (tests/wine/run.sh).
+    for (const wchar_t* dir : {L"D:\\tree\\sub\\deeper", L"D:\\keep"})
+        REQUIRE(driver::MakeDirs(dir));
+    REQUIRE(WriteBytes(L"D:\\keep\\file", "x"));
+    REQUIRE(WriteBytes(L"D:\\tree\\sub\\deeper\\ro", "x"));
+    REQUIRE(SetFileAttributesW(L"D:\\tree\\sub\\deeper\\ro", FILE_ATTRIBUTE_READONLY));
+    CHECK(DeleteDirectoryTree(L"D:\\tree\\") == 1);
+    CHECK_FALSE(Exists(L"D:\\tree\\sub\\deeper"));
+    CHECK(Exists(L"E:\\outside\\keep.txt"));
+    CHECK(Exists(L"D:\\keep\\file"));
+    // A tree that is itself a link is not entered.
+    CHECK(DeleteDirectoryTree(L"D:\\link") == 1);
+    CHECK(Exists(L"E:\\outside\\keep.txt"));
+}
+
+TEST_CASE("registry: trees go whole, strings carry their terminator") {
+    const wchar_t* key = L"SOFTWARE\\ZentaTest";
+    CRegistry record;
+    REQUIRE(record.Create(L"SOFTWARE\\ZentaTest\\a\\b\\c"));
+    REQUIRE(record.WriteString(L"v", L"abc"));
+    DWORD size = 0;
+    CHECK(RegQueryValueExW(record.Get(), L"v", nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS);
+    CHECK(size == 8);
+    record.Close();
+    REQUIRE(CRegistry().Create(L"SOFTWARE\\ZentaTest\\a\\b2"));
+    CHECK(DeleteRegistryTree(key) == 1);
+    CHECK(RegistryKeyGone(key));
+    CHECK(DeleteRegistryTree(key) == 0);
+}
+
+TEST_CASE("the installation's DACL: protected, administrators and SYSTEM full, users read and execute") {
+    for (const wchar_t* sddl : {kProtectedFolderSddl, kProtectedFileSddl}) {
+        zenta::ScopedLocal descriptor;
+        REQUIRE(MakeSecurityDescriptor(sddl, descriptor));
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        BOOL present = FALSE, defaulted = FALSE;
+        PACL dacl = nullptr;
+        REQUIRE(GetSecurityDescriptorControl(descriptor.Get(), &control, &revision));
+        CHECK((control & SE_DACL_PROTECTED) != 0);
+        REQUIRE(GetSecurityDescriptorDacl(descriptor.Get(), &present, &dacl, &defaulted));
+        REQUIRE(dacl);
+        REQUIRE(dacl->AceCount == 3);
+        const struct {
+            WELL_KNOWN_SID_TYPE who;
+            ACCESS_MASK mask;
+        } expected[] = {{WinBuiltinAdministratorsSid, FILE_ALL_ACCESS},
+                        {WinLocalSystemSid, FILE_ALL_ACCESS},
+                        {WinBuiltinUsersSid, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE}};
+        for (DWORD i = 0; i < 3; ++i) {
+            ACCESS_ALLOWED_ACE* ace = nullptr;
+            REQUIRE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
+            CHECK(ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE);
+            CHECK(ace->Mask == expected[i].mask);
+            CHECK(IsWellKnownSid(&ace->SidStart, expected[i].who));
+            bool inherits = (ace->Header.AceFlags & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE)) != 0;
+            CHECK(inherits == (sddl == kProtectedFolderSddl));
+        }
+    }
+}
+
+TEST_CASE("the log: UTF-16 with a byte-order mark, one dated line per event, a new file above 1 MiB") {
+    REQUIRE(SetEnvironmentVariableW(L"TMP", L"D:\\"));
+    REQUIRE(SetEnvironmentVariableW(L"TEMP", L"D:\\"));
+    REQUIRE(WriteBytes(L"D:\\unit.log", std::string(1 << 20, 'x')));
+    OpenLog(L"unit.log");
+    Log(L"步骤 %d", 1);
+    CHECK(LogPath() == L"D:\\unit.log");
+    CHECK(ReadBytes(L"D:\\unit.log.old").size() == 1u << 20);
+    std::string bytes = ReadBytes(L"D:\\unit.log");
+    REQUIRE(bytes.size() > 2);
+    CHECK(bytes.substr(0, 2) == "\xFF\xFE");
+    std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+    CHECK(text.size() == 30);
+    CHECK(text.substr(23) == L" 步骤 1\r\n");
+}
+
+TEST_CASE("configuration: texts cut to their buffers, a missing document changes nothing") {
+    REQUIRE(driver::MakeDirs(L"E:\\pkg\\support"));
+    std::wstring title(300, L'题');
+    std::string document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><c><headtitle>" + driver::Utf8(title) +
+                           "</headtitle><button><continue>" + std::string(40, 'c') + "</continue></button>"
+                           "<text><fontstyle><s id=\"buttontext\"><fontname>Face</fontname><bold>1</bold></s>"
+                           "</fontstyle></text></c>";
+    REQUIRE(WriteBytes(L"E:\\pkg\\support\\Config.xml", document));
+    CSetupApp app(nullptr, L"E:\\pkg\\");
+    CHECK(app.packageDir == L"E:\\pkg");
+    CHECK(app.config->headTitle == title.substr(0, 259));
+    CHECK(app.config->buttonContinue == std::wstring(31, L'c'));
+    CHECK(std::wstring(app.config->fontButtonText.logFont.lfFaceName) == L"Face");
+    CHECK(app.config->fontButtonText.logFont.lfWeight == 700);
+    CSetupApp missing(nullptr, L"E:\\none");
+    CHECK(missing.config->headTitle.empty());
+    CHECK(std::wstring(missing.config->fontButtonText.logFont.lfFaceName) == L"Simsun");
+}

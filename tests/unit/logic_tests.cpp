@@ -1,0 +1,178 @@
+// The pure rules, one table each: boot.ini edits, font styles, progress arithmetic, space
+// check, Windows and firmware decisions, provider answers, names and paths.
+#include <doctest/doctest.h>
+
+#include "common/Bcd.h"
+#include "common/BootIniText.h"
+#include "common/Firmware.h"
+#include "common/WindowsKind.h"
+#include "setup/CopyPlan.h"
+#include "setup/Drives.h"
+#include "setup/FontStyleText.h"
+#include "setup/Package.h"
+#include "setup/ProgressText.h"
+#include "setup/pages/SlideShow.h"
+#include "uninstall/Stages.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string kEntry = "\r\nD:\\zeldr=\"" + std::string(kBootIniDescription) + "\"";
+const std::string kHead = "[boot loader]\r\n";
+const std::string kSystems = "[operating systems]\r\nC:\\WINDOWS=\"XP\"\r\n";
+
+} // namespace
+
+TEST_CASE("boot.ini: an entry is a line of its own, matched as the boot loader reads it") {
+    struct Case {
+        const char* name;
+        std::string before, after; // after == "" : nothing changes
+    } cases[] = {
+        {"timeout below 10 is raised", kHead + "timeout=5\r\n" + kSystems, kHead + "timeout=10\r\n" + kSystems + kEntry},
+        {"Windows Setup's Timeout=5", kHead + "Timeout=5\r\n" + kSystems, kHead + "timeout=10\r\n" + kSystems + kEntry},
+        {"TIMEOUT=30 stays, bare line feeds stay", kHead + "TIMEOUT=30\n" + kSystems, kHead + "TIMEOUT=30\n" + kSystems + kEntry},
+        {"no timeout: one after the header", kHead + kSystems, kHead + "\r\ntimeout=10\r\n" + kSystems + kEntry},
+        {"a timeout elsewhere is not the menu's", kHead + kSystems + "timeout=30\r\n",
+         kHead + "\r\ntimeout=10\r\n" + kSystems + "timeout=30\r\n" + kEntry},
+        {"a commented entry is no entry", kHead + "timeout=10\r\n;D:\\zeldr=\"x\"\r\n",
+         kHead + "timeout=10\r\n;D:\\zeldr=\"x\"\r\n" + kEntry},
+        {"a key inside another line is no entry", kHead + "timeout=10\r\nC:\\x=\"D:\\zeldr=\"\r\n",
+         kHead + "timeout=10\r\nC:\\x=\"D:\\zeldr=\"\r\n" + kEntry},
+        {"lower-case drive is our entry", kHead + "timeout=5\r\nd:\\zeldr=\"x\"\r\n", ""},
+        {"changed description, blanks, case: still ours", kHead + "timeout=5\r\n  D:\\ZELDR = \"other\"\r\n", ""},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        std::string edited;
+        BootIniChange change;
+        CHECK(AddBootIniText(c.before, 'D', edited, change) == !c.after.empty());
+        if (!c.after.empty())
+            CHECK(edited == c.after);
+    }
+}
+
+TEST_CASE("boot.ini: removal takes every entry line of the drive and nothing else") {
+    struct Case {
+        const char* name;
+        std::string before, after;
+    } cases[] = {
+        {"the appended line", kHead + kSystems + kEntry.substr(2), kHead + kSystems},
+        {"two entries, one in the middle", kHead + "D:\\zeldr=\"a\"\r\n" + kSystems + "d:\\zeldr=\"b\"\r\nE:\\x=\"y\"\r\n",
+         kHead + kSystems + "E:\\x=\"y\"\r\n"},
+        {"comments and other drives stay", kHead + ";D:\\zeldr=\"a\"\r\nE:\\zeldr=\"b\"\r\n", ""},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        std::string edited;
+        BootIniChange change;
+        CHECK(RemoveBootIniText(c.before, 'D', edited, change) == !c.after.empty());
+        if (!c.after.empty())
+            CHECK(edited == c.after);
+    }
+    CHECK(IsPlainBootIniText(kHead));
+    CHECK_FALSE(IsPlainBootIniText("\xFF\xFE[\0b\0"));
+    CHECK_FALSE(IsPlainBootIniText(std::string("[boot loader]\0", 14)));
+}
+
+TEST_CASE("font styles: only pixel sizes count, bold only for 1, colours R,G,B modulo 256") {
+    struct Case {
+        std::vector<std::pair<const wchar_t*, const wchar_t*>> children;
+        LONG height, weight;
+        COLORREF color;
+    } cases[] = {
+        {{{L"fontsize", L"20"}, {L"fontunit", L"point"}}, 12, 400, 0},
+        {{{L"fontunit", L"Pixels"}, {L"fontsize", L"20"}}, 20, 400, 0},
+        {{{L"bold", L"1"}, {L"bold", L"0"}}, 12, 700, 0},
+        {{{L"bold", L"2"}}, 12, 400, 0},
+        {{{L"forecolor", L"255,0,0"}}, 12, 400, 0x0000FF},
+        {{{L"ForeColor", L"10,20,30"}}, 12, 400, RGB(10, 20, 30)},
+        {{{L"forecolor", L"300,0,0"}}, 12, 400, RGB(44, 0, 0)},
+        {{{L"forecolor", L"1,2,3"}, {L"forecolor", L"255,0,"}, {L"forecolor", L"255,0"}}, 12, 400, RGB(1, 2, 3)},
+    };
+    for (const Case& c : cases) {
+        FontStyle style = DefaultFontStyle();
+        CFontStyleBuilder builder(style);
+        for (const auto& child : c.children)
+            builder.Apply(child.first, child.second);
+        builder.Finish();
+        CHECK(style.logFont.lfHeight == c.height);
+        CHECK(style.logFont.lfWeight == c.weight);
+        CHECK(style.foreColor == c.color);
+    }
+    CHECK(FontStyleSlotForId(L"Buttontext2") == FontStyleSlot::ButtonText);
+    CHECK(FontStyleSlotForId(L"titlebar") == FontStyleSlot::Title);
+    CHECK(FontStyleSlotForId(L"sub") == FontStyleSlot::None);
+}
+
+TEST_CASE("progress: percentages, elapsed and remaining seconds") {
+    struct {
+        long long copied, total;
+        bool completed;
+        int percent;
+    } percents[] = {{3, 7, false, 42}, {7, 7, false, 99}, {7, 7, true, 100}, {0, 0, true, 0}, {5, 0, false, 0}};
+    for (const auto& p : percents)
+        CHECK(ProgressPercent(p.copied, p.total, p.completed) == p.percent);
+    struct {
+        int percent;
+        unsigned elapsed, remaining;
+    } times[] = {{50, 30, 30}, {1, 3, 297}, {0, 40, 120}, {60, 0, 120}, {3, 100, 3233}};
+    for (const auto& t : times)
+        CHECK(RemainingSeconds(t.percent, t.elapsed) == t.remaining);
+    CHECK(ElapsedSeconds(500, 0xFFFFFC18u) == 1); // the tick count wrapped meanwhile
+}
+
+TEST_CASE("space check: 4 GiB at least, and 512 MiB beyond the package") {
+    const unsigned long long GiB = 1ull << 30, MiB = 1ull << 20;
+    struct {
+        unsigned long long free, package;
+        bool room;
+    } cases[] = {{4 * GiB, 3584 * MiB, true}, {4 * GiB - 1, 0, false}, {10 * GiB, 9830 * MiB, false},
+                 {40 * GiB, 40 * GiB - 512 * MiB, true}, {40 * GiB, 40 * GiB - 512 * MiB + 1, false},
+                 {~0ull, ~0ull, false}};
+    for (const auto& c : cases)
+        CHECK(HasRoomFor(c.free, c.package) == c.room);
+    CHECK_FALSE(SelectedDriveHasRoom({{L'C', 40 * GiB}}, -1, 0));
+    CHECK(FormatDriveLabel({L'C', 1610612736ull}) == L"C:(1 GB空闲)");
+}
+
+TEST_CASE("Windows versions, firmware and the provider's ways of saying \"not found\"") {
+    struct {
+        DWORD major, minor;
+        WindowsKind kind;
+    } versions[] = {{5, 0, Unsupported}, {5, 1, BootIni}, {5, 2, BootIni}, {5, 3, Unsupported},
+                    {6, 0, Bcd},         {6, 3, Bcd},     {10, 0, Unsupported}};
+    for (const auto& v : versions)
+        CHECK(ClassifyWindowsVersion(v.major, v.minor) == v.kind);
+    struct {
+        bool typeKnown;
+        DWORD type, probeError;
+        Firmware firmware;
+    } firmwares[] = {{true, 1, 0, Firmware::Bios},
+                     {true, 2, ERROR_INVALID_FUNCTION, Firmware::Uefi},
+                     {false, 0, ERROR_INVALID_FUNCTION, Firmware::Bios},
+                     {false, 0, ERROR_NOACCESS, Firmware::Uefi},
+                     {false, 0, ERROR_SUCCESS, Firmware::Uefi},
+                     {true, 0, ERROR_INVALID_FUNCTION, Firmware::Bios}};
+    for (const auto& f : firmwares)
+        CHECK(DecideFirmware(f.typeKnown, f.type, f.probeError) == f.firmware);
+    for (DWORD code : {0x80041002u, 0x80070002u, 0x80070490u, 0xC0000034u, 0xD0000034u, 0xD0000225u})
+        CHECK(IsNotFound(static_cast<HRESULT>(code)));
+    for (DWORD code : {0x00000000u, 0x80041001u, 0x80070005u, 0x80004005u})
+        CHECK_FALSE(IsNotFound(static_cast<HRESULT>(code)));
+}
+
+TEST_CASE("names and paths: slides, the package folder, the uninstaller's temporary copy") {
+    for (const wchar_t* name : {L"B.JPG", L"a.jpeg", L"a.jpg.bak"})
+        CHECK(IsSlideFileName(name));
+    CHECK_FALSE(IsSlideFileName(L"c.png"));
+    CHECK(PackageDirOf(L"D:\\pkg\\Setup.exe") == L"D:\\pkg");
+    CHECK(PackageDirOf(L"E:\\Setup.exe") == L"E:");
+    const std::wstring temp = L"C:\\Temp\\";
+    CHECK(IsTemporaryCopy(L"C:\\temp\\ZentaUninstall.0a1b\\Del_ZentaUninstall.exe", temp));
+    for (const wchar_t* other : {L"C:\\Temp\\Del_ZentaUninstall.exe", L"C:\\Temp\\ZentaUninstall.\\Del_ZentaUninstall.exe",
+                                 L"C:\\Temp\\ZentaUninstall.1\\x\\Del_ZentaUninstall.exe",
+                                 L"D:\\zentaos\\Uninstall.exe", L"C:\\Temp\\Other.1\\Del_ZentaUninstall.exe"})
+        CHECK_FALSE(IsTemporaryCopy(other, temp));
+}
