@@ -6,55 +6,36 @@
 #include "resources/resource.h"
 #include "tests/fakebcd/FakeBcd.h"
 
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
 #include <cstdio>
-#include <vector>
 
 namespace driver {
 
 namespace {
 
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-DWORD ProcessOf(HWND window) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    return pid;
-}
-
-template <typename Match> struct TopQuery {
-    Match match;
-    HWND found;
-    static BOOL CALLBACK Visit(HWND window, LPARAM param) {
-        auto* q = reinterpret_cast<TopQuery*>(param);
-        if (!IsWindowVisible(window) || !q->match(window))
-            return TRUE;
-        q->found = window;
-        return FALSE;
+// The visible top-level window of `className` and process `pid` (0: any) that `match` takes.
+template <typename Match> HWND FindTop(const wchar_t* className, DWORD pid, Match match) {
+    for (HWND w = FindWindowExW(nullptr, nullptr, className, nullptr); w;
+         w = FindWindowExW(nullptr, w, className, nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (IsWindowVisible(w) && (!pid || owner == pid) && match(w))
+            return w;
     }
-};
-
-template <typename Match> HWND FindTop(Match match) {
-    TopQuery<Match> query{match, nullptr};
-    EnumWindows(TopQuery<Match>::Visit, reinterpret_cast<LPARAM>(&query));
-    return query.found;
+    return nullptr;
 }
 
 bool CopyTree(const std::wstring& from, const std::wstring& to) {
-    WIN32_FIND_DATAW entry;
-    zenta::ScopedFindHandle find(FindFirstFileW((from + L"\\*").c_str(), &entry));
-    bool ok = MakeDirs(to) && find;
-    while (ok && (entry.cFileName[0] != L'.' ? (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY
-                                                    ? CopyTree(from + L"\\" + entry.cFileName, to + L"\\" + entry.cFileName)
-                                                    : CopyFileW((from + L"\\" + entry.cFileName).c_str(),
-                                                                (to + L"\\" + entry.cFileName).c_str(), FALSE) != 0)
-                                             : true) &&
-           FindNextFileW(find.Get(), &entry)) {
-    }
-    return ok;
+    std::wstring source = from + L"\\*" + L'\0', target = to + L'\0'; // lists of one, doubly ended
+    SHFILEOPSTRUCTW copy = {};
+    copy.wFunc = FO_COPY;
+    copy.pFrom = source.c_str();
+    copy.pTo = target.c_str();
+    copy.fFlags = FOF_NO_UI;
+    return MakeDirs(to) && SHFileOperationW(&copy) == 0;
 }
 
 } // namespace
@@ -74,13 +55,15 @@ bool Process::Ended(DWORD ms, DWORD* code) const {
     return true;
 }
 
-bool Start(Process& process, const std::wstring& exe, const std::wstring& arguments, const std::wstring& dir) {
+bool Start(Process& process, const std::wstring& exe, const std::wstring& arguments,
+           const std::wstring& dir) {
     std::wstring line = L"\"" + exe + L"\" " + arguments;
     std::wstring folder = dir.empty() ? exe.substr(0, exe.find_last_of(L'\\')) : dir;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &info))
+    if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &info))
         return false;
     CloseHandle(info.hThread);
     process.handle = info.hProcess;
@@ -88,18 +71,10 @@ bool Start(Process& process, const std::wstring& exe, const std::wstring& argume
     return true;
 }
 
-HWND WaitForWindow(DWORD pid, const std::wstring& className, DWORD ms) {
-    HWND found = nullptr;
-    WaitUntil([&] { return (found = FindTop([&](HWND w) { return (!pid || ProcessOf(w) == pid) && ClassOf(w) == className; })); }, ms);
-    return found;
-}
-
 HWND WaitForBox(DWORD pid, const std::wstring& part, DWORD ms) {
     HWND found = nullptr;
-    auto match = [&](HWND w) {
-        return (!pid || ProcessOf(w) == pid) && ClassOf(w) == L"#32770" && BoxText(w).find(part) != std::wstring::npos;
-    };
-    WaitUntil([&] { return (found = FindTop(match)) != nullptr; }, ms);
+    auto match = [&](HWND w) { return BoxText(w).find(part) != std::wstring::npos; };
+    WaitUntil([&] { return (found = FindTop(L"#32770", pid, match)) != nullptr; }, ms);
     return found;
 }
 
@@ -107,7 +82,8 @@ std::wstring Text(HWND window) {
     wchar_t text[2048] = {};
     DWORD_PTR copied = 0;
     // Marshalled across processes: a hung target must not hang the test.
-    SendMessageTimeoutW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied);
+    SendMessageTimeoutW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                        &copied);
     return text;
 }
 
@@ -115,7 +91,9 @@ std::wstring BoxText(HWND box) {
     // The message is static 0xFFFF on Windows; otherwise the longest static text.
     std::wstring longest;
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        std::wstring text = ClassOf(child) == L"Static" ? Text(child) : L"";
+        wchar_t name[16] = {};
+        GetClassNameW(child, name, 16);
+        std::wstring text = lstrcmpiW(name, L"Static") == 0 ? Text(child) : L"";
         if (GetDlgCtrlID(child) == 0xFFFF)
             return text;
         if (text.size() > longest.size())
@@ -205,12 +183,14 @@ bool Screenshot(HWND window, const std::wstring& name) {
     header.biPlanes = 1;
     header.biBitCount = 24;
     std::string pixels(((w * 3 + 3) & ~3) * h, '\0');
-    if (!GetDIBits(memory.Get(), bitmap.Get(), 0, h, &pixels[0], reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS))
+    if (!GetDIBits(memory.Get(), bitmap.Get(), 0, h, &pixels[0], reinterpret_cast<BITMAPINFO*>(&header),
+                   DIB_RGB_COLORS))
         return false;
     BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(sizeof file + sizeof header + pixels.size()), 0, 0,
                              sizeof file + sizeof header};
-    return WriteBytes(L"S:\\" + name + L".bmp", std::string(reinterpret_cast<char*>(&file), sizeof file) +
-                                                    std::string(reinterpret_cast<char*>(&header), sizeof header) + pixels);
+    return WriteBytes(L"S:\\" + name + L".bmp",
+                      std::string(reinterpret_cast<char*>(&file), sizeof file) +
+                          std::string(reinterpret_cast<char*>(&header), sizeof header) + pixels);
 }
 
 bool WriteBytes(const std::wstring& path, const std::string& bytes) {
@@ -221,8 +201,8 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes) {
 }
 
 std::string ReadBytes(const std::wstring& path) {
-    zenta::ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                         OPEN_EXISTING, 0, nullptr));
+    zenta::ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         nullptr, OPEN_EXISTING, 0, nullptr));
     std::string bytes(file ? GetFileSize(file.Get(), nullptr) : 0, '\0');
     DWORD read = 0;
     if (!bytes.empty() && !ReadFile(file.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr))
@@ -242,14 +222,8 @@ bool MakeSparse(const std::wstring& path, unsigned long long size) {
 }
 
 bool MakeDirs(const std::wstring& path) {
-    size_t slash = path.find_last_of(L'\\');
-    if (Exists(path))
-        return true;
-    return (slash == std::wstring::npos || MakeDirs(path.substr(0, slash))) && CreateDirectoryW(path.c_str(), nullptr);
-}
-
-bool KeyExists(const std::wstring& subKey) {
-    return !RegistryKeyGone(subKey.c_str());
+    int made = SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
+    return made == ERROR_SUCCESS || made == ERROR_ALREADY_EXISTS;
 }
 
 std::wstring ReadWide(const std::wstring& path) {
@@ -259,54 +233,33 @@ std::wstring ReadWide(const std::wstring& path) {
 }
 
 std::wstring ReadLog(const std::wstring& name) {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    return ReadWide(temp + name);
+    return ReadWide(TempDirectory() + name);
 }
 
 bool InOrder(const std::wstring& text, std::initializer_list<const wchar_t*> parts) {
     size_t at = 0;
-    for (const wchar_t* part : parts) {
-        at = text.find(part, at);
-        if (at == std::wstring::npos) {
-            std::printf("not found, or not in order: %s\n", Utf8(part).c_str());
-            return false;
-        }
-    }
+    for (const wchar_t* part : parts)
+        if ((at = text.find(part, at)) == std::wstring::npos)
+            return std::printf("not found, or not in order: %s\n", Utf8(part).c_str()), false;
     return true;
 }
 
 std::wstring RegText(const std::wstring& subKey, const std::wstring& name) {
-    HKEY opened = nullptr;
     wchar_t value[512] = {};
     DWORD type = 0, size = sizeof value - sizeof(wchar_t);
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, KEY_READ, &opened))
-        return L"(missing)";
-    zenta::ScopedRegKey key(opened);
-    if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value), &size) || type != REG_SZ)
-        return L"(missing)";
-    return value;
+    bool read = !SHGetValueW(HKEY_LOCAL_MACHINE, subKey.c_str(), name.c_str(), &type, value, &size);
+    return read && type == REG_SZ ? value : L"(missing)";
 }
 
 DWORD RegDword(const std::wstring& subKey, const std::wstring& name, DWORD missing) {
-    HKEY opened = nullptr;
     DWORD value = 0, type = 0, size = sizeof value;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, KEY_READ, &opened))
-        return missing;
-    zenta::ScopedRegKey key(opened);
-    return RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ||
-                   type != REG_DWORD
-               ? missing
-               : value;
+    bool read = !SHGetValueW(HKEY_LOCAL_MACHINE, subKey.c_str(), name.c_str(), &type, &value, &size);
+    return read && type == REG_DWORD ? value : missing;
 }
 
 bool SetRegText(HKEY root, const std::wstring& subKey, const wchar_t* name, const std::wstring& value) {
-    HKEY created = nullptr;
-    if (RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created, nullptr))
-        return false;
-    zenta::ScopedRegKey key(created);
-    return RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    return !SHSetValueW(root, subKey.c_str(), name, REG_SZ, value.c_str(),
+                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
 std::string Utf8(const std::wstring& text) {
@@ -323,7 +276,8 @@ std::wstring Build(const std::wstring& relative) {
 bool PrepareMachine(Kind kind) {
     const wchar_t* version = kind == Kind::Bcd ? L"win7" : L"winxp";
     for (const wchar_t* exe : {L"Setup.exe", L"Uninstall.exe", L"Del_ZentaUninstall.exe"})
-        if (!SetRegText(HKEY_CURRENT_USER, std::wstring(L"Software\\Wine\\AppDefaults\\") + exe, L"Version", version))
+        if (!SetRegText(HKEY_CURRENT_USER, std::wstring(L"Software\\Wine\\AppDefaults\\") + exe, L"Version",
+                        version))
             return false;
     SetFileAttributesW(L"D:\\zeldr", FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(L"D:\\zeldr");
@@ -331,8 +285,10 @@ bool PrepareMachine(Kind kind) {
     DeleteRegistryTree(kHardDiskKey);
     DeleteRegistryTree(kUninstallKey);
     if (kind == Kind::BootIni)
-        return WriteBytes(L"C:\\boot.ini", "[boot loader]\r\ntimeout=5\r\ndefault=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n"
-                                           "[operating systems]\r\nmulti(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Windows XP\"\r\n");
+        return WriteBytes(
+            L"C:\\boot.ini",
+            "[boot loader]\r\ntimeout=5\r\ndefault=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n"
+            "[operating systems]\r\nmulti(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Windows XP\"\r\n");
     return fakebcd::RegisterDll() && fakebcd::SaveStore(fakebcd::FreshStore());
 }
 
@@ -342,7 +298,8 @@ std::wstring MakePackage(const std::wstring& name, unsigned long long disksBytes
               CopyFileW(Build(L"Setup.exe").c_str(), (package + L"\\Setup.exe").c_str(), FALSE);
     for (const wchar_t* folder : {L"\\common", L"\\bcd", L"\\ini", L"\\disks"})
         ok = ok && MakeDirs(files + folder);
-    ok = ok && CopyFileW(Build(L"Uninstall.exe").c_str(), (files + L"\\common\\Uninstall.exe").c_str(), FALSE) &&
+    ok = ok &&
+         CopyFileW(Build(L"Uninstall.exe").c_str(), (files + L"\\common\\Uninstall.exe").c_str(), FALSE) &&
          WriteBytes(files + L"\\common\\zeldr", std::string(512, 'L')) &&
          WriteBytes(files + L"\\bcd\\zeldr.mbr", std::string(512, 'M')) &&
          WriteBytes(files + L"\\ini\\zeldr.ini", std::string(64, 'I'));
@@ -352,15 +309,22 @@ std::wstring MakePackage(const std::wstring& name, unsigned long long disksBytes
 HWND StartSetup(Process& setup, const std::wstring& package, const std::wstring& dir) {
     if (!Start(setup, package + L"\\Setup.exe", L"", dir.empty() ? package : dir))
         return nullptr;
-    HWND wizard = WaitForWindow(setup.id, L"ZENTA_LUM_SetupWizardWND", 20000);
-    return wizard && WaitUntil([&] { return ReadPage(wizard) != Page::None; }, 10000) ? wizard : nullptr;
+    HWND wizard = nullptr;
+    WaitUntil(
+        [&] {
+            return (wizard = FindTop(L"ZENTA_LUM_SetupWizardWND", setup.id,
+                                     [](HWND w) { return ReadPage(w) != Page::None; }));
+        },
+        20000);
+    return wizard;
 }
 
 void InstallTo(HWND wizard, wchar_t letter) {
     const wchar_t drive[] = {letter, L':', 0};
     HWND page = FindWindowExW(wizard, nullptr, L"#32770", nullptr);
     HWND box = FindWindowExW(page, nullptr, L"ComboBox", nullptr);
-    LRESULT index = SendMessageW(box, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(drive));
+    LRESULT index =
+        SendMessageW(box, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(drive));
     SendMessageW(box, CB_SETCURSEL, index, 0);
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(0, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
     Click(Control(page, IDC_PAGE_NEXT));
@@ -371,7 +335,7 @@ std::string Leftovers(Kind kind) {
     for (const wchar_t* path : {L"D:\\zeldr", L"D:\\zentaos"})
         left += Exists(path) ? std::wstring(path) + L"; " : L"";
     for (const wchar_t* key : {kHardDiskKey, kUninstallKey})
-        left += KeyExists(key) ? std::wstring(key) + L"; " : L"";
+        left += RegistryKeyGone(key) ? L"" : std::wstring(key) + L"; ";
     if (kind == Kind::BootIni && ReadBytes(L"C:\\boot.ini").find("D:\\zeldr") != std::string::npos)
         left += L"boot.ini entry; ";
     // The boot menu's timeout stays at the 10 seconds the installation set.

@@ -32,8 +32,6 @@ template <typename Condition> bool WaitUntil(Condition condition, DWORD ms) {
     }
 }
 
-// A visible top-level window of `className` of process `pid` (0: any), or null after `ms`.
-HWND WaitForWindow(DWORD pid, const std::wstring& className, DWORD ms);
 // A message box of process `pid` (0: any) whose text contains `part`, or null after `ms`.
 HWND WaitForBox(DWORD pid, const std::wstring& part, DWORD ms);
 std::wstring Text(HWND window);
@@ -68,7 +66,6 @@ std::wstring ReadWide(const std::wstring& path);
 std::wstring ReadLog(const std::wstring& name);
 // True when `parts` occur in `text` in this order.
 bool InOrder(const std::wstring& text, std::initializer_list<const wchar_t*> parts);
-bool KeyExists(const std::wstring& subKey); // under HKEY_LOCAL_MACHINE
 std::wstring RegText(const std::wstring& subKey, const std::wstring& name);
 // A REG_DWORD value; `missing` when absent or of another type.
 DWORD RegDword(const std::wstring& subKey, const std::wstring& name, DWORD missing = 0xFFFFFFFF);

@@ -4,8 +4,8 @@
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    HANDLE file = CreateFileW(L"C:\\started.txt", FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, 0, nullptr);
+    HANDLE file = CreateFileW(L"C:\\started.txt", FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_ALWAYS, 0, nullptr);
     const wchar_t* line = GetCommandLineW();
     DWORD written = 0;
     WriteFile(file, line, lstrlenW(line) * sizeof(wchar_t), &written, nullptr);

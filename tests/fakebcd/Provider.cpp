@@ -100,18 +100,9 @@ class WbemObject final : public Unknown<IWbemClassObject, IWbemCallResult> {
         return method.out ? output->Add(method.out, object) : output;
     }
 
-    STDMETHOD(Get)(LPCWSTR name, LONG, VARIANT* value, CIMTYPE* type, LONG* flavor) override {
+    // The type and flavour outputs are left alone: the product never asks for them.
+    STDMETHOD(Get)(LPCWSTR name, LONG, VARIANT* value, CIMTYPE*, LONG*) override {
         Var* prop = Find(name);
-        wstring n = prop ? name : L""; // a name has the same CIM type in every class here
-        if (prop && type)
-            *type = n == L"Type" || n == L"DeviceType" ? CIM_UINT32
-                    : n == L"Integer"                  ? CIM_UINT64
-                    : n == L"ReturnValue"              ? CIM_BOOLEAN
-                    : n == L"Ids"                      ? CIM_STRING | CIM_FLAG_ARRAY
-                    : prop->v.vt == VT_UNKNOWN         ? CIM_OBJECT
-                                                       : CIM_STRING;
-        if (prop && flavor)
-            *flavor = n[0] == L'_' ? WBEM_FLAVOR_ORIGIN_SYSTEM : WBEM_FLAVOR_ORIGIN_LOCAL;
         if (prop && value)
             return VariantInit(value), VariantCopy(value, &prop->v);
         return prop ? S_OK : HRESULT(WBEM_E_NOT_FOUND);
@@ -200,9 +191,7 @@ WbemObject* Instance(const Object& object, const Element& e) {
                     ->Add(L"DeviceType", e.deviceType)
                     ->Add(L"AdditionalOptions", e.options)
                     ->Add(L"Path", e.path);
-    wstring path =
-        cls + L".ObjectId=\"" + object.id + L"\",StoreFilePath=\"\",Type=" + std::to_wstring(e.type);
-    return (new WbemObject(cls, path))
+    return (new WbemObject(cls))
         ->Add(L"ObjectId", object.id)
         ->Add(L"StoreFilePath", L"")
         ->Add(L"Type", e.type)
