@@ -78,9 +78,12 @@ bool CInstallation::RegisterBoot() {
     BcdResult result = RegisterBootEntry(directory_.c_str());
     if (!result.warning.empty())
         warnings_.push_back(result.warning);
-    if (!result.done)
+    if (!result.done) {
+        // S_FALSE is the provider's own "no", which has no system text.
+        std::wstring why = result.error == S_FALSE ? L"启动配置服务拒绝了该操作" : ErrorText(result.error);
         return Fail(zenta::FormatText(L"无法创建星岚系统的启动项（%ls：%ls）。\n启动配置已恢复原样，安装未能完成。",
-                                      result.step.c_str(), ErrorText(result.error).c_str()));
+                                      result.step.c_str(), why.c_str()));
+    }
     Log(L"boot entry registered");
     return true;
 }

@@ -52,9 +52,9 @@ TEST_CASE("registration: our entry, last in the boot menu, recorded before the s
 }
 
 TEST_CASE("registration that fails at any step leaves the store as it was, and the installation nothing") {
-    for (const wchar_t* failure : {L"CreateObject", L"SetStringElement:12000002", L"SetStringElement:12000004",
-                                   L"SetPartitionDeviceElement", L"SetObjectListElement", L"SetIntegerElement",
-                                   L"ConnectServer"}) {
+    for (const wchar_t* failure :
+         {L"CreateObject", L"SetStringElement:12000002", L"SetStringElement:12000004",
+          L"SetPartitionDeviceElement", L"SetObjectListElement", L"SetIntegerElement", L"ConnectServer"}) {
         CAPTURE(driver::Utf8(failure));
         Session session({failure});
         const std::wstring before = fakebcd::Serialize(fakebcd::LoadStore());
@@ -82,8 +82,9 @@ TEST_CASE("removal deletes only an entry that is ours, and takes only it out of 
     store.objects.push_back(other);
     REQUIRE(fakebcd::SaveStore(store));
     const std::wstring before = fakebcd::Serialize(store);
-    for (const std::wstring& id : {std::wstring(fakebcd::kBootManagerId), std::wstring(fakebcd::kWindowsLoaderId),
-                                   other.id, std::wstring(L"{abc}"), ours.substr(0, 37)}) {
+    for (const std::wstring& id :
+         {std::wstring(fakebcd::kBootManagerId), std::wstring(fakebcd::kWindowsLoaderId), other.id,
+          std::wstring(L"{abc}"), ours.substr(0, 37)}) {
         CAPTURE(driver::Utf8(id));
         bool foreign = false;
         CHECK_FALSE(RemoveBootEntry(id, foreign).done);
@@ -104,7 +105,8 @@ TEST_CASE("removal deletes only an entry that is ours, and takes only it out of 
 }
 
 TEST_CASE("\"gone\" is understood both ways the provider may say it; any other failure is not gone") {
-    for (HRESULT notFound : {S_OK, static_cast<HRESULT>(WBEM_E_NOT_FOUND), static_cast<HRESULT>(0xC0000034)}) {
+    for (HRESULT notFound :
+         {S_OK, static_cast<HRESULT>(WBEM_E_NOT_FOUND), static_cast<HRESULT>(0xC0000034)}) {
         Session session({}, notFound);
         std::wstring id = Registered();
         bool foreign = false;

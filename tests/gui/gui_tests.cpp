@@ -30,8 +30,8 @@ struct Host {
         wc.lpfnWndProc = HostProc;
         wc.lpszClassName = L"ZentaTestHost";
         RegisterClassW(&wc);
-        window = CreateWindowExW(0, L"ZentaTestHost", L"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 200, nullptr, nullptr,
-                                 nullptr, nullptr);
+        window = CreateWindowExW(0, L"ZentaTestHost", L"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 200, nullptr,
+                                 nullptr, nullptr, nullptr);
         REQUIRE(window);
     }
     ~Host() { DestroyWindow(window); }
@@ -44,8 +44,8 @@ COLORREF Pixel(HWND window) {
 }
 
 COLORREF FacePixel(int id) {
-    zenta::ScopedBitmap face(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
-                                                             IMAGE_BITMAP, 0, 0, 0)));
+    zenta::ScopedBitmap face(static_cast<HBITMAP>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0)));
     zenta::ScopedMemoryDc dc(CreateCompatibleDC(nullptr));
     zenta::ScopedSelect select(dc.Get(), face.Get());
     return GetPixel(dc.Get(), 5, 5);
@@ -94,7 +94,8 @@ TEST_CASE("image button: Enter clicks like Space, pressed while held; dragged of
 TEST_CASE("link: only the measured text is the link, to its last pixel and not one beyond") {
     Host host;
     Link link;
-    REQUIRE(link.Create(nullptr, WS_CHILD | WS_VISIBLE | SS_NOTIFY, RECT{0, 0, 380, 60}, host.window, nullptr));
+    REQUIRE(
+        link.Create(nullptr, WS_CHILD | WS_VISIBLE | SS_NOTIFY, RECT{0, 0, 380, 60}, host.window, nullptr));
     link.SetLink(L"http://example/a&b", L"http://example/a&b", PageFont(20, FW_NORMAL, L"Segoe"), 0);
     InvalidateRect(host.window, nullptr, TRUE);
     UpdateWindow(host.window);

@@ -32,7 +32,8 @@ void HoldWorker(DWORD pid, HWND window, bool hold) {
     zenta::ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     THREADENTRY32 entry = {};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot.Get(), &entry); more; more = Thread32Next(snapshot.Get(), &entry)) {
+    for (BOOL more = Thread32First(snapshot.Get(), &entry); more;
+         more = Thread32Next(snapshot.Get(), &entry)) {
         if (entry.th32OwnerProcessID != pid || entry.th32ThreadID == ui)
             continue;
         zenta::ScopedHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
@@ -52,7 +53,8 @@ std::wstring Uninstall(std::wstring& caption, const std::wstring& warning = L"")
 
 } // namespace
 
-TEST_CASE("install from another working directory to the Complete page, restart Setup, remove with Uninstall") {
+TEST_CASE(
+    "install from another working directory to the Complete page, restart Setup, remove with Uninstall") {
     REQUIRE(PrepareMachine(Kind::Bcd));
     std::wstring package = MakePackage(L"full", kSystemDisks);
     Process setup;
@@ -102,7 +104,8 @@ TEST_CASE("install from another working directory to the Complete page, restart 
     CHECK(WaitUntil([] { return Leftovers(Kind::Bcd).empty(); }, 10000));
 }
 
-TEST_CASE("a removal that cannot reach the store keeps the records, tells what is left, and is finished later") {
+TEST_CASE(
+    "a removal that cannot reach the store keeps the records, tells what is left, and is finished later") {
     REQUIRE(PrepareMachine(Kind::Bcd));
     SetFakeBcd({}, WBEM_E_NOT_FOUND); // the other way a provider may say "no such object"
     std::wstring package = MakePackage(L"small", 0);
@@ -114,9 +117,11 @@ TEST_CASE("a removal that cannot reach the store keeps the records, tells what i
     // The link opens its address with the shell: the prefix's browser is the marker program.
     REQUIRE(SetRegText(HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", nullptr,
                        L"\"" + Build(L"tests\\marker.exe") + L"\" \"%1\""));
-    HWND link = FindWindowExW(FindWindowExW(wizard, nullptr, L"#32770", nullptr), nullptr, L"Static", nullptr);
+    HWND link =
+        FindWindowExW(FindWindowExW(wizard, nullptr, L"#32770", nullptr), nullptr, L"Static", nullptr);
     PostMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-    CHECK(WaitUntil([] { return ReadWide(L"C:\\started.txt").find(L"catid=52") != std::wstring::npos; }, 10000));
+    CHECK(WaitUntil([] { return ReadWide(L"C:\\started.txt").find(L"catid=52") != std::wstring::npos; },
+                    10000));
     Key(wizard, VK_RETURN); // the Close button has the focus
     CHECK(setup.Ended(10000));
 
@@ -124,7 +129,8 @@ TEST_CASE("a removal that cannot reach the store keeps the records, tells what i
     std::wstring caption;
     std::wstring report = Uninstall(caption, L"无法连接上wmi");
     CHECK(caption == L"错误");
-    for (const wchar_t* left : {L"启动菜单中的星岚系统启动项", L"D:\\zeldr", L"D:\\zentaos", L"再次运行安装程序", L"日志文件："})
+    for (const wchar_t* left :
+         {L"启动菜单中的星岚系统启动项", L"D:\\zeldr", L"D:\\zentaos", L"再次运行安装程序", L"日志文件："})
         CHECK(report.find(left) != std::wstring::npos);
     CHECK_FALSE(RegistryKeyGone(kHardDiskKey));
     CHECK(Exists(L"D:\\zentaos\\zeldr.mbr"));
@@ -165,7 +171,8 @@ TEST_CASE("a copy that fails and a boot entry that cannot be made: an error box 
     std::wstring package = MakePackage(L"locked", 0);
     std::wstring locked = package + L"\\copyfiles\\common\\readme.txt";
     REQUIRE(WriteBytes(locked, "x"));
-    zenta::ScopedHandle held(CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    zenta::ScopedHandle held(
+        CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     Process setup;
     InstallTo(StartSetup(setup, package));
     std::wstring caption, text = AnswerBox(setup.id, L"无法复制文件", IDOK, 30000, &caption);
@@ -173,7 +180,7 @@ TEST_CASE("a copy that fails and a boot entry that cannot be made: an error box 
     CHECK(text.find(locked) != std::wstring::npos);
     CHECK(setup.Ended(20000));
     CHECK(Leftovers(Kind::Bcd) == "");
-    CHECK(ReadLog(L"ZentaLUM-Setup.log").find(L"copy failed") != std::wstring::npos);
+    CHECK(InOrder(ReadLog(L"ZentaLUM-Setup.log"), {L"copy failed", L"error 32 ", locked.c_str()}));
     held.Reset();
 
     SetFakeBcd({L"SetPartitionDeviceElement"});

@@ -38,13 +38,15 @@ TEST_CASE("install to the Complete page, boot.ini held open during the removal, 
     CHECK(bootIni.find("\r\n" + kEntry) == bootIni.size() - kEntry.size() - 2);
     CHECK(RegDword(kHardDiskKey, L"Drive") == L'D');
     CHECK(RegText(kUninstallKey, L"UninstallString") == L"D:\\zentaos\\Uninstall.exe");
-    CHECK(InOrder(ReadLog(L"ZentaLUM-Setup.log"),
-                  {L"Windows kind 1", L"drive chosen: D:", L"installation record written",
-                   L"boot.ini add C:\\boot.ini: changed; 1 line(s) added, 0 removed; timeout 5 -> 10; backup written",
-                   L"copy completed", L"uninstall record written"}));
+    CHECK(InOrder(
+        ReadLog(L"ZentaLUM-Setup.log"),
+        {L"Windows kind 1", L"drive chosen: D:", L"installation record written",
+         L"boot.ini add C:\\boot.ini: changed; 1 line(s) added, 0 removed; timeout 5 -> 10; backup written",
+         L"copy completed", L"uninstall record written"}));
 
     {
-        zenta::ScopedHandle held(CreateFileW(L"C:\\boot.ini", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        zenta::ScopedHandle held(
+            CreateFileW(L"C:\\boot.ini", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         std::wstring report = Uninstall(L"boot.ini 打开出错");
         CHECK(report.find(L"再次运行安装程序") != std::wstring::npos);
         CHECK(Exists(L"D:\\zentaos\\Uninstall.exe"));
@@ -52,11 +54,13 @@ TEST_CASE("install to the Complete page, boot.ini held open during the removal, 
     }
     CHECK(Uninstall() == L"已成功删除星岚LUM系统");
     CHECK(WaitUntil([] { return Leftovers(Kind::BootIni).empty(); }, 10000));
-    CHECK(InOrder(ReadLog(L"ZentaLUM-Uninstall.log"), {L"second stage", L"boot.ini remove", L"cannot be opened",
-                                                       L"LEFT", L"second stage", L"removed"}));
+    CHECK(
+        InOrder(ReadLog(L"ZentaLUM-Uninstall.log"), {L"second stage", L"boot.ini remove", L"cannot be opened",
+                                                     L"LEFT", L"second stage", L"removed"}));
 }
 
-TEST_CASE("a temporary directory nobody can write to does not stop an installation; the Remove page undoes it") {
+TEST_CASE(
+    "a temporary directory nobody can write to does not stop an installation; the Remove page undoes it") {
     REQUIRE(PrepareMachine(Kind::BootIni));
     std::wstring package = MakePackage(L"small", 0);
     wchar_t temp[MAX_PATH] = {};
@@ -81,15 +85,18 @@ TEST_CASE("a temporary directory nobody can write to does not stop an installati
     CHECK(Leftovers(Kind::BootIni) == "");
 }
 
-TEST_CASE("the Welcome page refuses an incomplete package, a link at the target and a full drive; nothing written") {
+TEST_CASE("the Welcome page refuses an incomplete package, a link at the target and a full drive; nothing "
+          "written") {
     REQUIRE(PrepareMachine(Kind::BootIni));
     std::wstring package = MakePackage(L"broken", 0);
     REQUIRE(DeleteFileW((package + L"\\copyfiles\\common\\Uninstall.exe").c_str()));
     Process setup;
     HWND wizard = StartSetup(setup, package);
     InstallTo(wizard);
-    CHECK(AnswerBox(setup.id, L"安装包不完整", IDOK).find(L"copyfiles\\common\\Uninstall.exe") != std::wstring::npos);
-    REQUIRE(CopyFileW(Build(L"Uninstall.exe").c_str(), (package + L"\\copyfiles\\common\\Uninstall.exe").c_str(), FALSE));
+    CHECK(AnswerBox(setup.id, L"安装包不完整", IDOK).find(L"copyfiles\\common\\Uninstall.exe") !=
+          std::wstring::npos);
+    REQUIRE(CopyFileW(Build(L"Uninstall.exe").c_str(),
+                      (package + L"\\copyfiles\\common\\Uninstall.exe").c_str(), FALSE));
 
     // E:\zentaos is a host link to E:\outside (tests/wine/run.sh).
     InstallTo(wizard, L'E');

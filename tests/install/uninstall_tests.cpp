@@ -39,7 +39,8 @@ TEST_CASE("the copy goes into a new folder of its own: a planted file of its nam
     std::wstring planted = temp + kTemporaryCopyName;
     REQUIRE(CopyFileW(Build(L"tests\\marker.exe").c_str(), planted.c_str(), FALSE));
     REQUIRE(SetFileAttributesW(planted.c_str(), FILE_ATTRIBUTE_READONLY));
-    zenta::ScopedHandle held(CreateFileW(planted.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    zenta::ScopedHandle held(
+        CreateFileW(planted.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
 
     Process first;
     REQUIRE(Start(first, L"D:\\zentaos\\Uninstall.exe"));
@@ -53,23 +54,25 @@ TEST_CASE("the copy goes into a new folder of its own: a planted file of its nam
     Answer(question, IDCANCEL);
     // The copy and its folder go at the next restart.
     HKEY opened = nullptr;
-    REQUIRE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ,
-                          &opened) == ERROR_SUCCESS);
+    REQUIRE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager", 0,
+                          KEY_READ, &opened) == ERROR_SUCCESS);
     zenta::ScopedRegKey key(opened);
     std::wstring pending;
-    CHECK(WaitUntil([&] {
-              wchar_t data[4096] = {};
-              DWORD size = sizeof data - 4;
-              RegQueryValueExW(key.Get(), L"PendingFileRenameOperations", nullptr, nullptr,
-                               reinterpret_cast<BYTE*>(data), &size);
-              pending.assign(data, size / 2);
-              return pending.find(folders[0] + L"\\" + kTemporaryCopyName) != std::wstring::npos;
-          },
-          10000));
+    CHECK(WaitUntil(
+        [&] {
+            wchar_t data[4096] = {};
+            DWORD size = sizeof data - 4;
+            RegQueryValueExW(key.Get(), L"PendingFileRenameOperations", nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(data), &size);
+            pending.assign(data, size / 2);
+            return pending.find(folders[0] + L"\\" + kTemporaryCopyName) != std::wstring::npos;
+        },
+        10000));
     CHECK(pending.find(folders[0] + std::wstring(1, L'\0')) != std::wstring::npos);
 }
 
-TEST_CASE("a temporary directory of 300 characters: the copy is made there and started, or the user is told") {
+TEST_CASE(
+    "a temporary directory of 300 characters: the copy is made there and started, or the user is told") {
     PlaceUninstaller();
     std::wstring temp = L"E:\\";
     while (temp.size() < 300) {
@@ -84,7 +87,8 @@ TEST_CASE("a temporary directory of 300 characters: the copy is made there and s
     // is longer than MAX_PATH, in any form, and the uninstaller then says so.
     std::wstring seen = AnswerBox(0, L"", IDCANCEL, 20000);
     std::printf("%s\n", Utf8(seen).c_str());
-    CHECK((seen.find(L"确定删除星岚LUM系统") == 0 || seen.find(L"无法启动卸载程序的副本") != std::wstring::npos));
+    CHECK((seen.find(L"确定删除星岚LUM系统") == 0 ||
+           seen.find(L"无法启动卸载程序的副本") != std::wstring::npos));
 }
 
 TEST_CASE("a second uninstaller brings the running one forward and asks nothing") {

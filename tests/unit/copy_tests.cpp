@@ -70,7 +70,8 @@ TEST_CASE("what is copied: the kind's folder, then common, then disks; files onl
     CHECK_FALSE(driver::Exists(L"D:\\zentaos\\deep"));
     CHECK(driver::ReadBytes(L"D:\\zeldr") == "loader");
     DWORD loader = GetFileAttributesW(L"D:\\zeldr");
-    CHECK((loader & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) == (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    CHECK((loader & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) ==
+          (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
 }
 
 TEST_CASE("below 20 MiB the system copy (time stamp kept), from 20 MiB on the job's own chunks") {
@@ -78,8 +79,8 @@ TEST_CASE("below 20 MiB the system copy (time stamp kept), from 20 MiB on the jo
         Package p;
         p.Sparse(L"disks", L"image", size);
         FILETIME old = {0x12345678, 0x01C00000};
-        zenta::ScopedHandle source(CreateFileW(p.Path(L"disks", L"image").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                                               OPEN_EXISTING, 0, nullptr));
+        zenta::ScopedHandle source(CreateFileW(p.Path(L"disks", L"image").c_str(), FILE_WRITE_ATTRIBUTES, 0,
+                                               nullptr, OPEN_EXISTING, 0, nullptr));
         REQUIRE(SetFileTime(source.Get(), nullptr, nullptr, &old));
         source.Reset();
         CCopyJob job(p.dir, Bcd, L"D:\\zentaos");

@@ -6,6 +6,7 @@
 #include "common/Registry.h"
 #include "common/SystemHelpers.h"
 #include "setup/Config.h"
+#include "setup/Package.h"
 #include "setup/Protection.h"
 #include "setup/SetupApp.h"
 #include "tests/driver/Driver.h"
@@ -34,7 +35,8 @@ TEST_CASE("boot.ini is replaced whole, with its attributes and one backup, or re
     CHECK_FALSE(Exists(BootIniPendingPath(path)));
 
     SUBCASE("held open by another program: refused, the file as it was") {
-        zenta::ScopedHandle held(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        zenta::ScopedHandle held(
+            CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         CHECK(EditBootIniFile(path, AddBootIniText, 'D').status == BootIniStatus::OpenFailed);
     }
     SUBCASE("UTF-16: refused untouched") {
@@ -124,11 +126,29 @@ TEST_CASE("the log: UTF-16 with a byte-order mark, one dated line per event, a n
     CHECK(text.substr(23) == L" 步骤 1\r\n");
 }
 
+TEST_CASE("a package lacking a file the installation cannot do without is named") {
+    const wchar_t* files[] = {L"copyfiles\\common\\zeldr", L"copyfiles\\common\\Uninstall.exe",
+                              L"copyfiles\\bcd\\zeldr.mbr"};
+    for (const wchar_t* left : files) {
+        DeleteDirectoryTree(L"E:\\p");
+        for (const std::wstring file : files) {
+            std::wstring path = L"E:\\p\\" + file;
+            REQUIRE((file == left ||
+                     (driver::MakeDirs(path.substr(0, path.rfind(L'\\'))) && WriteBytes(path, "x"))));
+        }
+        CHECK(MissingPackageFiles(L"E:\\p", Bcd) == std::vector<std::wstring>{left});
+    }
+    // The boot sector may come with the common files; boot.ini needs none.
+    REQUIRE(WriteBytes(L"E:\\p\\copyfiles\\common\\zeldr.mbr", "x"));
+    CHECK(MissingPackageFiles(L"E:\\p", Bcd).empty());
+}
+
 TEST_CASE("configuration: texts cut to their buffers, a missing document changes nothing") {
     REQUIRE(driver::MakeDirs(L"E:\\pkg\\support"));
     std::wstring title(300, L'题');
     std::string document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><c><headtitle>" + driver::Utf8(title) +
-                           "</headtitle><button><continue>" + std::string(40, 'c') + "</continue></button>"
+                           "</headtitle><button><continue>" + std::string(40, 'c') +
+                           "</continue></button>"
                            "<text><fontstyle><s id=\"buttontext\"><fontname>Face</fontname><bold>1</bold></s>"
                            "</fontstyle></text></c>";
     REQUIRE(WriteBytes(L"E:\\pkg\\support\\Config.xml", document));

@@ -15,8 +15,8 @@ struct Image {
     const IMAGE_NT_HEADERS32* nt = nullptr;
     explicit Image(const std::wstring& path) : bytes(driver::ReadBytes(path)) {
         REQUIRE(bytes.size() > sizeof(IMAGE_DOS_HEADER));
-        nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(bytes.data() +
-                                                         reinterpret_cast<const IMAGE_DOS_HEADER*>(bytes.data())->e_lfanew);
+        nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(
+            bytes.data() + reinterpret_cast<const IMAGE_DOS_HEADER*>(bytes.data())->e_lfanew);
     }
     const IMAGE_SECTION_HEADER* Sections() const { return IMAGE_FIRST_SECTION(nt); }
     const char* At(DWORD rva) const {
@@ -36,8 +36,9 @@ TEST_CASE("Setup.exe and Uninstall.exe: XP headers, KnownDLL imports, the manife
         const wchar_t* name;
         size_t maxBytes;
     } programs[] = {{L"Setup.exe", 450 * 1024}, {L"Uninstall.exe", 350 * 1024}};
-    const char* knownDlls[] = {"kernel32.dll", "user32.dll", "gdi32.dll",   "advapi32.dll", "shell32.dll", "ole32.dll",
-                               "oleaut32.dll", "msvcrt.dll", "rpcrt4.dll", "shlwapi.dll",  "comdlg32.dll"};
+    const char* knownDlls[] = {"kernel32.dll", "user32.dll",  "gdi32.dll",    "advapi32.dll",
+                               "shell32.dll",  "ole32.dll",   "oleaut32.dll", "msvcrt.dll",
+                               "rpcrt4.dll",   "shlwapi.dll", "comdlg32.dll"};
     for (const auto& program : programs) {
         CAPTURE(driver::Utf8(program.name));
         Image image(driver::Build(program.name));
@@ -62,7 +63,8 @@ TEST_CASE("Setup.exe and Uninstall.exe: XP headers, KnownDLL imports, the manife
                                       [&](const char* known) { return dll == known; }),
                           dll);
         }
-        HMODULE module = LoadLibraryExW(driver::Build(program.name).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        HMODULE module =
+            LoadLibraryExW(driver::Build(program.name).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST);
         REQUIRE(found);
         std::string manifest(static_cast<const char*>(LockResource(LoadResource(module, found))),

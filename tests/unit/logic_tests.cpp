@@ -30,10 +30,14 @@ TEST_CASE("boot.ini: an entry is a line of its own, matched as the boot loader r
         const char* name;
         std::string before, after; // after == "" : nothing changes
     } cases[] = {
-        {"timeout below 10 is raised", kHead + "timeout=5\r\n" + kSystems, kHead + "timeout=10\r\n" + kSystems + kEntry},
-        {"Windows Setup's Timeout=5", kHead + "Timeout=5\r\n" + kSystems, kHead + "timeout=10\r\n" + kSystems + kEntry},
-        {"TIMEOUT=30 stays, bare line feeds stay", kHead + "TIMEOUT=30\n" + kSystems, kHead + "TIMEOUT=30\n" + kSystems + kEntry},
-        {"no timeout: one after the header", kHead + kSystems, kHead + "\r\ntimeout=10\r\n" + kSystems + kEntry},
+        {"timeout below 10 is raised", kHead + "timeout=5\r\n" + kSystems,
+         kHead + "timeout=10\r\n" + kSystems + kEntry},
+        {"Windows Setup's Timeout=5", kHead + "Timeout=5\r\n" + kSystems,
+         kHead + "timeout=10\r\n" + kSystems + kEntry},
+        {"TIMEOUT=30 stays, bare line feeds stay", kHead + "TIMEOUT=30\n" + kSystems,
+         kHead + "TIMEOUT=30\n" + kSystems + kEntry},
+        {"no timeout: one after the header", kHead + kSystems,
+         kHead + "\r\ntimeout=10\r\n" + kSystems + kEntry},
         {"a timeout elsewhere is not the menu's", kHead + kSystems + "timeout=30\r\n",
          kHead + "\r\ntimeout=10\r\n" + kSystems + "timeout=30\r\n" + kEntry},
         {"a commented entry is no entry", kHead + "timeout=10\r\n;D:\\zeldr=\"x\"\r\n",
@@ -41,7 +45,8 @@ TEST_CASE("boot.ini: an entry is a line of its own, matched as the boot loader r
         {"a key inside another line is no entry", kHead + "timeout=10\r\nC:\\x=\"D:\\zeldr=\"\r\n",
          kHead + "timeout=10\r\nC:\\x=\"D:\\zeldr=\"\r\n" + kEntry},
         {"lower-case drive is our entry", kHead + "timeout=5\r\nd:\\zeldr=\"x\"\r\n", ""},
-        {"changed description, blanks, case: still ours", kHead + "timeout=5\r\n  D:\\ZELDR = \"other\"\r\n", ""},
+        {"changed description, blanks, case: still ours", kHead + "timeout=5\r\n  D:\\ZELDR = \"other\"\r\n",
+         ""},
     };
     for (const Case& c : cases) {
         CAPTURE(c.name);
@@ -59,7 +64,8 @@ TEST_CASE("boot.ini: removal takes every entry line of the drive and nothing els
         std::string before, after;
     } cases[] = {
         {"the appended line", kHead + kSystems + kEntry.substr(2), kHead + kSystems},
-        {"two entries, one in the middle", kHead + "D:\\zeldr=\"a\"\r\n" + kSystems + "d:\\zeldr=\"b\"\r\nE:\\x=\"y\"\r\n",
+        {"two entries, one in the middle",
+         kHead + "D:\\zeldr=\"a\"\r\n" + kSystems + "d:\\zeldr=\"b\"\r\nE:\\x=\"y\"\r\n",
          kHead + kSystems + "E:\\x=\"y\"\r\n"},
         {"comments and other drives stay", kHead + ";D:\\zeldr=\"a\"\r\nE:\\zeldr=\"b\"\r\n", ""},
     };
@@ -89,7 +95,10 @@ TEST_CASE("font styles: only pixel sizes count, bold only for 1, colours R,G,B m
         {{{L"forecolor", L"255,0,0"}}, 12, 400, 0x0000FF},
         {{{L"ForeColor", L"10,20,30"}}, 12, 400, RGB(10, 20, 30)},
         {{{L"forecolor", L"300,0,0"}}, 12, 400, RGB(44, 0, 0)},
-        {{{L"forecolor", L"1,2,3"}, {L"forecolor", L"255,0,"}, {L"forecolor", L"255,0"}}, 12, 400, RGB(1, 2, 3)},
+        {{{L"forecolor", L"1,2,3"}, {L"forecolor", L"255,0,"}, {L"forecolor", L"255,0"}},
+         12,
+         400,
+         RGB(1, 2, 3)},
     };
     for (const Case& c : cases) {
         FontStyle style = DefaultFontStyle();
@@ -111,7 +120,8 @@ TEST_CASE("progress: percentages, elapsed and remaining seconds") {
         long long copied, total;
         bool completed;
         int percent;
-    } percents[] = {{3, 7, false, 42}, {7, 7, false, 99}, {7, 7, true, 100}, {0, 0, true, 0}, {5, 0, false, 0}};
+    } percents[] = {
+        {3, 7, false, 42}, {7, 7, false, 99}, {7, 7, true, 100}, {0, 0, true, 0}, {5, 0, false, 0}};
     for (const auto& p : percents)
         CHECK(ProgressPercent(p.copied, p.total, p.completed) == p.percent);
     struct {
@@ -128,8 +138,11 @@ TEST_CASE("space check: 4 GiB at least, and 512 MiB beyond the package") {
     struct {
         unsigned long long free, package;
         bool room;
-    } cases[] = {{4 * GiB, 3584 * MiB, true}, {4 * GiB - 1, 0, false}, {10 * GiB, 9830 * MiB, false},
-                 {40 * GiB, 40 * GiB - 512 * MiB, true}, {40 * GiB, 40 * GiB - 512 * MiB + 1, false},
+    } cases[] = {{4 * GiB, 3584 * MiB, true},
+                 {4 * GiB - 1, 0, false},
+                 {10 * GiB, 9830 * MiB, false},
+                 {40 * GiB, 40 * GiB - 512 * MiB, true},
+                 {40 * GiB, 40 * GiB - 512 * MiB + 1, false},
                  {~0ull, ~0ull, false}};
     for (const auto& c : cases)
         CHECK(HasRoomFor(c.free, c.package) == c.room);
@@ -141,7 +154,7 @@ TEST_CASE("Windows versions, firmware and the provider's ways of saying \"not fo
     struct {
         DWORD major, minor;
         WindowsKind kind;
-    } versions[] = {{5, 0, Unsupported}, {5, 1, BootIni}, {5, 2, BootIni}, {5, 3, Unsupported},
+    } versions[] = {{5, 0, Unsupported}, {5, 1, BootIni}, {5, 2, BootIni},     {5, 3, Unsupported},
                     {6, 0, Bcd},         {6, 3, Bcd},     {10, 0, Unsupported}};
     for (const auto& v : versions)
         CHECK(ClassifyWindowsVersion(v.major, v.minor) == v.kind);
@@ -171,8 +184,9 @@ TEST_CASE("names and paths: slides, the package folder, the uninstaller's tempor
     CHECK(PackageDirOf(L"E:\\Setup.exe") == L"E:");
     const std::wstring temp = L"C:\\Temp\\";
     CHECK(IsTemporaryCopy(L"C:\\temp\\ZentaUninstall.0a1b\\Del_ZentaUninstall.exe", temp));
-    for (const wchar_t* other : {L"C:\\Temp\\Del_ZentaUninstall.exe", L"C:\\Temp\\ZentaUninstall.\\Del_ZentaUninstall.exe",
-                                 L"C:\\Temp\\ZentaUninstall.1\\x\\Del_ZentaUninstall.exe",
-                                 L"D:\\zentaos\\Uninstall.exe", L"C:\\Temp\\Other.1\\Del_ZentaUninstall.exe"})
+    for (const wchar_t* other :
+         {L"C:\\Temp\\Del_ZentaUninstall.exe", L"C:\\Temp\\ZentaUninstall.\\Del_ZentaUninstall.exe",
+          L"C:\\Temp\\ZentaUninstall.1\\x\\Del_ZentaUninstall.exe", L"D:\\zentaos\\Uninstall.exe",
+          L"C:\\Temp\\Other.1\\Del_ZentaUninstall.exe"})
         CHECK_FALSE(IsTemporaryCopy(other, temp));
 }
