@@ -4,10 +4,10 @@
 //   copy_bench loop SOURCE TARGET     copies the files lying in SOURCE with a plain CopyFileW loop
 // Each prints one line: "bytes=N seconds=S", for the job its end state, and for "memory"
 // "peak_extra=B", the private memory above what the process held before the job.
+#include "common/Log.h"
 #include "common/ScopedWin.h"
 #include "common/Text.h"
 #include "setup/CopyJob.h"
-#include "setup/SetupApp.h"
 
 #include <windows.h>
 #include <psapi.h>
@@ -48,10 +48,6 @@ struct MemoryWatch {
 };
 
 int RunJob(const wchar_t* package, const wchar_t* target, bool watchMemory) {
-    CSetupApp app(GetModuleHandleW(nullptr));
-    app.packageDir = package;
-    app.windowsKind = Bcd;
-
     MemoryWatch watch;
     zenta::ScopedHandle watcher;
     if (watchMemory) {
@@ -66,12 +62,17 @@ int RunJob(const wchar_t* package, const wchar_t* target, bool watchMemory) {
     CopyOutcome outcome;
     long long bytes = 0;
     {
-        CCopyJob job(&app, target);
+        // The log as an installation keeps it: opened at the start, a line before and after.
+        OpenLog(L"ZentaLUM-Bench.log");
+        CCopyJob job(package, Bcd, target);
         job.ComputeTotal();
+        Log(L"copy planned: %d file(s), %lld bytes", job.totalFiles, job.totalBytes);
         job.Start();
         job.WaitForEnd(INFINITE);
-        QueryPerformanceCounter(&end);
         outcome = job.GetOutcome();
+        Log(L"copy ended: state %d, %d file(s) in %lu ms", static_cast<int>(outcome.state), outcome.files,
+            outcome.milliseconds);
+        QueryPerformanceCounter(&end);
         bytes = job.GetCopiedBytes();
     }
     watch.stop = 1;

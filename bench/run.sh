@@ -20,7 +20,7 @@ cmake --build "$build" -j2 --target zsetup >/dev/null
 i686-w64-mingw32-g++-win32 -std=c++17 -Os -Wall -Wextra \
   -DUNICODE -D_UNICODE -D_WIN32_WINNT=0x0501 -DWINVER=0x0501 -D_WIN32_IE=0x0600 -DNOMINMAX \
   -I"$repo" "$repo/bench/copy_bench.cpp" -o "$build/copy_bench.exe" \
-  -L"$build" -lzsetup -lzcommon -lpsapi -lcomctl32 -lshlwapi -lshell32 -lole32 -loleaut32 -luuid \
+  -L"$build" -lzsetup -lzcommon -lpsapi -lshlwapi -lshell32 -lole32 -loleaut32 -luuid \
   -lrpcrt4 -ladvapi32 -lgdi32 -luser32 -lkernel32 -static -static-libgcc -static-libstdc++ -municode
 
 work=$(mktemp -d "${BENCH_DIR:-${TMPDIR:-/tmp}}/zenta-bench.XXXXXX")
@@ -39,6 +39,11 @@ mkdir -p "$large" "$small" "$work/target"
 for n in 1 2; do head -c 512M /dev/urandom >"$large/system$n.img"; done
 head -c $((5000 * 16384)) /dev/urandom >"$work/blob"
 (cd "$small" && split -b 16384 -d -a 4 "$work/blob" f && rm "$work/blob")
+# The job places the package's boot loader first, as an installation does.
+for set in large small; do
+  mkdir -p "$work/source/$set/copyfiles/common"
+  head -c 512 /dev/zero >"$work/source/$set/copyfiles/common/zeldr"
+done
 
 zenta_new_prefix "$prefix"
 ln -s "$work/source" "$prefix/dosdevices/d:"

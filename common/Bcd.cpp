@@ -70,8 +70,8 @@ HRESULT CBcdEditor::Connect() {
                                  services_.Put());
     if (FAILED(hr) || !services_)
         return Fail(L"无法连接上wmi", hr);
-    hr = CoSetProxyBlanket(services_.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
-                           RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+    hr = CoSetProxyBlanket(services_.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
+                           RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
     if (FAILED(hr))
         return Fail(L"svc无法设置proxy blanket", hr);
     connected_ = true;
@@ -103,8 +103,8 @@ HRESULT CBcdEditor::CallStore(const wchar_t* method, const std::vector<WmiInput>
     return zenta::CallWmiMethod(services_.Get(), L"BcdStore", method, path, inputs, output, trace);
 }
 
-HRESULT CBcdEditor::CallObject(IWbemClassObject* object, const wchar_t* method, const std::vector<WmiInput>& inputs,
-                               ComPtr<IWbemClassObject>& output) {
+HRESULT CBcdEditor::CallObject(IWbemClassObject* object, const wchar_t* method,
+                               const std::vector<WmiInput>& inputs, ComPtr<IWbemClassObject>& output) {
     std::wstring path;
     if (!object || !zenta::GetText(object, L"__RELPATH", path))
         return E_UNEXPECTED;
@@ -164,7 +164,8 @@ HRESULT CBcdEditor::ReadInteger(IWbemClassObject* object, DWORD element, unsigne
     HRESULT hr = ReadElement(object, element, value);
     if (hr != S_OK)
         return hr;
-    return zenta::GetNumber(value.Get(), L"Integer", number) ? S_OK : static_cast<HRESULT>(WBEM_E_TYPE_MISMATCH);
+    return zenta::GetNumber(value.Get(), L"Integer", number) ? S_OK
+                                                             : static_cast<HRESULT>(WBEM_E_TYPE_MISMATCH);
 }
 
 HRESULT CBcdEditor::ReadIds(IWbemClassObject* object, DWORD element, std::vector<std::wstring>& ids) {
@@ -177,19 +178,21 @@ HRESULT CBcdEditor::ReadIds(IWbemClassObject* object, DWORD element, std::vector
 
 HRESULT CBcdEditor::WriteText(IWbemClassObject* object, DWORD element, const std::wstring& text) {
     ComPtr<IWbemClassObject> out;
-    return CallObject(object, L"SetStringElement", {TypeInput(L"Type", element), WmiInput{L"String", text}}, out);
+    return CallObject(object, L"SetStringElement", {TypeInput(L"Type", element), WmiInput{L"String", text}},
+                      out);
 }
 
 HRESULT CBcdEditor::WriteInteger(IWbemClassObject* object, DWORD element, unsigned long long value) {
     ComPtr<IWbemClassObject> out;
     return CallObject(object, L"SetIntegerElement",
-                      {TypeInput(L"Type", element), WmiInput{L"Integer", std::to_wstring(value), CIM_UINT64}}, out);
+                      {TypeInput(L"Type", element), WmiInput{L"Integer", std::to_wstring(value), CIM_UINT64}},
+                      out);
 }
 
 HRESULT CBcdEditor::WriteIds(IWbemClassObject* object, DWORD element, const std::vector<std::wstring>& ids) {
     ComPtr<IWbemClassObject> out;
-    return CallObject(object, L"SetObjectListElement", {TypeInput(L"Type", element), WmiInput{L"Ids", L"", 0, &ids}},
-                      out);
+    return CallObject(object, L"SetObjectListElement",
+                      {TypeInput(L"Type", element), WmiInput{L"Ids", L"", 0, &ids}}, out);
 }
 
 HRESULT CBcdEditor::WritePartition(IWbemClassObject* object, DWORD element, const std::wstring& device) {

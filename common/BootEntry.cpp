@@ -47,7 +47,8 @@ bool IsOurs(CBcdEditor& editor, IWbemClassObject* object, BcdResult& result) {
         return Failed(result, L"the entry has another description", S_FALSE);
     if ((hr = editor.ReadText(object, kElementAppPath, path)) != S_OK)
         return Failed(result, L"read the entry's application path", hr);
-    return lstrcmpiW(path.c_str(), kBootEntryPath) == 0 || Failed(result, L"the entry has another path", S_FALSE);
+    return lstrcmpiW(path.c_str(), kBootEntryPath) == 0 ||
+           Failed(result, L"the entry has another path", S_FALSE);
 }
 
 bool Listed(const std::vector<std::wstring>& ids, const std::wstring& id) {
@@ -77,7 +78,8 @@ bool Register(CBcdEditor& editor, const std::wstring& id, const wchar_t* targetP
     if ((hr = editor.CreateObject(id, kBootSectorType, entry)) != S_OK)
         return Failed(result, L"create the entry", hr);
     created = true;
-    if ((hr = editor.WriteText(entry.Get(), kElementAppPath, std::wstring(targetPath + 2) + L"\\zeldr.mbr")) != S_OK)
+    if ((hr = editor.WriteText(entry.Get(), kElementAppPath,
+                               std::wstring(targetPath + 2) + L"\\zeldr.mbr")) != S_OK)
         return Failed(result, L"write the application path", hr);
     if ((hr = editor.WriteText(entry.Get(), kElementDescription, kBootEntryDescription)) != S_OK)
         return Failed(result, L"write the description", hr);
@@ -111,9 +113,10 @@ HRESULT Unlist(CBcdEditor& editor, const std::wstring& id) {
         return S_OK; // no display order lists anything
     if (hr != S_OK || !Listed(order, id))
         return hr;
-    order.erase(std::remove_if(order.begin(), order.end(),
-                               [&](const std::wstring& item) { return lstrcmpiW(item.c_str(), id.c_str()) == 0; }),
-                order.end());
+    order.erase(
+        std::remove_if(order.begin(), order.end(),
+                       [&](const std::wstring& item) { return lstrcmpiW(item.c_str(), id.c_str()) == 0; }),
+        order.end());
     return editor.WriteIds(manager.Get(), kElementDisplayOrder, order);
 }
 

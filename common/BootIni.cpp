@@ -98,8 +98,9 @@ bool ReplaceWithPending(const std::wstring& path, const std::wstring& pending, D
 }
 
 const wchar_t* StatusName(BootIniStatus status) {
-    static const wchar_t* const kNames[] = {L"unchanged", L"changed",     L"missing",     L"cannot be opened",
-                                            L"cannot be read", L"not plain text", L"cannot be written"};
+    static const wchar_t* const kNames[] = {L"unchanged",        L"changed",        L"missing",
+                                            L"cannot be opened", L"cannot be read", L"not plain text",
+                                            L"cannot be written"};
     return kNames[static_cast<int>(status)];
 }
 
@@ -107,9 +108,10 @@ BootIniResult Edit(const wchar_t* action, const wchar_t* targetPath, BootIniEdit
     std::wstring path = BootIniPath();
     BootIniResult result = EditBootIniFile(path, edit, DriveOf(targetPath));
     const BootIniChange& c = result.change;
-    Log(L"boot.ini %ls %ls: %ls%ls; %d line(s) added, %d removed; timeout %ld -> %ld%ls", action, path.c_str(),
-        StatusName(result.status), result.error ? (L", " + ErrorText(result.error)).c_str() : L"", c.linesAdded,
-        c.linesRemoved, c.timeoutBefore, c.timeoutAfter, result.backupWritten ? L"; backup written" : L"");
+    Log(L"boot.ini %ls %ls: %ls%ls; %d line(s) added, %d removed; timeout %ld -> %ld%ls", action,
+        path.c_str(), StatusName(result.status),
+        result.error ? (L", " + ErrorText(result.error)).c_str() : L"", c.linesAdded, c.linesRemoved,
+        c.timeoutBefore, c.timeoutAfter, result.backupWritten ? L"; backup written" : L"");
     return result;
 }
 
@@ -187,8 +189,8 @@ BootIniResult EditBootIniFile(const std::wstring& path, BootIniEdit edit, char d
 
     std::wstring pending = BootIniPendingPath(path);
     result.status = BootIniStatus::WriteFailed;
-    if (!zenta::FitsPath(pending) || !KeepBackup(path, result.backupWritten) || !WritePending(pending, edited) ||
-        !ReplaceWithPending(path, pending, attributes)) {
+    if (!zenta::FitsPath(pending) || !KeepBackup(path, result.backupWritten) ||
+        !WritePending(pending, edited) || !ReplaceWithPending(path, pending, attributes)) {
         result.error = GetLastError();
         return result;
     }

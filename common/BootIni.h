@@ -31,7 +31,8 @@ struct BootIniResult {
 BootIniResult AddBootIniEntry(const wchar_t* targetPath);
 BootIniResult RemoveBootIniEntry(const wchar_t* targetPath);
 
-using BootIniEdit = bool (*)(const std::string& content, char drive, std::string& edited, BootIniChange& change);
+using BootIniEdit = bool (*)(const std::string& content, char drive, std::string& edited,
+                             BootIniChange& change);
 
 // The system drive's boot.ini: first letter of the system directory + ":\boot.ini".
 std::wstring BootIniPath();

@@ -27,9 +27,9 @@ class CRunLog {
             return;
         SYSTEMTIME now;
         GetLocalTime(&now);
-        std::wstring line = zenta::FormatText(L"%04u-%02u-%02u %02u:%02u:%02u.%03u %ls\r\n", now.wYear, now.wMonth,
-                                              now.wDay, now.wHour, now.wMinute, now.wSecond,
-                                              now.wMilliseconds, text.c_str());
+        std::wstring line =
+            zenta::FormatText(L"%04u-%02u-%02u %02u:%02u:%02u.%03u %ls\r\n", now.wYear, now.wMonth, now.wDay,
+                              now.wHour, now.wMinute, now.wSecond, now.wMilliseconds, text.c_str());
         DWORD bytes = static_cast<DWORD>(line.size() * sizeof(wchar_t));
         if (size_ + bytes > kLogCap) {
             file_.Reset();
@@ -56,8 +56,8 @@ class CRunLog {
     bool OpenFile() {
         for (int attempt = 0; attempt < 2; ++attempt) {
             file_.Reset(CreateFileW(path_.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
-                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                                    nullptr));
+                                    nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
             BY_HANDLE_FILE_INFORMATION info = {};
             if (!file_ || !GetFileInformationByHandle(file_.Get(), &info) || info.nNumberOfLinks != 1 ||
                 (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {

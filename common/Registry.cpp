@@ -10,8 +10,8 @@ bool CRegistry::Open(const wchar_t* subKey, REGSAM access) {
 
 bool CRegistry::Create(const wchar_t* subKey) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
         return false;
     key_.Reset(key);
     return true;
@@ -32,8 +32,8 @@ bool CRegistry::WriteDword(const wchar_t* name, DWORD value) {
 
 bool CRegistry::ReadDword(const wchar_t* name, DWORD& value) {
     DWORD data = 0, size = sizeof data;
-    if (!key_ ||
-        RegQueryValueExW(key_.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS)
+    if (!key_ || RegQueryValueExW(key_.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data),
+                                  &size) != ERROR_SUCCESS)
         return false;
     value = data;
     return true;
@@ -42,8 +42,8 @@ bool CRegistry::ReadDword(const wchar_t* name, DWORD& value) {
 bool CRegistry::ReadGuid(std::wstring& text) {
     wchar_t buffer[101] = {}; // 200 bytes of value plus a terminator we add ourselves
     DWORD size = 200;
-    if (!key_ || RegQueryValueExW(key_.Get(), L"Guid", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) !=
-                     ERROR_SUCCESS)
+    if (!key_ || RegQueryValueExW(key_.Get(), L"Guid", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
+                                  &size) != ERROR_SUCCESS)
         return false;
     text = buffer;
     return true;

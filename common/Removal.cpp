@@ -67,8 +67,8 @@ RemovalOutcome RemoveInstallation(WindowsKind kind) {
         outcome.drive = letter;
     const std::wstring loader = std::wstring(1, letter) + L":\\zeldr";
     const std::wstring directory = std::wstring(1, letter) + L":\\zentaos";
-    Log(L"removal of the installation on drive value 0x%08lX (Windows kind %d)", static_cast<unsigned long>(value),
-        static_cast<int>(kind));
+    Log(L"removal of the installation on drive value 0x%08lX (Windows kind %d)",
+        static_cast<unsigned long>(value), static_cast<int>(kind));
 
     RemoveBootEntryOf(kind, record, directory, outcome);
     record.Close();
@@ -98,11 +98,13 @@ std::wstring DescribeIncompleteRemoval(const RemovalOutcome& outcome) {
         return L"没有找到星岚LUM系统的安装记录，未删除任何内容。";
     std::wstring text = L"星岚LUM系统没有完全删除，以下内容仍然存在：\n";
     if (!outcome.bootEntryRemoved)
-        text += outcome.bootEntryForeign ? L"\n启动菜单中的启动项（安装记录指向的不是星岚系统的启动项，未作改动）"
-                                         : L"\n启动菜单中的星岚系统启动项";
+        text += outcome.bootEntryForeign
+                    ? L"\n启动菜单中的启动项（安装记录指向的不是星岚系统的启动项，未作改动）"
+                    : L"\n启动菜单中的星岚系统启动项";
     if (!outcome.drive) {
-        text += zenta::FormatText(L"\n\\zeldr 文件和 \\zentaos 文件夹（安装记录中的驱动器 0x%08lX 无效，未能删除）",
-                                  static_cast<unsigned long>(outcome.driveValue));
+        text += zenta::FormatText(
+            L"\n\\zeldr 文件和 \\zentaos 文件夹（安装记录中的驱动器 0x%08lX 无效，未能删除）",
+            static_cast<unsigned long>(outcome.driveValue));
     } else {
         if (!outcome.loaderRemoved)
             text += zenta::FormatText(L"\n文件 %lc:\\zeldr", static_cast<wint_t>(outcome.drive));

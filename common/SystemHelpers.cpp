@@ -43,9 +43,9 @@ void DeleteWithoutReadOnly(const std::wstring& path, DWORD attributes) {
 // link found anywhere is removed as a link. Entries whose path would not fit MAX_PATH are
 // left alone, never cut short. False when the directory cannot be opened or listed.
 bool DeleteTree(const std::wstring& name, DWORD listedAttributes) {
-    zenta::ScopedHandle directory(CreateFileW(name.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
-                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    zenta::ScopedHandle directory(CreateFileW(
+        name.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info = {};
     if (!directory || !GetFileInformationByHandle(directory.Get(), &info))
         return false;
@@ -58,8 +58,9 @@ bool DeleteTree(const std::wstring& name, DWORD listedAttributes) {
         return false;
     std::wstring pattern, child;
     WIN32_FIND_DATAW data = {};
-    zenta::ScopedFindHandle find(zenta::JoinPath(name, L"*.*", pattern) ? FindFirstFileW(pattern.c_str(), &data)
-                                                                          : INVALID_HANDLE_VALUE);
+    zenta::ScopedFindHandle find(zenta::JoinPath(name, L"*.*", pattern)
+                                     ? FindFirstFileW(pattern.c_str(), &data)
+                                     : INVALID_HANDLE_VALUE);
     if (!find)
         return false;
     do {
@@ -88,7 +89,8 @@ std::wstring TempDirectory() {
     for (const wchar_t* name : {L"TMP", L"TEMP"}) {
         DWORD length = GetEnvironmentVariableW(name, buffer, 520);
         if (length > 0 && length < 519)
-            return buffer[length - 1] == L'\\' ? std::wstring(buffer, length) : std::wstring(buffer, length) + L"\\";
+            return buffer[length - 1] == L'\\' ? std::wstring(buffer, length)
+                                               : std::wstring(buffer, length) + L"\\";
     }
     DWORD length = GetTempPathW(520, buffer);
     return length > 0 && length < 520 ? std::wstring(buffer, length) : std::wstring();

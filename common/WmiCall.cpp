@@ -62,7 +62,8 @@ HRESULT Call(IWbemServices* services, const wchar_t* className, const wchar_t* m
     ScopedBstr path(objectPath.c_str()), name(method);
     ComPtr<IWbemClassObject> directOutput;
     ComPtr<IWbemCallResult> callResult;
-    hr = services->ExecMethod(path.Get(), name.Get(), 0, nullptr, in.Get(), directOutput.Put(), callResult.Put());
+    hr = services->ExecMethod(path.Get(), name.Get(), 0, nullptr, in.Get(), directOutput.Put(),
+                              callResult.Put());
     if (hr != S_OK)
         return FAILED(hr) ? hr : static_cast<HRESULT>(WBEM_E_FAILED);
     LONG status = WBEM_S_NO_ERROR;
@@ -93,7 +94,9 @@ HRESULT CallWmiMethod(IWbemServices* services, const wchar_t* className, const w
         arguments += std::wstring(arguments.empty() ? L"" : L", ") + input.name + L"=" +
                      (input.texts ? L"[" + std::to_wstring(input.texts->size()) + L" ids]" : input.text);
     Log(L"BCD %ls.%ls(%ls) on %ls: %ls", className, method, arguments.c_str(), objectPath.c_str(),
-        hr == S_OK ? L"done" : hr == S_FALSE ? L"ReturnValue false" : ErrorText(hr).c_str());
+        hr == S_OK      ? L"done"
+        : hr == S_FALSE ? L"ReturnValue false"
+                        : ErrorText(hr).c_str());
     return hr;
 }
 

@@ -35,8 +35,8 @@ bool Tour(const std::wstring& setupExe) {
     // The status lines come with the first tick, a second after the start.
     Sleep(1500);
     Step(Screenshot(wizard, L"progress"), "Progress page");
-    bool finished = WaitUntil([&] { return ReadPage(wizard) == Page::Notice || ReadPage(wizard) == Page::Complete; },
-                              180000);
+    bool finished = WaitUntil(
+        [&] { return ReadPage(wizard) == Page::Notice || ReadPage(wizard) == Page::Complete; }, 180000);
     if (!Step(finished, "installation finished"))
         return false;
     bool complete = ReadPage(wizard) == Page::Complete;

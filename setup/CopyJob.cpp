@@ -20,9 +20,9 @@ CCopyJob::CCopyJob(const std::wstring& packageDir, WindowsKind kind, const std::
     commonSource = sources[1];
     disksSource = sources[2];
     // The events exist from the start so that a request given before Start is not lost.
-    stopEvent.Reset(NewRequestEvent());
-    resumeEvent.Reset(NewRequestEvent());
-    pauseEvent.Reset(NewRequestEvent());
+    stopEvent_.Reset(NewRequestEvent());
+    resumeEvent_.Reset(NewRequestEvent());
+    pauseEvent_.Reset(NewRequestEvent());
 }
 
 CCopyJob::~CCopyJob() {
@@ -36,8 +36,8 @@ void CCopyJob::ComputeTotal() {
     int files = 0;
     for (const std::wstring* source : {&bootSource, &commonSource, &disksSource})
         total += static_cast<long long>(GetFilesSize(*source, &files));
-    zenta::ScopedLock hold(lock);
-    copiedBytes = 0;
+    zenta::ScopedLock hold(lock_);
+    copiedBytes_ = 0;
     totalBytes = total;
     totalFiles = files;
 }
@@ -45,31 +45,31 @@ void CCopyJob::ComputeTotal() {
 DWORD CCopyJob::Start() {
     // A job that has run before forgets the requests meant for that run; a first run keeps
     // those given since construction.
-    bool ranBefore = static_cast<bool>(thread) || GetOutcome().state != CopyState::Running;
+    bool ranBefore = static_cast<bool>(thread_) || GetOutcome().state != CopyState::Running;
     if (ranBefore) {
         Stop();
-        for (const zenta::ScopedHandle* event : {&stopEvent, &resumeEvent, &pauseEvent})
+        for (const zenta::ScopedHandle* event : {&stopEvent_, &resumeEvent_, &pauseEvent_})
             if (*event)
                 ResetEvent(event->Get());
-        InterlockedExchange(&requestCount, 0);
+        InterlockedExchange(&requestCount_, 0);
     }
-    if (!stopEvent)
-        stopEvent.Reset(NewRequestEvent());
-    if (!resumeEvent)
-        resumeEvent.Reset(NewRequestEvent());
-    if (!pauseEvent)
-        pauseEvent.Reset(NewRequestEvent());
+    if (!stopEvent_)
+        stopEvent_.Reset(NewRequestEvent());
+    if (!resumeEvent_)
+        resumeEvent_.Reset(NewRequestEvent());
+    if (!pauseEvent_)
+        pauseEvent_.Reset(NewRequestEvent());
     {
-        zenta::ScopedLock hold(lock);
-        copiedBytes = 0;
-        outcome = CopyOutcome{};
+        zenta::ScopedLock hold(lock_);
+        copiedBytes_ = 0;
+        outcome_ = CopyOutcome{};
     }
-    if (!stopEvent || !resumeEvent || !pauseEvent) {
+    if (!stopEvent_ || !resumeEvent_ || !pauseEvent_) {
         Finish(CopyOutcome{CopyState::Failed, ERROR_INVALID_PARAMETER, std::wstring()});
         return ERROR_INVALID_PARAMETER;
     }
-    thread.Reset(CreateThread(nullptr, 0, &CCopyJob::ThreadMain, this, 0, nullptr));
-    if (!thread) {
+    thread_.Reset(CreateThread(nullptr, 0, &CCopyJob::ThreadMain, this, 0, nullptr));
+    if (!thread_) {
         DWORD error = GetLastError();
         Finish(CopyOutcome{CopyState::Failed, error, std::wstring()});
         return error;
@@ -78,59 +78,59 @@ DWORD CCopyJob::Start() {
 }
 
 void CCopyJob::Stop() {
-    if (!thread) {
-        zenta::ScopedLock hold(lock);
-        if (outcome.state == CopyState::Running)
-            outcome.state = CopyState::Stopped;
+    if (!thread_) {
+        zenta::ScopedLock hold(lock_);
+        if (outcome_.state == CopyState::Running)
+            outcome_.state = CopyState::Stopped;
         return;
     }
     // The worker looks at the stop request after every chunk and during every system copy,
     // so this wait is short; the thread is never killed from outside.
     RequestStop();
-    WaitForSingleObject(thread.Get(), INFINITE);
-    thread.Reset();
+    WaitForSingleObject(thread_.Get(), INFINITE);
+    thread_.Reset();
 }
 
 bool CCopyJob::WaitForEnd(DWORD milliseconds) {
-    return !thread || WaitForSingleObject(thread.Get(), milliseconds) == WAIT_OBJECT_0;
+    return !thread_ || WaitForSingleObject(thread_.Get(), milliseconds) == WAIT_OBJECT_0;
 }
 
 int CCopyJob::GetPercent() {
-    zenta::ScopedLock hold(lock);
-    return ProgressPercent(copiedBytes, totalBytes, outcome.state == CopyState::Completed);
+    zenta::ScopedLock hold(lock_);
+    return ProgressPercent(copiedBytes_, totalBytes, outcome_.state == CopyState::Completed);
 }
 
 long long CCopyJob::GetCopiedBytes() {
-    zenta::ScopedLock hold(lock);
-    return copiedBytes;
+    zenta::ScopedLock hold(lock_);
+    return copiedBytes_;
 }
 
 CopyOutcome CCopyJob::GetOutcome() {
-    zenta::ScopedLock hold(lock);
-    return outcome;
+    zenta::ScopedLock hold(lock_);
+    return outcome_;
 }
 
 void CCopyJob::RequestPause() {
-    if (pauseEvent && SetEvent(pauseEvent.Get()))
-        InterlockedIncrement(&requestCount);
+    if (pauseEvent_ && SetEvent(pauseEvent_.Get()))
+        InterlockedIncrement(&requestCount_);
 }
 
 void CCopyJob::RequestResume() {
-    if (resumeEvent && SetEvent(resumeEvent.Get()))
-        InterlockedIncrement(&requestCount);
+    if (resumeEvent_ && SetEvent(resumeEvent_.Get()))
+        InterlockedIncrement(&requestCount_);
 }
 
 void CCopyJob::RequestStop() {
-    if (stopEvent && SetEvent(stopEvent.Get()))
-        InterlockedIncrement(&requestCount);
+    if (stopEvent_ && SetEvent(stopEvent_.Get()))
+        InterlockedIncrement(&requestCount_);
 }
 
 void CCopyJob::Finish(const CopyOutcome& end) {
-    zenta::ScopedLock hold(lock);
-    outcome = end;
+    zenta::ScopedLock hold(lock_);
+    outcome_ = end;
 }
 
 void CCopyJob::AddCopied(long long bytes) {
-    zenta::ScopedLock hold(lock);
-    copiedBytes += bytes;
+    zenta::ScopedLock hold(lock_);
+    copiedBytes_ += bytes;
 }

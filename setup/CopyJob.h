@@ -49,7 +49,7 @@ class CCopyJob {
     // Waits up to `milliseconds` for the worker to end; true when none is running.
     bool WaitForEnd(DWORD milliseconds);
     // The worker thread while there is one (for a wait that goes on answering the user).
-    HANDLE Worker() const { return thread.Get(); }
+    HANDLE Worker() const { return thread_.Get(); }
 
     // Percentage of totalBytes copied (100 only once completed). Any thread.
     int GetPercent();
@@ -90,16 +90,16 @@ class CCopyJob {
     bool Fail(DWORD error, const std::wstring& path);
     bool Halt();
 
-    long long copiedBytes = 0; // under lock
-    CopyOutcome outcome;       // under lock
-    zenta::CriticalSection lock;
-    zenta::ScopedHandle stopEvent, resumeEvent, pauseEvent;
-    zenta::ScopedHandle thread;
-    volatile LONG running = 0;
+    long long copiedBytes_ = 0; // under lock_
+    CopyOutcome outcome_;       // under lock_
+    zenta::CriticalSection lock_;
+    zenta::ScopedHandle stopEvent_, resumeEvent_, pauseEvent_;
+    zenta::ScopedHandle thread_;
+    volatile LONG running_ = 0;
     // Raised after every request event is set. While it is unchanged since the worker last
     // looked, no request is pending and the worker goes on without asking the system (which
     // would cost a round trip to the wine server for every file and every chunk).
-    volatile LONG requestCount = 0;
+    volatile LONG requestCount_ = 0;
 
     // Owned by the worker while it runs.
     LONG seenRequests_ = 0;

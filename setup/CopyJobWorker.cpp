@@ -51,7 +51,7 @@ DWORD WINAPI CCopyJob::ThreadMain(void* job) {
 }
 
 DWORD CCopyJob::Run() {
-    InterlockedExchange(&running, 1);
+    InterlockedExchange(&running_, 1);
     startTick_ = GetTickCount();
     seenRequests_ = 0;
     files_ = 0;
@@ -61,7 +61,7 @@ DWORD CCopyJob::Run() {
     end_.files = files_;
     end_.milliseconds = GetTickCount() - startTick_;
     Finish(end_);
-    InterlockedExchange(&running, 0);
+    InterlockedExchange(&running_, 0);
     return 0;
 }
 
@@ -252,13 +252,13 @@ bool CCopyJob::CopyLargeFile(const std::wstring& from, const std::wstring& to, l
 }
 
 bool CCopyJob::CheckRequests() {
-    LONG count = InterlockedCompareExchange(&requestCount, 0, 0);
+    LONG count = InterlockedCompareExchange(&requestCount_, 0, 0);
     if (count == seenRequests_)
         return true;
     seenRequests_ = count;
     // Time-out 0: a request that came with no pause among it lets the copy go straight on.
     // Stop comes first in the list, so it wins over a pause given at the same time.
-    HANDLE requests[2] = {stopEvent.Get(), pauseEvent.Get()};
+    HANDLE requests[2] = {stopEvent_.Get(), pauseEvent_.Get()};
     DWORD seen = WaitForMultipleObjects(2, requests, FALSE, 0);
     if (seen == WAIT_TIMEOUT)
         return true;
@@ -266,7 +266,7 @@ bool CCopyJob::CheckRequests() {
         return Halt();
     if (seen != WAIT_OBJECT_0 + 1)
         return Fail(GetLastError(), std::wstring());
-    HANDLE endOfPause[2] = {stopEvent.Get(), resumeEvent.Get()};
+    HANDLE endOfPause[2] = {stopEvent_.Get(), resumeEvent_.Get()};
     seen = WaitForMultipleObjects(2, endOfPause, FALSE, INFINITE);
     if (seen == WAIT_OBJECT_0 + 1)
         return true;
@@ -278,8 +278,8 @@ bool CCopyJob::CheckRequests() {
 bool CCopyJob::StopRequested() {
     // Leaves seenRequests_ as it is: a pause among the new requests waits for the next full
     // check.
-    return InterlockedCompareExchange(&requestCount, 0, 0) != seenRequests_ &&
-           WaitForSingleObject(stopEvent.Get(), 0) == WAIT_OBJECT_0;
+    return InterlockedCompareExchange(&requestCount_, 0, 0) != seenRequests_ &&
+           WaitForSingleObject(stopEvent_.Get(), 0) == WAIT_OBJECT_0;
 }
 
 bool CCopyJob::Fail(DWORD error, const std::wstring& path) {

@@ -24,14 +24,16 @@ std::wstring CopyFailureText(const CopyOutcome& outcome) {
     else if (outcome.fileName.empty()) // a job that could not even start its worker
         what = L"无法开始复制文件：" + ErrorText(outcome.error);
     else
-        what = zenta::FormatText(L"无法复制文件“%ls”：%ls", outcome.fileName.c_str(), ErrorText(outcome.error).c_str());
+        what = zenta::FormatText(L"无法复制文件“%ls”：%ls", outcome.fileName.c_str(),
+                                 ErrorText(outcome.error).c_str());
     return what + L"。\n安装未能完成，已复制的文件将被删除。";
 }
 
 } // namespace
 
 CInstallation::CInstallation(const std::wstring& packageDir, wchar_t drive, WindowsKind kind)
-    : packageDir_(packageDir), drive_(drive), kind_(kind), directory_(std::wstring(1, drive) + L":\\zentaos") {}
+    : packageDir_(packageDir), drive_(drive), kind_(kind),
+      directory_(std::wstring(1, drive) + L":\\zentaos") {}
 
 CInstallation::~CInstallation() = default;
 
@@ -81,8 +83,9 @@ bool CInstallation::RegisterBoot() {
     if (!result.done) {
         // S_FALSE is the provider's own "no", which has no system text.
         std::wstring why = result.error == S_FALSE ? L"启动配置服务拒绝了该操作" : ErrorText(result.error);
-        return Fail(zenta::FormatText(L"无法创建星岚系统的启动项（%ls：%ls）。\n启动配置已恢复原样，安装未能完成。",
-                                      result.step.c_str(), why.c_str()));
+        return Fail(
+            zenta::FormatText(L"无法创建星岚系统的启动项（%ls：%ls）。\n启动配置已恢复原样，安装未能完成。",
+                              result.step.c_str(), why.c_str()));
     }
     Log(L"boot entry registered");
     return true;
@@ -125,17 +128,18 @@ bool CInstallation::WriteUninstallRecord() {
     CRegistry key;
     std::wstring uninstaller = directory_ + L"\\Uninstall.exe";
     long long kib = job_ ? job_->totalBytes / 1024 : 0;
-    bool written = key.Create(kUninstallKey) && key.WriteString(L"DisplayName", L"" ZENTA_DISPLAY_NAME) &&
-                   key.WriteString(L"DisplayVersion", L"" ZENTA_VERSION_TEXT) &&
-                   key.WriteString(L"Publisher", L"" ZENTA_PUBLISHER) &&
-                   key.WriteString(L"RegisterPath", uninstaller.c_str()) &&
-                   key.WriteString(L"ProductName", L"" ZENTA_DISPLAY_NAME) &&
-                   key.WriteString(L"UninstallString", uninstaller.c_str()) &&
-                   // What Programs and Features needs to show the entry properly.
-                   key.WriteString(L"DisplayIcon", uninstaller.c_str()) &&
-                   key.WriteString(L"InstallLocation", directory_.c_str()) &&
-                   key.WriteDword(L"EstimatedSize", static_cast<DWORD>(kib > 0xFFFFFFFFll ? 0xFFFFFFFFll : kib)) &&
-                   key.WriteDword(L"NoModify", 1) && key.WriteDword(L"NoRepair", 1);
+    bool written =
+        key.Create(kUninstallKey) && key.WriteString(L"DisplayName", L"" ZENTA_DISPLAY_NAME) &&
+        key.WriteString(L"DisplayVersion", L"" ZENTA_VERSION_TEXT) &&
+        key.WriteString(L"Publisher", L"" ZENTA_PUBLISHER) &&
+        key.WriteString(L"RegisterPath", uninstaller.c_str()) &&
+        key.WriteString(L"ProductName", L"" ZENTA_DISPLAY_NAME) &&
+        key.WriteString(L"UninstallString", uninstaller.c_str()) &&
+        // What Programs and Features needs to show the entry properly.
+        key.WriteString(L"DisplayIcon", uninstaller.c_str()) &&
+        key.WriteString(L"InstallLocation", directory_.c_str()) &&
+        key.WriteDword(L"EstimatedSize", static_cast<DWORD>(kib > 0xFFFFFFFFll ? 0xFFFFFFFFll : kib)) &&
+        key.WriteDword(L"NoModify", 1) && key.WriteDword(L"NoRepair", 1);
     if (!written)
         return Fail(zenta::FormatText(L"无法写入卸载记录 HKEY_LOCAL_MACHINE\\%ls：%ls", kUninstallKey,
                                       ErrorText(GetLastError()).c_str()));

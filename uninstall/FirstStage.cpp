@@ -121,7 +121,8 @@ bool Start(std::wstring& step, std::wstring& folder, std::wstring& copy) {
         arguments = zenta::FormatText(L" %d 1", static_cast<int>(reinterpret_cast<INT_PTR>(own.Get())));
     }
     step = L"无法启动卸载程序的副本";
-    HINSTANCE started = ShellExecuteW(nullptr, L"open", file.c_str(), arguments.c_str(), directory.c_str(), SW_HIDE);
+    HINSTANCE started =
+        ShellExecuteW(nullptr, L"open", file.c_str(), arguments.c_str(), directory.c_str(), SW_HIDE);
     return reinterpret_cast<INT_PTR>(started) > 32;
 }
 

@@ -90,7 +90,8 @@ void ScheduleOwnDeletion() {
     for (const std::wstring* path : {&self, &folder}) {
         std::wstring name = path->size() < MAX_PATH ? *path : L"\\\\?\\" + *path;
         if (!MoveFileExW(name.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
-            Log(L"could not schedule %ls for deletion: %ls", path->c_str(), ErrorText(GetLastError()).c_str());
+            Log(L"could not schedule %ls for deletion: %ls", path->c_str(),
+                ErrorText(GetLastError()).c_str());
         else
             Log(L"scheduled for deletion at the next restart: %ls", path->c_str());
     }

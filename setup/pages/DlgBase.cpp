@@ -89,7 +89,8 @@ RECT CDlgBase::ForwardButtonPlace() const {
     return RECT{left, top, left + Scale(clientWidth, 0.06), top + Scale(clientHeight, 0.03)};
 }
 
-std::unique_ptr<CEmoButton> CDlgBase::AttachButton(int id, const RECT& place, bool repaint, const wchar_t* caption) {
+std::unique_ptr<CEmoButton> CDlgBase::AttachButton(int id, const RECT& place, bool repaint,
+                                                   const wchar_t* caption) {
     HWND control = GetDlgItem(hwnd, id);
     if (!control)
         return nullptr;

@@ -54,7 +54,8 @@ void CEmoButton::FitWindow() {
     // Without a normal face the button keeps the size the page gave it.
     if (!normalFace_ || !GetObjectW(normalFace_.Get(), sizeof faceInfo_, &faceInfo_))
         return;
-    SetWindowPos(hwnd_, HWND_TOP, 0, 0, faceInfo_.bmWidth, faceInfo_.bmHeight, SWP_NOMOVE | SWP_NOOWNERZORDER);
+    SetWindowPos(hwnd_, HWND_TOP, 0, 0, faceInfo_.bmWidth, faceInfo_.bmHeight,
+                 SWP_NOMOVE | SWP_NOOWNERZORDER);
     RECT client = {};
     GetClientRect(hwnd_, &client);
     // The window owns the region once it is set.

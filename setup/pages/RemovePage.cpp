@@ -13,7 +13,8 @@ CRemovePage::CRemovePage(HINSTANCE instance, HWND parent, CSetupApp* app)
 CRemovePage::~CRemovePage() = default;
 
 void CRemovePage::OnInitDialog(HWND) {
-    removeButton_ = AttachButton(IDC_PAGE_NEXT, ForwardButtonPlace(), true, app->config->buttonContinue.c_str());
+    removeButton_ =
+        AttachButton(IDC_PAGE_NEXT, ForwardButtonPlace(), true, app->config->buttonContinue.c_str());
     LoadBackground(app->config->background0);
     if (removeButton_)
         SetFocus(removeButton_->Window());

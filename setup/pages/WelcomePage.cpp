@@ -24,7 +24,8 @@ CWelcomePage::CWelcomePage(HINSTANCE instance, HWND parent, CSetupApp* app)
 CWelcomePage::~CWelcomePage() = default;
 
 void CWelcomePage::OnInitDialog(HWND) {
-    nextButton_ = AttachButton(IDC_PAGE_NEXT, ForwardButtonPlace(), true, app->config->buttonContinue.c_str());
+    nextButton_ =
+        AttachButton(IDC_PAGE_NEXT, ForwardButtonPlace(), true, app->config->buttonContinue.c_str());
     LoadBackground(app->config->background1);
     if (nextButton_)
         SetFocus(nextButton_->Window());
@@ -81,16 +82,17 @@ bool CWelcomePage::ReadyToInstall() const {
     if (chosen) {
         std::wstring link = LinkedTargetPath(drives_[selected_].letter);
         if (!link.empty()) {
-            ShowError(nullptr, L"目标驱动器上的“" + link +
-                                   L"”是一个链接（连接点或符号链接）。为安全起见，安装程序不会写入链接指向的位置。"
-                                   L"请删除它，或者选择其他驱动器。");
+            ShowError(nullptr,
+                      L"目标驱动器上的“" + link +
+                          L"”是一个链接（连接点或符号链接）。为安全起见，安装程序不会写入链接指向的位置。"
+                          L"请删除它，或者选择其他驱动器。");
             return false;
         }
     }
     unsigned long long package = PackageBytes(app->packageDir);
     if (!SelectedDriveHasRoom(drives_, selected_, package)) {
-        Log(L"space check refused: %ls, package %llu bytes", chosen ? FormatDriveLabel(drives_[selected_]).c_str() : L"no drive",
-            package);
+        Log(L"space check refused: %ls, package %llu bytes",
+            chosen ? FormatDriveLabel(drives_[selected_]).c_str() : L"no drive", package);
         MessageBoxW(nullptr, kShortageText, L"提醒", MB_OK);
         return false;
     }
