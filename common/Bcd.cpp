@@ -17,6 +17,11 @@ WmiInput TypeInput(const wchar_t* name, DWORD value) {
     return WmiInput{name, std::to_wstring(value), CIM_UINT32};
 }
 
+// A value read from an element: the element is there, but not of the kind asked for.
+HRESULT Checked(bool read) {
+    return read ? S_OK : static_cast<HRESULT>(WBEM_E_TYPE_MISMATCH);
+}
+
 } // namespace
 
 bool IsNotFound(HRESULT hr) {
@@ -154,26 +159,19 @@ HRESULT CBcdEditor::ReadElement(IWbemClassObject* object, DWORD element, ComPtr<
 HRESULT CBcdEditor::ReadText(IWbemClassObject* object, DWORD element, std::wstring& text) {
     ComPtr<IWbemClassObject> value;
     HRESULT hr = ReadElement(object, element, value);
-    if (hr != S_OK)
-        return hr;
-    return zenta::GetText(value.Get(), L"String", text) ? S_OK : static_cast<HRESULT>(WBEM_E_TYPE_MISMATCH);
+    return hr != S_OK ? hr : Checked(zenta::GetText(value.Get(), L"String", text));
 }
 
 HRESULT CBcdEditor::ReadInteger(IWbemClassObject* object, DWORD element, unsigned long long& number) {
     ComPtr<IWbemClassObject> value;
     HRESULT hr = ReadElement(object, element, value);
-    if (hr != S_OK)
-        return hr;
-    return zenta::GetNumber(value.Get(), L"Integer", number) ? S_OK
-                                                             : static_cast<HRESULT>(WBEM_E_TYPE_MISMATCH);
+    return hr != S_OK ? hr : Checked(zenta::GetNumber(value.Get(), L"Integer", number));
 }
 
 HRESULT CBcdEditor::ReadIds(IWbemClassObject* object, DWORD element, std::vector<std::wstring>& ids) {
     ComPtr<IWbemClassObject> value;
     HRESULT hr = ReadElement(object, element, value);
-    if (hr != S_OK)
-        return hr;
-    return zenta::GetTextArray(value.Get(), L"Ids", ids) ? S_OK : static_cast<HRESULT>(WBEM_E_TYPE_MISMATCH);
+    return hr != S_OK ? hr : Checked(zenta::GetTextArray(value.Get(), L"Ids", ids));
 }
 
 HRESULT CBcdEditor::WriteText(IWbemClassObject* object, DWORD element, const std::wstring& text) {

@@ -56,26 +56,20 @@ bool DeleteTree(const std::wstring& name, DWORD listedAttributes) {
     }
     if (!IsDirectory(info.dwFileAttributes))
         return false;
-    std::wstring pattern, child;
-    WIN32_FIND_DATAW data = {};
-    zenta::ScopedFindHandle find(zenta::JoinPath(name, L"*.*", pattern)
-                                     ? FindFirstFileW(pattern.c_str(), &data)
-                                     : INVALID_HANDLE_VALUE);
-    if (!find)
-        return false;
-    do {
-        if (lstrcmpiW(data.cFileName, L".") == 0 || lstrcmpiW(data.cFileName, L"..") == 0)
-            continue;
+    std::wstring child;
+    bool listed = ForEachEntry(name, [&](const WIN32_FIND_DATAW& data) {
         if (!zenta::JoinPath(name, data.cFileName, child))
-            continue;
+            return true;
         if (IsLink(data.dwFileAttributes))
             RemoveLink(child, data.dwFileAttributes);
         else if (IsDirectory(data.dwFileAttributes))
             DeleteTree(child, data.dwFileAttributes);
         else
             DeleteWithoutReadOnly(child, data.dwFileAttributes);
-    } while (FindNextFileW(find.Get(), &data));
-    find.Reset();
+        return true;
+    });
+    if (!listed)
+        return false;
     directory.Reset();
     DeleteWithoutReadOnly(name, info.dwFileAttributes);
     return true;

@@ -1,5 +1,8 @@
 // Deleting directory and registry trees, and restarting the computer.
 #pragma once
+#include "common/ScopedWin.h"
+#include "common/Text.h"
+
 #include <windows.h>
 #include <string>
 
@@ -18,3 +21,20 @@ int DeleteRegistryTree(const wchar_t* subKey);
 int DeleteRegistryTreeUnder(HKEY root, const wchar_t* subKey);
 // Enables the shutdown privilege and asks Windows to restart; 1 when it was initiated.
 int RestartComputer();
+
+// Calls `visit(entry)` for each entry of `folder` but "." and "..", in the order the file
+// system gives them, until it returns false. False when the folder cannot be listed.
+template <typename Visit> bool ForEachEntry(const std::wstring& folder, Visit visit) {
+    std::wstring pattern;
+    WIN32_FIND_DATAW entry;
+    if (!zenta::JoinPath(folder, L"*", pattern))
+        return false;
+    zenta::ScopedFindHandle find(FindFirstFileW(pattern.c_str(), &entry));
+    if (!find)
+        return false;
+    do {
+        if (lstrcmpW(entry.cFileName, L".") != 0 && lstrcmpW(entry.cFileName, L"..") != 0 && !visit(entry))
+            break;
+    } while (FindNextFileW(find.Get(), &entry));
+    return true;
+}

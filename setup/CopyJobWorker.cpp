@@ -116,18 +116,12 @@ void CCopyJob::ListProtectedTargets() {
     // One look at the installation directory rather than one per file: looking up a name
     // that does not exist reads the whole directory on wine, for each file anew.
     protectedTargets_.clear();
-    std::wstring pattern;
-    if (!zenta::JoinPath(targetDir, L"*", pattern))
-        return;
-    WIN32_FIND_DATAW entry;
-    zenta::ScopedFindHandle find(FindFirstFileW(pattern.c_str(), &entry));
-    if (!find)
-        return;
-    do {
+    ForEachEntry(targetDir, [this](const WIN32_FIND_DATAW& entry) {
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
             (entry.dwFileAttributes & kProtectingAttributes))
             protectedTargets_.insert(NameKey(entry.cFileName));
-    } while (FindNextFileW(find.Get(), &entry));
+        return true;
+    });
 }
 
 bool CCopyJob::CopyFolder(const std::wstring& source) {

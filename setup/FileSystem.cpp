@@ -1,7 +1,6 @@
 #include "setup/FileSystem.h"
 
-#include "common/ScopedWin.h"
-#include "common/Text.h"
+#include "common/SystemHelpers.h"
 
 namespace {
 
@@ -9,35 +8,21 @@ unsigned long long SizeOf(const WIN32_FIND_DATAW& entry) {
     return (static_cast<unsigned long long>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
 }
 
-bool IsDotEntry(const WIN32_FIND_DATAW& entry) {
-    return lstrcmpW(entry.cFileName, L".") == 0 || lstrcmpW(entry.cFileName, L"..") == 0;
-}
-
 unsigned long long SumSizes(const std::wstring& path, bool recurse, int* files = nullptr) {
-    std::wstring pattern;
-    if (!zenta::JoinPath(path, L"*", pattern))
-        return 0;
-    WIN32_FIND_DATAW entry;
-    zenta::ScopedFindHandle find(FindFirstFileW(pattern.c_str(), &entry));
-    if (!find)
-        return 0;
     unsigned long long total = 0;
-    do {
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (!recurse || IsDotEntry(entry))
-                continue;
-            // A link would lead outside the folder (or round in a circle): its size is not ours.
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-                continue;
-            std::wstring child;
-            if (zenta::JoinPath(path, entry.cFileName, child))
-                total += SumSizes(child, true);
-        } else {
+    ForEachEntry(path, [&](const WIN32_FIND_DATAW& entry) {
+        std::wstring child;
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
             total += SizeOf(entry);
             if (files)
                 ++*files;
+        } else if (recurse && !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                   zenta::JoinPath(path, entry.cFileName, child)) {
+            // A link would lead outside the folder (or round in a circle): its size is not ours.
+            total += SumSizes(child, true);
         }
-    } while (FindNextFileW(find.Get(), &entry));
+        return true;
+    });
     return total;
 }
 

@@ -18,8 +18,6 @@ constexpr COLORREF kHintColor = 0x00FF0000;
 CCompletePage::CCompletePage(HINSTANCE instance, HWND parent, CSetupApp* app)
     : CDlgBase(instance, IDD_COMPLETE, parent, app) {}
 
-CCompletePage::~CCompletePage() = default;
-
 void CCompletePage::OnInitDialog(HWND) {
     int W = clientWidth, H = clientHeight;
     RECT later = {Scale(W, 0.222), Scale(H, 0.9), Scale(W, 0.222) + Scale(W, 0.06),
@@ -40,19 +38,12 @@ INT_PTR CCompletePage::HandleMessage(HWND window, UINT message, WPARAM wParam, L
     return CDlgBase::HandleMessage(window, message, wParam, lParam);
 }
 
-void CCompletePage::OnPaint(HWND window) {
-    zenta::ScopedPaint paint(window);
-    HDC dc = paint.Get();
+void CCompletePage::OnPaint(HDC dc) {
     int W = clientWidth, H = clientHeight;
-    DrawBackground(dc);
-
     LOGFONTW lf = PageFont(36, FW_NORMAL, L"Segoe");
     zenta::ScopedFont hintFont(CreateFontIndirectW(&lf));
     zenta::ScopedSelect select(dc, hintFont.Get());
-    SetBkMode(dc, TRANSPARENT);
-    COLORREF oldColor = SetTextColor(dc, kHintColor);
     // Above the buttons, over the full width; a narrow window wraps it onto two lines.
     RECT hint = {Scale(W, 0.05), Scale(H, 0.72), Scale(W, 0.95), Scale(H, 0.88)};
-    DrawTextW(dc, kRestartHint, -1, &hint, DT_CENTER | DT_WORDBREAK);
-    SetTextColor(dc, oldColor);
+    DrawColoredText(dc, kRestartHint, hint, kHintColor, DT_CENTER | DT_WORDBREAK);
 }

@@ -7,12 +7,11 @@
 class CCompletePage : public CDlgBase {
   public:
     CCompletePage(HINSTANCE instance, HWND parent, CSetupApp* app);
-    ~CCompletePage() override;
 
   protected:
     INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnInitDialog(HWND window) override;
-    void OnPaint(HWND window) override;
+    void OnPaint(HDC dc) override;
 
   private:
     std::unique_ptr<CEmoButton> laterButton_;

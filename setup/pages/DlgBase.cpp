@@ -54,9 +54,13 @@ INT_PTR CALLBACK CDlgBase::DialogProc(HWND window, UINT message, WPARAM wParam, 
 
 INT_PTR CDlgBase::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
-    case WM_PAINT:
-        OnPaint(window);
+    case WM_PAINT: {
+        zenta::ScopedPaint paint(window);
+        DrawBackground(paint.Get());
+        SetBkMode(paint.Get(), TRANSPARENT);
+        OnPaint(paint.Get());
         return 1;
+    }
     case WM_CLOSE:
         FreePagePictures(window);
         DestroyWindow(window);
@@ -101,6 +105,13 @@ std::unique_ptr<CEmoButton> CDlgBase::AttachButton(int id, const RECT& place, bo
     return button;
 }
 
+std::unique_ptr<CEmoButton> CDlgBase::AttachForwardButton(int id, const wchar_t* caption) {
+    auto button = AttachButton(id, ForwardButtonPlace(), true, caption);
+    if (button)
+        SetFocus(button->Window());
+    return button;
+}
+
 void CDlgBase::ActivateButton(const CEmoButton* button) {
     if (!button)
         return;
@@ -117,4 +128,10 @@ void CDlgBase::LoadBackground(const std::wstring& name) {
 
 void CDlgBase::DrawBackground(HDC dc) const {
     DrawPagePictures(hwnd, dc, clientWidth, clientHeight);
+}
+
+void CDlgBase::DrawColoredText(HDC dc, const wchar_t* text, RECT rect, COLORREF color, UINT format) {
+    COLORREF old = SetTextColor(dc, color);
+    DrawTextW(dc, text, -1, &rect, format);
+    SetTextColor(dc, old);
 }

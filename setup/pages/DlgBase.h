@@ -29,7 +29,8 @@ class CDlgBase {
     // a press of one of the standard buttons, and frees the background when the page closes.
     virtual INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     virtual void OnInitDialog(HWND) {}
-    virtual void OnPaint(HWND) {}
+    // Draws the page's own texts over its background (already drawn, transparent text mode).
+    virtual void OnPaint(HDC) {}
 
     // (int)(size x fraction), truncated: page positions are fractions of the client size.
     static int Scale(int size, double fraction) { return static_cast<int>(size * fraction); }
@@ -39,12 +40,16 @@ class CDlgBase {
     // Moves control `id` to `place`, attaches an image button to it and dresses it with
     // `caption` in the configured button font and colour.
     std::unique_ptr<CEmoButton> AttachButton(int id, const RECT& place, bool repaint, const wchar_t* caption);
+    // The page's one button at the bottom right, with the keyboard focus.
+    std::unique_ptr<CEmoButton> AttachForwardButton(int id, const wchar_t* caption);
     // Enables the button and gives it the keyboard focus.
     static void ActivateButton(const CEmoButton* button);
     // Loads the configured background picture `name` of the package's support folder.
     void LoadBackground(const std::wstring& name);
     // Draws the page's pictures over the whole page.
     void DrawBackground(HDC dc) const;
+    // Draws `text` into `rect` in `color`, leaving the DC's text colour as it was.
+    static void DrawColoredText(HDC dc, const wchar_t* text, RECT rect, COLORREF color, UINT format);
 
     HWND parent;
     HWND hwnd = nullptr;

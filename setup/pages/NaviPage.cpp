@@ -13,11 +13,6 @@ constexpr COLORREF kHeadingColor = 0x00FFFF00;
 constexpr COLORREF kNoticeColor = 0x00FFFFFF;
 constexpr COLORREF kLinkColor = 0x000BFF18;
 
-void DrawWrapped(HDC dc, const wchar_t* text, RECT rect, COLORREF color) {
-    SetTextColor(dc, color);
-    DrawTextExW(dc, const_cast<wchar_t*>(text), -1, &rect, DT_WORDBREAK, nullptr);
-}
-
 } // namespace
 
 std::wstring FormatNotice(wchar_t drive) {
@@ -41,7 +36,6 @@ CNaviPage::~CNaviPage() {
 }
 
 void CNaviPage::OnInitDialog(HWND window) {
-    closeButton_ = AttachButton(IDC_PAGE_CLOSE, ForwardButtonPlace(), true, L"关闭");
     LoadBackground(app->config->background2);
 
     zenta::ScopedWindowDc screen(window);
@@ -59,8 +53,7 @@ void CNaviPage::OnInitDialog(HWND window) {
         link->SetLink(kDownloadUrl, kDownloadUrl, linkFont, kLinkColor);
         links_.push_back(std::move(link));
     }
-    if (closeButton_)
-        SetFocus(closeButton_->Window());
+    closeButton_ = AttachForwardButton(IDC_PAGE_CLOSE, L"关闭");
 }
 
 INT_PTR CNaviPage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -69,25 +62,18 @@ INT_PTR CNaviPage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARA
     return CDlgBase::HandleMessage(window, message, wParam, lParam);
 }
 
-void CNaviPage::OnPaint(HWND window) {
-    zenta::ScopedPaint paint(window);
-    HDC dc = paint.Get();
+void CNaviPage::OnPaint(HDC dc) {
     int H = clientHeight;
-    DrawBackground(dc);
-    SetBkMode(dc, TRANSPARENT);
-    COLORREF oldColor = GetTextColor(dc);
     zenta::ScopedFont headingFont(CreateFontIndirectW(&logFont_));
     zenta::ScopedSelect selectHeading(dc, headingFont.Get());
-
     RECT rect = {textLeft_, Scale(H, 0.05), textRight_, Scale(H, 0.5)};
-    DrawWrapped(dc, L"温馨提示:", rect, kHeadingColor);
+    DrawColoredText(dc, L"温馨提示:", rect, kHeadingColor, DT_WORDBREAK);
     OffsetRect(&rect, 0, Scale(H, 0.05));
     {
         zenta::ScopedFont noticeFont(CreateFontIndirectW(&logFont_));
         zenta::ScopedSelect selectNotice(dc, noticeFont.Get());
-        DrawWrapped(dc, message_.c_str(), rect, kNoticeColor);
+        DrawColoredText(dc, message_.c_str(), rect, kNoticeColor, DT_WORDBREAK);
     }
     OffsetRect(&rect, 0, Scale(H, 0.25));
-    DrawWrapped(dc, L"下载地址:", rect, kHeadingColor);
-    SetTextColor(dc, oldColor);
+    DrawColoredText(dc, L"下载地址:", rect, kHeadingColor, DT_WORDBREAK);
 }

@@ -22,7 +22,7 @@ class CNaviPage : public CDlgBase {
   protected:
     INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnInitDialog(HWND window) override;
-    void OnPaint(HWND window) override;
+    void OnPaint(HDC dc) override;
 
   private:
     int textLeft_, textRight_;

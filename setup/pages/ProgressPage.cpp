@@ -65,14 +65,10 @@ void CProgressPage::OnInitDialog(HWND window) {
     }
 }
 
-void CProgressPage::OnPaint(HWND window) {
-    zenta::ScopedPaint paint(window);
-    HDC dc = paint.Get();
+void CProgressPage::OnPaint(HDC dc) {
     int W = clientWidth, H = clientHeight;
-    DrawBackground(dc);
     if (slideShow_)
         slideShow_->Draw(dc);
-    SetBkMode(dc, TRANSPARENT);
     if (!percentText_ && !timeText_) {
         // The status lines keep a copy of the plain background under them, to restore it
         // before each new text.

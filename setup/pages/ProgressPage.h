@@ -23,7 +23,7 @@ class CProgressPage : public CDlgBase {
   protected:
     INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnInitDialog(HWND window) override;
-    void OnPaint(HWND window) override;
+    void OnPaint(HDC dc) override;
 
   private:
     void StartInstallation();

@@ -10,8 +10,6 @@
 CRemovePage::CRemovePage(HINSTANCE instance, HWND parent, CSetupApp* app)
     : CDlgBase(instance, IDD_REMOVE, parent, app) {}
 
-CRemovePage::~CRemovePage() = default;
-
 void CRemovePage::OnInitDialog(HWND) {
     removeButton_ =
         AttachButton(IDC_PAGE_NEXT, ForwardButtonPlace(), true, app->config->buttonContinue.c_str());
@@ -43,10 +41,4 @@ INT_PTR CRemovePage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
         break;
     }
     return CDlgBase::HandleMessage(window, message, wParam, lParam);
-}
-
-void CRemovePage::OnPaint(HWND window) {
-    zenta::ScopedPaint paint(window);
-    DrawBackground(paint.Get());
-    SetBkMode(paint.Get(), TRANSPARENT);
 }

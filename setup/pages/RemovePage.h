@@ -7,12 +7,10 @@
 class CRemovePage : public CDlgBase {
   public:
     CRemovePage(HINSTANCE instance, HWND parent, CSetupApp* app);
-    ~CRemovePage() override;
 
   protected:
     INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnInitDialog(HWND window) override;
-    void OnPaint(HWND window) override;
 
   private:
     std::unique_ptr<CEmoButton> removeButton_;

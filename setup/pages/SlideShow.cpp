@@ -1,7 +1,6 @@
 #include "setup/pages/SlideShow.h"
 
-#include "common/ScopedWin.h"
-#include "common/Text.h"
+#include "common/SystemHelpers.h"
 
 bool IsSlideFileName(const std::wstring& name) {
     std::wstring folded = name;
@@ -18,19 +17,13 @@ CSlideShow::CSlideShow(HWND window_, const std::wstring& folder_, RECT rect)
 CSlideShow::~CSlideShow() = default;
 
 void CSlideShow::Scan() {
-    std::wstring pattern;
-    if (folder.empty() || !zenta::JoinPath(folder, L"*.*", pattern))
+    if (folder.empty())
         return;
-    WIN32_FIND_DATAW entry;
-    zenta::ScopedFindHandle find(FindFirstFileW(pattern.c_str(), &entry));
-    if (!find)
-        return;
-    do {
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            continue;
-        if (IsSlideFileName(entry.cFileName))
+    ForEachEntry(folder, [this](const WIN32_FIND_DATAW& entry) {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsSlideFileName(entry.cFileName))
             images.push_back(entry.cFileName);
-    } while (FindNextFileW(find.Get(), &entry));
+        return true;
+    });
 }
 
 void CSlideShow::Advance() {

@@ -21,8 +21,6 @@ const wchar_t kShortageText[] =
 CWelcomePage::CWelcomePage(HINSTANCE instance, HWND parent, CSetupApp* app)
     : CDlgBase(instance, IDD_WELCOME, parent, app) {}
 
-CWelcomePage::~CWelcomePage() = default;
-
 void CWelcomePage::OnInitDialog(HWND) {
     nextButton_ =
         AttachButton(IDC_PAGE_NEXT, ForwardButtonPlace(), true, app->config->buttonContinue.c_str());
@@ -117,15 +115,9 @@ INT_PTR CWelcomePage::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
     return CDlgBase::HandleMessage(window, message, wParam, lParam);
 }
 
-void CWelcomePage::OnPaint(HWND window) {
-    zenta::ScopedPaint paint(window);
-    HDC dc = paint.Get();
+void CWelcomePage::OnPaint(HDC dc) {
     int W = clientWidth, H = clientHeight;
-    DrawBackground(dc);
-    SetBkMode(dc, TRANSPARENT);
     RECT label = {Scale(W, 0.222), Scale(H, 0.85), Scale(W, 0.362), Scale(H, 0.88)};
-    COLORREF oldColor = SetTextColor(dc, kDriveLabelColor);
     // DT_BOTTOM alone (no DT_SINGLELINE): the text starts at the top left of the rectangle.
-    DrawTextW(dc, kDriveLabel, -1, &label, DT_BOTTOM);
-    SetTextColor(dc, oldColor);
+    DrawColoredText(dc, kDriveLabel, label, kDriveLabelColor, DT_BOTTOM);
 }

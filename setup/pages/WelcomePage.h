@@ -10,13 +10,12 @@
 class CWelcomePage : public CDlgBase {
   public:
     CWelcomePage(HINSTANCE instance, HWND parent, CSetupApp* app);
-    ~CWelcomePage() override;
     void OnPlaced() override;
 
   protected:
     INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnInitDialog(HWND window) override;
-    void OnPaint(HWND window) override;
+    void OnPaint(HDC dc) override;
 
   private:
     void OnSelectionChange();
