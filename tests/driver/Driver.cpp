@@ -157,7 +157,13 @@ Page ReadPage(HWND wizard) {
 }
 
 bool WaitForPage(HWND wizard, Page page, DWORD ms) {
-    return WaitUntil([&] { return ReadPage(wizard) == page; }, ms);
+    // A box of the wizard's program or its end means the page will not come: no need to wait.
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wizard, &pid);
+    auto box = [](HWND) { return true; };
+    WaitUntil([&] { return ReadPage(wizard) == page || !IsWindow(wizard) || FindTop(L"#32770", pid, box); },
+              ms);
+    return ReadPage(wizard) == page;
 }
 
 bool Screenshot(HWND window, const std::wstring& name) {
