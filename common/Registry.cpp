@@ -1,8 +1,19 @@
 #include "common/Registry.h"
 
+namespace {
+
+// The registry functions answer with their error instead of setting the thread's last error:
+// callers that tell the user why read it from there, as for every other system call.
+bool Succeeded(LONG status) {
+    SetLastError(static_cast<DWORD>(status));
+    return status == ERROR_SUCCESS;
+}
+
+} // namespace
+
 bool CRegistry::Open(const wchar_t* subKey, REGSAM access) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, access, &key) != ERROR_SUCCESS)
+    if (!Succeeded(RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, access, &key)))
         return false;
     key_.Reset(key);
     return true;
@@ -10,8 +21,8 @@ bool CRegistry::Open(const wchar_t* subKey, REGSAM access) {
 
 bool CRegistry::Create(const wchar_t* subKey) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (!Succeeded(RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                   KEY_ALL_ACCESS, nullptr, &key, nullptr)))
         return false;
     key_.Reset(key);
     return true;
@@ -21,13 +32,12 @@ bool CRegistry::WriteString(const wchar_t* name, const wchar_t* text) {
     if (!key_ || !text)
         return false;
     DWORD bytes = static_cast<DWORD>((lstrlenW(text) + 1) * sizeof(wchar_t));
-    return RegSetValueExW(key_.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes) ==
-           ERROR_SUCCESS;
+    return Succeeded(RegSetValueExW(key_.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes));
 }
 
 bool CRegistry::WriteDword(const wchar_t* name, DWORD value) {
-    return key_ && RegSetValueExW(key_.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                                  sizeof value) == ERROR_SUCCESS;
+    return key_ && Succeeded(RegSetValueExW(key_.Get(), name, 0, REG_DWORD,
+                                            reinterpret_cast<const BYTE*>(&value), sizeof value));
 }
 
 bool CRegistry::ReadDword(const wchar_t* name, DWORD& value) {

@@ -84,7 +84,7 @@ bool CInstallation::RegisterBoot() {
         // S_FALSE is the provider's own "no", which has no system text.
         std::wstring why = result.error == S_FALSE ? L"启动配置服务拒绝了该操作" : ErrorText(result.error);
         return Fail(
-            zenta::FormatText(L"无法创建星岚系统的启动项（%ls：%ls）。\n启动配置已恢复原样，安装未能完成。",
+            zenta::FormatText(L"无法创建星岚系统的启动项（%ls：%ls）。\n安装未能完成，已做的更改将被撤销。",
                               result.step.c_str(), why.c_str()));
     }
     Log(L"boot entry registered");
