@@ -1,6 +1,7 @@
 #include "common/UserMessages.h"
 
 #include "common/Log.h"
+#include "common/Removal.h"
 
 void ShowWarnings(const std::vector<std::wstring>& warnings) {
     for (const std::wstring& warning : warnings) {
@@ -16,4 +17,12 @@ std::wstring WithLogPath(const std::wstring& text) {
 void ShowError(HWND owner, const std::wstring& text) {
     Log(L"error shown: %ls", text.c_str());
     MessageBoxW(owner, WithLogPath(text).c_str(), L"错误", MB_OK | MB_ICONERROR);
+}
+
+bool ReportRemoval(HWND owner, const RemovalOutcome& outcome) {
+    ShowWarnings(outcome.warnings);
+    if (!outcome.recorded || outcome.Complete())
+        return true;
+    ShowError(owner, DescribeIncompleteRemoval(outcome));
+    return false;
 }

@@ -61,10 +61,7 @@ void ConfirmCancel(CSetupApp* app, HWND window) {
     // The page returns from the stop request only once the copy worker has ended, so the
     // removal below never races a file still being written.
     SendMessageW(app->pageWindow, WM_COPY_STOP, 0, 0);
-    RemovalOutcome outcome = RemoveInstallation(app->windowsKind);
-    ShowWarnings(outcome.warnings);
-    if (outcome.recorded && !outcome.Complete())
-        ShowError(app->mainWindow, DescribeIncompleteRemoval(outcome));
+    ReportRemoval(app->mainWindow, RemoveInstallation(app->windowsKind));
     DestroyWindow(window);
 }
 

@@ -133,10 +133,7 @@ void CProgressPage::Abandon() {
     StopTimers();
     ShowWarnings(installation_->Warnings());
     ShowError(app->mainWindow, installation_->Failure());
-    RemovalOutcome outcome = installation_->Remove();
-    ShowWarnings(outcome.warnings);
-    if (outcome.recorded && !outcome.Complete())
-        ShowError(app->mainWindow, DescribeIncompleteRemoval(outcome));
+    ReportRemoval(app->mainWindow, installation_->Remove());
     DestroyWindow(app->mainWindow);
 }
 

@@ -24,16 +24,11 @@ INT_PTR CRemovePage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
         // Only the button removes; Escape (IDCANCEL) and every other command leave the page as it is.
         if (LOWORD(wParam) != IDC_PAGE_NEXT)
             return 0;
-        {
-            RemovalOutcome outcome = RemoveInstallation(app->windowsKind);
-            ShowWarnings(outcome.warnings);
-            if (!outcome.Complete() && outcome.recorded) {
-                // What is left stays recorded, so the next start offers the removal again;
-                // installing over it now would lose track of it.
-                ShowError(app->mainWindow, DescribeIncompleteRemoval(outcome));
-                DestroyWindow(app->mainWindow);
-                return 0;
-            }
+        // What is left stays recorded, so the next start offers the removal again; installing
+        // over it now would lose track of it.
+        if (!ReportRemoval(app->mainWindow, RemoveInstallation(app->windowsKind))) {
+            DestroyWindow(app->mainWindow);
+            return 0;
         }
         break;
     case WM_PAGE_INIT:
