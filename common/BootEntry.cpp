@@ -53,7 +53,7 @@ bool IsOurs(CBcdEditor& editor, IWbemClassObject* object, BcdResult& result) {
 
 bool Listed(const std::vector<std::wstring>& ids, const std::wstring& id) {
     return std::any_of(ids.begin(), ids.end(),
-                       [&](const std::wstring& item) { return lstrcmpiW(item.c_str(), id.c_str()) == 0; });
+                       [&](const std::wstring& item) { return zenta::SameId(item, id); });
 }
 
 // Creates the entry and everything it needs; false (and `result` tells why) when a step
@@ -113,10 +113,9 @@ HRESULT Unlist(CBcdEditor& editor, const std::wstring& id) {
         return S_OK; // no display order lists anything
     if (hr != S_OK || !Listed(order, id))
         return hr;
-    order.erase(
-        std::remove_if(order.begin(), order.end(),
-                       [&](const std::wstring& item) { return lstrcmpiW(item.c_str(), id.c_str()) == 0; }),
-        order.end());
+    order.erase(std::remove_if(order.begin(), order.end(),
+                               [&](const std::wstring& item) { return zenta::SameId(item, id); }),
+                order.end());
     return editor.WriteIds(manager.Get(), kElementDisplayOrder, order);
 }
 
@@ -203,7 +202,7 @@ BcdResult RemoveBootEntry(const std::wstring& id, bool& foreign) {
     BcdResult result;
     foreign = false;
     // Only what the record can name exactly, and never the Boot Manager itself.
-    if (!zenta::IsBracedGuid(id) || lstrcmpiW(id.c_str(), kBootManagerId) == 0) {
+    if (!zenta::IsBracedGuid(id) || zenta::SameId(id, kBootManagerId)) {
         foreign = true;
         Failed(result, L"the record names no entry of ours", E_INVALIDARG);
         return result;

@@ -50,5 +50,9 @@ std::wstring FormatTextV(const wchar_t* format, va_list args);
 
 // "{" + 8-4-4-4-12 hexadecimal digits + "}": the form of a BCD object identifier.
 bool IsBracedGuid(const std::wstring& text);
+// Identifiers are GUIDs, whose text ignores case.
+inline bool SameId(const std::wstring& a, const std::wstring& b) {
+    return lstrcmpiW(a.c_str(), b.c_str()) == 0;
+}
 
 } // namespace zenta

@@ -3,15 +3,20 @@
 #include "common/Log.h"
 #include "common/Removal.h"
 
+namespace {
+
+// The text of an error box: `text`, an empty line, and the log's path.
+std::wstring WithLogPath(const std::wstring& text) {
+    return text + L"\n\n日志文件：" + LogPath();
+}
+
+} // namespace
+
 void ShowWarnings(const std::vector<std::wstring>& warnings) {
     for (const std::wstring& warning : warnings) {
         Log(L"warning shown: %ls", warning.c_str());
         MessageBoxW(nullptr, warning.c_str(), L"警告", MB_OK);
     }
-}
-
-std::wstring WithLogPath(const std::wstring& text) {
-    return text + L"\n\n日志文件：" + LogPath();
 }
 
 void ShowError(HWND owner, const std::wstring& text) {

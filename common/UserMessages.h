@@ -13,5 +13,3 @@ struct RemovalOutcome;
 // What a removal has to tell: its warnings, then, when an installation was recorded and
 // something of it is left, the "错误" box listing what. True when nothing is left.
 bool ReportRemoval(HWND owner, const RemovalOutcome& outcome);
-// The text of such a box: `text`, an empty line, and the log's path.
-std::wstring WithLogPath(const std::wstring& text);
