@@ -1,5 +1,7 @@
 #include "setup/Protection.h"
 
+#include "common/Log.h"
+
 #include <aclapi.h>
 #include <sddl.h>
 
@@ -20,9 +22,21 @@ bool VolumeKeepsAcls(const std::wstring& path) {
            (flags & FILE_PERSISTENT_ACLS);
 }
 
+namespace {
+
+DWORD Logged(const std::wstring& path, DWORD error) {
+    Log(L"protected %ls (administrators and SYSTEM only may change it): %ls", path.c_str(),
+        error ? ErrorText(error).c_str() : L"done");
+    return error;
+}
+
+} // namespace
+
 DWORD ProtectPath(const std::wstring& path, bool folder) {
-    if (!VolumeKeepsAcls(path))
+    if (!VolumeKeepsAcls(path)) {
+        Log(L"%ls: the volume keeps no access control lists", path.c_str());
         return ERROR_SUCCESS;
+    }
     zenta::ScopedLocal descriptor;
     if (!MakeSecurityDescriptor(folder ? kProtectedFolderSddl : kProtectedFileSddl, descriptor))
         return GetLastError();
@@ -42,5 +56,7 @@ DWORD CreateProtectedFolder(const std::wstring& path) {
     if (acls && !MakeSecurityDescriptor(kProtectedFolderSddl, descriptor))
         return GetLastError();
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.Get(), FALSE};
-    return CreateDirectoryW(path.c_str(), acls ? &attributes : nullptr) ? ERROR_SUCCESS : GetLastError();
+    if (!CreateDirectoryW(path.c_str(), acls ? &attributes : nullptr))
+        return GetLastError(); // ERROR_ALREADY_EXISTS is the caller's to judge
+    return acls ? Logged(path, ERROR_SUCCESS) : ERROR_SUCCESS;
 }

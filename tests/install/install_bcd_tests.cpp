@@ -85,8 +85,8 @@ TEST_CASE(
     std::wstring log = ReadLog(L"ZentaLUM-Setup.log");
     CHECK(InOrder(log, {L"Zenta LUM Setup 8.1", L"package E:\\full", L"Windows kind 2", L"firmware BIOS",
                         L"drive chosen: D:", L"installation record written", L"BcdStore.CreateObject",
-                        L"boot entry registered", L"copy planned: 4 file(s)", L"copy completed: 4 file(s)",
-                        L"uninstall record written"}));
+                        L"boot entry registered", L"copy planned: 4 file(s)", L"protected D:\\zentaos",
+                        L"protected D:\\zeldr", L"copy completed: 4 file(s)", L"uninstall record written"}));
 
     Process again;
     wizard = StartSetup(again, package);
