@@ -45,9 +45,9 @@ DWORD ProtectPath(const std::wstring& path, bool folder) {
     if (!GetSecurityDescriptorDacl(descriptor.Get(), &present, &dacl, &defaulted))
         return GetLastError();
     // Protected: nothing is inherited from the drive root any more.
-    return SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
-                                 DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
-                                 nullptr, dacl, nullptr);
+    return Logged(path, SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
+                                              DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                              nullptr, nullptr, dacl, nullptr));
 }
 
 DWORD CreateProtectedFolder(const std::wstring& path) {
