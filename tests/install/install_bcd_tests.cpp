@@ -122,6 +122,7 @@ TEST_CASE(
     PostMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
     CHECK(WaitUntil([] { return ReadWide(L"C:\\started.txt").find(L"catid=52") != std::wstring::npos; },
                     10000));
+    Key(wizard, VK_ESCAPE);
     Key(wizard, VK_RETURN); // the Close button has the focus
     CHECK(setup.Ended(10000));
 
