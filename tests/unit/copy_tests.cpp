@@ -49,7 +49,7 @@ FILETIME WriteTime(const std::wstring& path) {
 
 TEST_CASE("what is copied: the kind's folder, then common, then disks; files only; the loader replaced") {
     Package p;
-    p.Put(L"bcd", L"same", "bcd");
+    p.Put(L"bcd", L"bcd-only", "bcd");
     p.Put(L"ini", L"ini-only", "ini");
     p.Put(L"common", L"same", "common");
     // A later source's file replaces a read-only one of the same name (streamed: deleted first).
@@ -66,6 +66,7 @@ TEST_CASE("what is copied: the kind's folder, then common, then disks; files onl
     CHECK(job.totalBytes == 3 + 6 + 6 + 20 * MiB);
     CHECK(job.GetPercent() == 100);
     CHECK(driver::ReadBytes(L"D:\\zentaos\\same").size() == 20 * MiB);
+    CHECK(driver::Exists(L"D:\\zentaos\\bcd-only"));
     CHECK_FALSE(driver::Exists(L"D:\\zentaos\\ini-only"));
     CHECK_FALSE(driver::Exists(L"D:\\zentaos\\deep"));
     CHECK(driver::ReadBytes(L"D:\\zeldr") == "loader");
