@@ -54,7 +54,8 @@ TEST_CASE("registration: our entry, last in the boot menu, recorded before the s
 TEST_CASE("registration that fails at any step leaves the store as it was, and the installation nothing") {
     for (const wchar_t* failure :
          {L"CreateObject", L"SetStringElement:12000002", L"SetStringElement:12000004",
-          L"SetPartitionDeviceElement", L"SetObjectListElement", L"SetIntegerElement", L"ConnectServer"}) {
+          L"SetPartitionDeviceElement", L"SetObjectListElement", L"SetIntegerElement", L"ConnectServer",
+          L"SetStringElement:12000004!" /* "done", but nothing stored: the read-back finds out */}) {
         CAPTURE(driver::Utf8(failure));
         Session session({failure});
         const std::wstring before = fakebcd::Serialize(fakebcd::LoadStore());

@@ -232,15 +232,17 @@ bool IsGuid(const wstring& id) {
         id, std::wregex(L"\\{[0-9a-f]{8}(-[0-9a-f]{4}){3}-[0-9a-f]{12}\\}", std::regex::icase));
 }
 
-// Whether the store's failure list names `method`, alone or with the call's element type.
-bool Fails(const Store& store, const wstring& method, IWbemClassObject* in) {
+// The store's failure that names `method`, alone or with the call's element type; null for none.
+const wstring* Failure(const Store& store, const wstring& method, IWbemClassObject* in) {
     ULONGLONG type = 0;
     bool typed = Number(in, L"Type", type);
-    return std::any_of(store.failures.begin(), store.failures.end(), [&](const wstring& failure) {
-        size_t colon = failure.find(L':');
+    auto found = std::find_if(store.failures.begin(), store.failures.end(), [&](const wstring& failure) {
+        size_t colon = failure.find_first_of(L":!");
         return Same(failure.substr(0, colon), method) &&
-               (colon == wstring::npos || (typed && wcstoull(&failure[colon + 1], nullptr, 16) == type));
+               (colon == wstring::npos || failure[colon] == L'!' ||
+                (typed && wcstoull(&failure[colon + 1], nullptr, 16) == type));
     });
+    return found == store.failures.end() ? nullptr : &*found;
 }
 
 enum class Answer { Refused, Missing, Done, Changed };
@@ -327,7 +329,8 @@ class Namespace final : public Unknown<IClassFactory, IWbemLocator, IWbemService
         *out = nullptr;
         if (!wmiNamespace || !Same(wmiNamespace, L"root\\wmi"))
             return WBEM_E_INVALID_NAMESPACE;
-        if (Fails(LoadStore(), L"ConnectServer", nullptr))
+        Store store = LoadStore();
+        if (Failure(store, L"ConnectServer", nullptr))
             return WBEM_E_ACCESS_DENIED;
         return QueryInterface(__uuidof(IWbemServices), reinterpret_cast<void**>(out));
     }
@@ -351,8 +354,11 @@ class Namespace final : public Unknown<IClassFactory, IWbemLocator, IWbemService
             return method ? WBEM_E_INVALID_PARAMETER : WBEM_E_INVALID_METHOD;
         Store store = LoadStore();
         Var object;
-        Answer answer =
-            Fails(store, method->name, in) ? Answer::Refused : Run(store, *method, path, in, object);
+        // A failure ending in "!" is a provider that answers "done" and changes nothing.
+        const wstring* failure = Failure(store, method->name, in);
+        Answer answer = !failure                  ? Run(store, *method, path, in, object)
+                        : failure->back() == L'!' ? Answer::Done
+                                                  : Answer::Refused;
         if (answer == Answer::Missing && store.notFound)
             return store.notFound;
         if (answer == Answer::Changed && !SaveStore(store))
