@@ -98,10 +98,11 @@ bool Start(std::wstring& step, std::wstring& folder, std::wstring& copy) {
     step = L"无法在临时文件夹中新建文件夹";
     if (!MakeNewFolder(temp, folder))
         return false;
-    copy = folder + L"\\" + kTemporaryCopyName;
+    std::wstring target = folder + L"\\" + kTemporaryCopyName;
     step = L"无法复制卸载程序";
-    if (copy.size() >= 520 || !CopyFileW(Unlimited(self).c_str(), Unlimited(copy).c_str(), TRUE))
+    if (target.size() >= 520 || !CopyFileW(Unlimited(self).c_str(), Unlimited(target).c_str(), TRUE))
         return false;
+    copy = target; // ours from here on, to start or to delete again
     // Held open without write or delete sharing until the copy runs: nobody can change or
     // replace it between the check and the start.
     zenta::ScopedHandle hold(CreateFileW(Unlimited(copy).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -135,7 +136,7 @@ void StartTemporaryCopy() {
         return;
     }
     DWORD error = GetLastError();
-    // What we made is taken away again; nothing else is touched.
+    // What we made is taken away again; nothing else is touched (an empty folder only goes).
     if (!copy.empty())
         DeleteFileW(Unlimited(copy).c_str());
     if (!folder.empty())
