@@ -25,7 +25,7 @@ i686-w64-mingw32-g++-win32 -std=c++17 -Os -Wall -Wextra \
 
 work=$(mktemp -d "${BENCH_DIR:-${TMPDIR:-/tmp}}/zenta-bench.XXXXXX")
 prefix=$work/prefix
-. "$repo/tests/wine/prefix.sh"
+. "$repo/scripts/wine-prefix.sh"
 cleanup() {
   WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
   rm -rf "$work"

@@ -31,7 +31,7 @@ if [ $full = 1 ]; then
 fi
 echo "Demo package: $pkg"
 
-. "$root/tests/wine/prefix.sh"
+. "$root/scripts/wine-prefix.sh"
 export WINEPREFIX=$out/wine-prefix
 if [ ! -d "$WINEPREFIX" ]; then
   zenta_new_prefix "$WINEPREFIX"

@@ -4,7 +4,7 @@
 # S: the artifacts folder (screenshots). Bitmaps a test leaves in S: become PNGs.
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-. "$here/prefix.sh"
+. "$here/../../scripts/wine-prefix.sh"
 
 exe=$(readlink -f "$1"); shift
 build=${ZENTA_BUILD_DIR:-$(dirname "$exe")}
