@@ -336,6 +336,15 @@ void InstallTo(HWND wizard, wchar_t letter) {
     Click(Control(page, IDC_PAGE_NEXT));
 }
 
+std::wstring Uninstall(const std::wstring& warning, std::wstring* caption) {
+    Process first;
+    if (!Start(first, L"D:\\zentaos\\Uninstall.exe") ||
+        AnswerBox(0, L"确定删除星岚LUM系统", IDOK) != L"确定删除星岚LUM系统" ||
+        (!warning.empty() && AnswerBox(0, warning, IDOK) != warning))
+        return L"(no question or warning)";
+    return AnswerBox(0, L"星岚LUM系统", IDOK, 20000, caption);
+}
+
 std::string Leftovers(Kind kind) {
     std::wstring left;
     for (const wchar_t* path : {L"D:\\zeldr", L"D:\\zentaos"})

@@ -84,6 +84,9 @@ std::wstring MakePackage(const std::wstring& name, unsigned long long disksBytes
 HWND StartSetup(Process& setup, const std::wstring& package, const std::wstring& dir = L"");
 // On the Welcome page: picks drive `letter` (D: unless told) and presses the button.
 void InstallTo(HWND wizard, wchar_t letter = L'D');
+// Runs D:\zentaos\Uninstall.exe, confirms, answers the box containing `warning` (if any), and
+// gives the report's text and caption.
+std::wstring Uninstall(const std::wstring& warning = L"", std::wstring* caption = nullptr);
 // Everything of an installation on D: that is present, named (UTF-8); empty when nothing is.
 std::string Leftovers(Kind kind);
 

@@ -41,16 +41,6 @@ void HoldWorker(DWORD pid, HWND window, bool hold) {
     }
 }
 
-// Runs D:\zentaos\Uninstall.exe, confirms, and gives the report's caption and text.
-std::wstring Uninstall(std::wstring& caption, const std::wstring& warning = L"") {
-    Process first;
-    REQUIRE(Start(first, L"D:\\zentaos\\Uninstall.exe"));
-    CHECK(AnswerBox(0, L"确定删除星岚LUM系统", IDOK) == L"确定删除星岚LUM系统");
-    if (!warning.empty())
-        CHECK(AnswerBox(0, warning, IDOK) == warning);
-    return AnswerBox(0, L"星岚LUM系统", IDOK, 20000, &caption);
-}
-
 } // namespace
 
 TEST_CASE(
@@ -99,7 +89,7 @@ TEST_CASE(
     CHECK(Leftovers(Kind::Bcd) != "");
 
     std::wstring caption;
-    CHECK(Uninstall(caption) == L"已成功删除星岚LUM系统");
+    CHECK(Uninstall(L"", &caption) == L"已成功删除星岚LUM系统");
     CHECK(caption == L"提醒");
     CHECK(WaitUntil([] { return Leftovers(Kind::Bcd).empty(); }, 10000));
 }
@@ -128,7 +118,7 @@ TEST_CASE(
 
     SetFakeBcd({L"ConnectServer"}, WBEM_E_NOT_FOUND);
     std::wstring caption;
-    std::wstring report = Uninstall(caption, L"无法连接上wmi");
+    std::wstring report = Uninstall(L"无法连接上wmi", &caption);
     CHECK(caption == L"错误");
     for (const wchar_t* left :
          {L"启动菜单中的星岚系统启动项", L"D:\\zeldr", L"D:\\zentaos", L"再次运行安装程序", L"日志文件："})
@@ -137,7 +127,7 @@ TEST_CASE(
     CHECK(Exists(L"D:\\zentaos\\zeldr.mbr"));
 
     SetFakeBcd({}, WBEM_E_NOT_FOUND);
-    CHECK(Uninstall(caption) == L"已成功删除星岚LUM系统");
+    CHECK(Uninstall(L"", &caption) == L"已成功删除星岚LUM系统");
     CHECK(WaitUntil([] { return Leftovers(Kind::Bcd).empty(); }, 10000));
 }
 

@@ -7,22 +7,7 @@
 
 using namespace driver;
 
-namespace {
-
 const std::string kEntry = "D:\\zeldr=\"\xD0\xC7\xE1\xB0\xCF\xB5\xCD\xB3(boot zenta LUM)\"";
-
-// Runs D:\zentaos\Uninstall.exe, confirms, answers the boxes that start with `warning`, and
-// gives the report.
-std::wstring Uninstall(const std::wstring& warning = L"") {
-    Process first;
-    REQUIRE(Start(first, L"D:\\zentaos\\Uninstall.exe"));
-    CHECK(AnswerBox(0, L"确定删除星岚LUM系统", IDOK) != L"");
-    if (!warning.empty())
-        CHECK(AnswerBox(0, warning, IDOK) == warning);
-    return AnswerBox(0, L"星岚LUM系统", IDOK);
-}
-
-} // namespace
 
 TEST_CASE("install to the Complete page, boot.ini held open during the removal, then the removal finished") {
     REQUIRE(PrepareMachine(Kind::BootIni));
