@@ -13,8 +13,6 @@ namespace {
 
 using std::wstring;
 
-LONG g_live = 0; // live objects and server locks: DllCanUnloadNow says yes only at zero
-
 // Whatever the product never calls gets this one answer.
 // clang-format off
 #define NOT_SUPPORTED(method, ...) STDMETHOD(method)(__VA_ARGS__) override { return WBEM_E_NOT_SUPPORTED; }
@@ -22,8 +20,7 @@ LONG g_live = 0; // live objects and server locks: DllCanUnloadNow says yes only
 
 template <class First, class... Rest> class Unknown : public First, public Rest... {
   public:
-    Unknown() { InterlockedIncrement(&g_live); }
-    virtual ~Unknown() { InterlockedDecrement(&g_live); }
+    virtual ~Unknown() = default;
     STDMETHOD(QueryInterface)(REFIID iid, void** out) override {
         *out = iid == IID_IUnknown || iid == __uuidof(First) ? static_cast<First*>(this) : nullptr;
         ((*out = *out || iid != __uuidof(Rest) ? *out : static_cast<Rest*>(this)), ...);
@@ -321,9 +318,7 @@ class Namespace final : public Unknown<IClassFactory, IWbemLocator, IWbemService
     STDMETHOD(CreateInstance)(IUnknown* outer, REFIID iid, void** out) override {
         return outer ? CLASS_E_NOAGGREGATION : QueryInterface(iid, out);
     }
-    STDMETHOD(LockServer)(BOOL lock) override {
-        return lock ? InterlockedIncrement(&g_live) : InterlockedDecrement(&g_live), S_OK;
-    }
+    STDMETHOD(LockServer)(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE ConnectServer(const BSTR wmiNamespace, const BSTR, const BSTR, const BSTR, LONG,
                                             const BSTR, IWbemContext*, IWbemServices** out) override {
         *out = nullptr;
@@ -422,6 +417,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     return hr;
 }
 
+// Loaded once into a test prefix's program and never unloaded: nothing to count.
 STDAPI DllCanUnloadNow() {
-    return fakebcd::g_live ? S_FALSE : S_OK;
+    return S_FALSE;
 }
