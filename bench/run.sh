@@ -11,13 +11,21 @@
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 rounds=${1:-5}
-build=${ZENTA_BENCH_BUILD:-$repo/build-bench}
+. "$repo/scripts/wine-prefix.sh"
+# The flavour this machine can run (the shipped i686 one, or x86_64 where 32-bit programs
+# cannot run; ZENTA_TEST_ARCH forces one).
+if ! zenta_pick_flavour; then
+  echo "bench: the copy job cannot run here: $ZENTA_FLAVOUR_WHY" >&2
+  exit 1
+fi
+arch=$ZENTA_WINE_ARCH
+build=${ZENTA_BENCH_BUILD:-$repo/build-bench-$arch}
 
-echo "building into $build" >&2
-cmake -S "$repo" -B "$build" -DZENTA_TESTS=OFF >/dev/null
+echo "building the $arch flavour into $build ($ZENTA_FLAVOUR_WHY)" >&2
+cmake -S "$repo" -B "$build" -DZENTA_TESTS=OFF -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-$arch.cmake" >/dev/null
 cmake --build "$build" -j2 --target zsetup >/dev/null
 # The product's compile definitions and build type (MinSizeRel), as CMakeLists.txt sets them.
-i686-w64-mingw32-g++-win32 -std=c++17 -Os -Wall -Wextra \
+"$arch-w64-mingw32-g++-win32" -std=c++17 -Os -Wall -Wextra \
   -DUNICODE -D_UNICODE -D_WIN32_WINNT=0x0501 -DWINVER=0x0501 -D_WIN32_IE=0x0600 -DNOMINMAX \
   -I"$repo" "$repo/bench/copy_bench.cpp" -o "$build/copy_bench.exe" \
   -L"$build" -lzsetup -lzcommon -lpsapi -lshlwapi -lshell32 -lole32 -loleaut32 -luuid \
@@ -25,7 +33,6 @@ i686-w64-mingw32-g++-win32 -std=c++17 -Os -Wall -Wextra \
 
 work=$(mktemp -d "${BENCH_DIR:-${TMPDIR:-/tmp}}/zenta-bench.XXXXXX")
 prefix=$work/prefix
-. "$repo/scripts/wine-prefix.sh"
 cleanup() {
   WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
   rm -rf "$work"
@@ -105,6 +112,7 @@ for round in $(seq "$rounds"); do
   done
 done
 
+echo "flavour: $arch ($ZENTA_FLAVOUR_WHY)"
 echo "machine:$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2), $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo), $(findmnt -no FSTYPE -T "$work") on $(findmnt -no SOURCE -T "$work"), load $(cut -d' ' -f1-3 /proc/loadavg); $(wine --version)"
 # Methods that run back to back see about the same load, so the ratios are taken round by
 # round and their median counts; best and median rates are shown as well.

@@ -1,20 +1,3 @@
-# Cross toolchain: 32-bit Windows programs built on Debian with mingw-w64 (win32 thread model).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(TOOLCHAIN_PREFIX i686-w64-mingw32)
-
-# Prefer the explicit win32-thread-model binaries: the posix ones pull in winpthreads,
-# which imports GetTickCount64 and so breaks Windows XP.
-find_program(ZENTA_CXX NAMES ${TOOLCHAIN_PREFIX}-g++-win32 ${TOOLCHAIN_PREFIX}-g++ REQUIRED)
-find_program(ZENTA_CC NAMES ${TOOLCHAIN_PREFIX}-gcc-win32 ${TOOLCHAIN_PREFIX}-gcc REQUIRED)
-set(CMAKE_C_COMPILER ${ZENTA_CC})
-set(CMAKE_CXX_COMPILER ${ZENTA_CXX})
-set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# ctest runs every test program through wine, each in a throwaway prefix.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/wine/run.sh)
+# The shipped flavour: 32-bit programs that start on Windows XP SP3 to Windows 11.
+set(ZENTA_TARGET i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

@@ -4,6 +4,8 @@
 # private X display, walking the wizard and saving screenshots to out/screenshots.
 #   scripts/demo.sh          a package without the large system files (ends on the notice)
 #   scripts/demo.sh --full   with 1 GB of (sparse) system files (ends on the Complete page)
+# out/package always holds the shipped i686 programs. Where 32-bit programs cannot run, the
+# wizard that runs is the x86_64 build of the same sources, in a copy: out/package-x64.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZENTA_BUILD:-$root/build}
@@ -11,8 +13,25 @@ out=$root/out
 full=0; [ "${1:-}" = "--full" ] && full=1
 
 "$root/scripts/install-deps.sh"
+. "$root/scripts/wine-prefix.sh"
+if ! zenta_pick_flavour; then
+  echo "demo.sh: the wizard cannot run here: $ZENTA_FLAVOUR_WHY" >&2
+  exit 1
+fi
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-cmake --build "$build" -j"$(nproc)"
+runs=$build
+if [ "$ZENTA_WINE_ARCH" = i686 ]; then
+  cmake --build "$build" -j"$(nproc)" --target Setup Uninstall demo_tour
+else
+  cmake --build "$build" -j"$(nproc)" --target Setup Uninstall
+fi
+if [ "$ZENTA_WINE_ARCH" = x86_64 ]; then
+  runs=${ZENTA_BUILD_X64:-$root/build-x64}
+  cmake -S "$root" -B "$runs" -DCMAKE_BUILD_TYPE=MinSizeRel \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DZENTA_SHIPPED_DIR="$build" >/dev/null
+  cmake --build "$runs" -j"$(nproc)" --target Setup Uninstall demo_tour
+fi
+echo "demo flavour: $ZENTA_WINE_ARCH ($ZENTA_FLAVOUR_WHY)"
 
 # The package: Setup.exe at its root, branding in support, slides in ZentaImages, and the
 # files to install in copyfiles (the uninstaller among them).
@@ -30,9 +49,17 @@ if [ $full = 1 ]; then
   truncate -s 500M "$pkg/copyfiles/disks/zldrw"
 fi
 echo "Demo package: $pkg"
+if [ "$ZENTA_WINE_ARCH" = x86_64 ]; then
+  rm -rf "$out/package-x64"
+  cp -a "$pkg" "$out/package-x64"
+  pkg=$out/package-x64
+  cp "$runs/Setup.exe" "$pkg/"
+  cp "$runs/Uninstall.exe" "$pkg/copyfiles/common/"
+  echo "The wizard runs from $pkg (the same package with the x86_64 programs)"
+fi
 
-. "$root/scripts/wine-prefix.sh"
-export WINEPREFIX=$out/wine-prefix
+# A prefix of each flavour: wine64 cannot use a prefix made for wine32, nor the other way.
+export WINEPREFIX=$out/wine-prefix-$ZENTA_WINE_ARCH
 if [ ! -d "$WINEPREFIX" ]; then
   zenta_new_prefix "$WINEPREFIX"
   [ -e "$WINEPREFIX/drive_c/boot.ini" ] || printf '[boot loader]\r\ntimeout=5\r\ndefault=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n[operating systems]\r\nmulti(0)disk(0)rdisk(0)partition(1)\\WINDOWS="Microsoft Windows XP Professional" /fastdetect\r\n' > "$WINEPREFIX/drive_c/boot.ini"
@@ -59,8 +86,8 @@ xvfb=$!
 trap 'WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null; kill $xvfb 2>/dev/null || true' EXIT
 sleep 1
 export DISPLAY=$display
-if [ -x "$build/tests/demo_tour.exe" ]; then
-  wine "$build/tests/demo_tour.exe" 'p:\Setup.exe'
+if [ -x "$runs/tests/demo_tour.exe" ]; then
+  wine "$runs/tests/demo_tour.exe" 'p:\Setup.exe'
 else
   (cd "$pkg" && wine Setup.exe &)
   sleep 6

@@ -3,8 +3,12 @@
 # Safe to run repeatedly: it only installs what is missing.
 set -euo pipefail
 
-packages=(g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686 cmake make
-          wine wine32 xvfb x11-utils fonts-wqy-microhei imagemagick doctest-dev
+# Both flavours: the shipped i686 programs, and the x86_64 build that tests them on machines
+# without 32-bit user mode (wine64 there; wine32 installs everywhere but starts only where
+# 32-bit programs run).
+packages=(g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-win32
+          binutils-mingw-w64-x86-64 mingw-w64-tools cmake make
+          wine wine32 wine64 xvfb x11-utils fonts-wqy-microhei imagemagick doctest-dev
           clang-format file)
 
 missing=()
@@ -22,7 +26,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 # The win32 thread model keeps the programs free of winpthreads (which needs Vista).
-if command -v update-alternatives >/dev/null && [ -e /usr/bin/i686-w64-mingw32-g++-win32 ]; then
-  update-alternatives --set i686-w64-mingw32-g++ /usr/bin/i686-w64-mingw32-g++-win32 >/dev/null 2>&1 || true
-  update-alternatives --set i686-w64-mingw32-gcc /usr/bin/i686-w64-mingw32-gcc-win32 >/dev/null 2>&1 || true
-fi
+for target in i686 x86_64; do
+  if command -v update-alternatives >/dev/null && [ -e /usr/bin/$target-w64-mingw32-g++-win32 ]; then
+    update-alternatives --set $target-w64-mingw32-g++ /usr/bin/$target-w64-mingw32-g++-win32 >/dev/null 2>&1 || true
+    update-alternatives --set $target-w64-mingw32-gcc /usr/bin/$target-w64-mingw32-gcc-win32 >/dev/null 2>&1 || true
+  fi
+done

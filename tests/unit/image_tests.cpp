@@ -41,7 +41,8 @@ TEST_CASE("Setup.exe and Uninstall.exe: XP headers, KnownDLL imports, the manife
                                "rpcrt4.dll",   "shlwapi.dll", "comdlg32.dll"};
     for (const auto& program : programs) {
         CAPTURE(driver::Utf8(program.name));
-        Image image(driver::Build(program.name));
+        const std::wstring path = driver::Build(std::wstring(ZENTA_SHIPPED) + program.name);
+        Image image(path);
         const IMAGE_OPTIONAL_HEADER32& optional = image.nt->OptionalHeader;
         CHECK(image.nt->FileHeader.Machine == IMAGE_FILE_MACHINE_I386);
         CHECK(optional.Subsystem == IMAGE_SUBSYSTEM_WINDOWS_GUI);
@@ -64,7 +65,7 @@ TEST_CASE("Setup.exe and Uninstall.exe: XP headers, KnownDLL imports, the manife
                           dll);
         }
         HMODULE module =
-            LoadLibraryExW(driver::Build(program.name).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+            LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST);
         REQUIRE(found);
         std::string manifest(static_cast<const char*>(LockResource(LoadResource(module, found))),
