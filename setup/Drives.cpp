@@ -124,3 +124,16 @@ bool SelectedDriveHasRoom(const std::vector<DriveEntry>& drives, int selected,
         return false;
     return HasRoomFor(drives[selected].freeBytes, packageBytes);
 }
+
+std::wstring DriveFileSystem(wchar_t letter) {
+    const wchar_t root[] = {letter, L':', L'\\', 0};
+    wchar_t name[MAX_PATH + 1] = {};
+    if (!GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH + 1))
+        return std::wstring();
+    return name;
+}
+
+bool FileSystemHoldsFile(const std::wstring& fileSystem, unsigned long long bytes) {
+    bool fat = lstrcmpiW(fileSystem.c_str(), L"FAT") == 0 || lstrcmpiW(fileSystem.c_str(), L"FAT32") == 0;
+    return !fat || bytes <= 0xFFFFFFFFull;
+}

@@ -44,3 +44,10 @@ wchar_t DriveLetterOfMountPath(const wchar_t* mountPath);
 
 // Ascending code order by repeated exchange of neighbours.
 void SortDriveLetters(std::wstring& letters);
+
+// The file system of drive `letter` as Windows names it ("NTFS", "FAT32"); empty when it
+// cannot be read.
+std::wstring DriveFileSystem(wchar_t letter);
+// True when a file of `bytes` fits on `fileSystem`: FAT and FAT32 hold files of at most
+// 4 GiB - 1 byte; every other file system (or an unknown one) is not held back.
+bool FileSystemHoldsFile(const std::wstring& fileSystem, unsigned long long bytes);

@@ -37,9 +37,9 @@ std::vector<std::wstring> MissingPackageFiles(const std::wstring& packageDir, Wi
     return missing;
 }
 
-unsigned long long PackageBytes(const std::wstring& packageDir) {
+TreeFiles PackageFiles(const std::wstring& packageDir) {
     std::wstring copyFiles;
-    return zenta::JoinPath(packageDir, L"copyfiles", copyFiles) ? GetDirectorySize(copyFiles) : 0;
+    return zenta::JoinPath(packageDir, L"copyfiles", copyFiles) ? MeasureTree(copyFiles) : TreeFiles();
 }
 
 std::wstring LinkedTargetPath(wchar_t drive) {

@@ -2,6 +2,7 @@
 // anything is written to it.
 #pragma once
 #include "common/WindowsKind.h"
+#include "setup/FileSystem.h"
 
 #include <string>
 #include <vector>
@@ -15,9 +16,9 @@ std::wstring PackageDirOf(const std::wstring& modulePath);
 // uninstaller and, for the BCD store, the boot sector its entry loads.
 std::vector<std::wstring> MissingPackageFiles(const std::wstring& packageDir, WindowsKind kind);
 
-// Bytes of everything in the package's copyfiles folder, at all depths: what the target
-// drive must have room for.
-unsigned long long PackageBytes(const std::wstring& packageDir);
+// Everything in the package's copyfiles folder, at all depths: what the target drive must
+// have room for, and the largest file its file system must be able to hold.
+TreeFiles PackageFiles(const std::wstring& packageDir);
 
 // The first of drive:\zentaos and drive:\zeldr that is a link (junction or symbolic link),
 // or empty when neither is.

@@ -39,6 +39,8 @@ struct CSetupApp {
     HWND pageWindow = nullptr;
     std::wstring packageDir; // no trailing backslash: a package at a drive root gives "E:"
     wchar_t targetDrive = L'A';
+    // The user's answer on the Welcome page: the installation turns Fast Startup off.
+    bool turnOffFastStartup = false;
     WindowsKind windowsKind = Unsupported;
     Firmware firmware = Firmware::Bios;
     PageState pageState = NoPage;

@@ -1,7 +1,9 @@
 #include "setup/pages/WelcomePage.h"
 
+#include "common/FastStartup.h"
 #include "common/Log.h"
 #include "common/Messages.h"
+#include "common/Text.h"
 #include "common/UserMessages.h"
 #include "resources/resource.h"
 #include "setup/Config.h"
@@ -15,6 +17,11 @@ const wchar_t kDriveLabel[] = L"目标驱动器：";
 constexpr COLORREF kDriveLabelColor = 0x0077FFFF;
 const wchar_t kShortageText[] =
     L"安装目标盘磁盘空间不足，请删除部分不需要的程序，或者删除(移走)部分不需要的数据再安装";
+const wchar_t kFastStartupQuestion[] =
+    L"这台电脑开启了Windows的“快速启动”。开启快速启动时，Windows关机后并没有完全关闭，"
+    L"星岚系统启动后将无法安全地使用安装它的驱动器。\n\n"
+    L"是否关闭快速启动？\n\n"
+    L"重启电脑不受影响；以后可以在控制面板的“电源选项”中重新打开快速启动。";
 
 } // namespace
 
@@ -87,15 +94,41 @@ bool CWelcomePage::ReadyToInstall() const {
             return false;
         }
     }
-    unsigned long long package = PackageBytes(app->packageDir);
+    TreeFiles files = PackageFiles(app->packageDir);
+    unsigned long long package = files.bytes;
     if (!SelectedDriveHasRoom(drives_, selected_, package)) {
         Log(L"space check refused: %ls, package %llu bytes",
             chosen ? FormatDriveLabel(drives_[selected_]).c_str() : L"no drive", package);
         MessageBoxW(nullptr, kShortageText, L"提醒", MB_OK);
         return false;
     }
-    Log(L"drive chosen: %lc: with %llu bytes free for a package of %llu bytes",
-        static_cast<wint_t>(drives_[selected_].letter), drives_[selected_].freeBytes, package);
+    const wchar_t letter = drives_[selected_].letter;
+    Log(L"drive chosen: %lc: with %llu bytes free for a package of %llu bytes", static_cast<wint_t>(letter),
+        drives_[selected_].freeBytes, package);
+    return FileSystemHoldsPackage(letter, files) && AskAboutFastStartup();
+}
+
+bool CWelcomePage::FileSystemHoldsPackage(wchar_t letter, const TreeFiles& files) const {
+    std::wstring fileSystem = DriveFileSystem(letter);
+    if (FileSystemHoldsFile(fileSystem, files.largestBytes))
+        return true;
+    Log(L"file system check refused: %lc: is %ls, the package's largest file %ls has %llu bytes",
+        static_cast<wint_t>(letter), fileSystem.c_str(), files.largest.c_str(), files.largestBytes);
+    std::wstring text = zenta::FormatText(
+        L"目标驱动器 %lc: 的文件系统是 %ls，其中的单个文件不能达到 4 GB。安装包中的文件“%ls”有 %llu 字节，"
+        L"无法复制到这个驱动器。请选择 NTFS 格式的驱动器。",
+        static_cast<wint_t>(letter), fileSystem.c_str(), files.largest.c_str(), files.largestBytes);
+    MessageBoxW(nullptr, text.c_str(), L"提醒", MB_OK);
+    return false;
+}
+
+bool CWelcomePage::AskAboutFastStartup() const {
+    app->turnOffFastStartup = false;
+    if (!FastStartupQuestionNeeded())
+        return true;
+    app->turnOffFastStartup = MessageBoxW(nullptr, kFastStartupQuestion, L"提醒",
+                                          MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) == IDYES;
+    Log(L"Fast Startup: the user chose to %ls", app->turnOffFastStartup ? L"turn it off" : L"keep it on");
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "common/Bcd.h"
 #include "common/BootIniText.h"
+#include "common/FastStartup.h"
 #include "common/Firmware.h"
 #include "common/WindowsKind.h"
 #include "setup/CopyPlan.h"
@@ -148,6 +149,33 @@ TEST_CASE("space check: 4 GiB at least, and 512 MiB beyond the package") {
         CHECK(HasRoomFor(c.free, c.package) == c.room);
     CHECK_FALSE(SelectedDriveHasRoom({{L'C', 40 * GiB}}, -1, 0));
     CHECK(FormatDriveLabel({L'C', 1610612736ull}) == L"C:(1 GB空闲)");
+}
+
+TEST_CASE("the drive the installed system finds: Fast Startup asked and given back, files FAT can hold") {
+    struct {
+        DWORD major, minor;
+        bool hiberboot, hibernation, ask;
+    } asks[] = {{6, 2, true, true, true},  {10, 0, true, true, true},  {6, 1, true, true, false},
+                {5, 2, true, true, false}, {6, 2, false, true, false}, {6, 2, true, false, false}};
+    for (const auto& a : asks)
+        CHECK(FastStartupQuestionNeeded(a.major, a.minor, {a.hiberboot, a.hibernation}) == a.ask);
+    struct {
+        bool recorded, known;
+        DWORD current;
+        bool restore;
+    } restores[] = {
+        {true, true, 0, true}, {false, true, 0, false}, {true, false, 0, false}, {true, true, 1, false}};
+    for (const auto& r : restores)
+        CHECK(HiberbootToRestore(r.recorded, r.known, r.current) == r.restore);
+    struct {
+        const wchar_t* fileSystem;
+        unsigned long long bytes;
+        bool holds;
+    } holds[] = {{L"FAT32", 0xFFFFFFFFull, true},  {L"FAT32", 0x100000000ull, false},
+                 {L"fat", 0x100000000ull, false},  {L"NTFS", 0x100000000ull, true},
+                 {L"exFAT", 0x100000000ull, true}, {L"", 0x100000000ull, true}};
+    for (const auto& h : holds)
+        CHECK(FileSystemHoldsFile(h.fileSystem, h.bytes) == h.holds);
 }
 
 TEST_CASE("Windows versions, firmware and the provider's ways of saying \"not found\"") {

@@ -1,0 +1,109 @@
+#include "common/FastStartup.h"
+
+#include "common/Log.h"
+#include "common/Registry.h"
+#include "common/WindowsKind.h"
+
+namespace {
+
+constexpr wchar_t kHiberboot[] = L"HiberbootEnabled";
+constexpr wchar_t kRecordedHiberboot[] = L"Hiberboot";
+
+bool ReadPowerDword(const wchar_t* subKey, const wchar_t* name, DWORD& value) {
+    CRegistry key;
+    return key.Open(subKey, KEY_QUERY_VALUE) && key.ReadDword(name, value);
+}
+
+// powrprof.dll is no KnownDLL: it is loaded from the system directory by its full path.
+bool PowerCapabilitiesSayHibernation() {
+    wchar_t path[MAX_PATH];
+    UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length + 14 >= MAX_PATH)
+        return false;
+    lstrcatW(path, L"\\powrprof.dll");
+    HMODULE module = LoadLibraryW(path);
+    if (!module)
+        return false;
+    using GetPwrCapabilitiesFn = BOOLEAN(WINAPI*)(BYTE*);
+    auto get = reinterpret_cast<GetPwrCapabilitiesFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, "GetPwrCapabilities")));
+    // SYSTEM_POWER_CAPABILITIES: SystemS4 at byte 6, HiberFilePresent at byte 8.
+    BYTE capabilities[76] = {};
+    bool available = get && get(capabilities) && capabilities[6] && capabilities[8];
+    FreeLibrary(module);
+    return available;
+}
+
+} // namespace
+
+FastStartupState ReadFastStartup() {
+    FastStartupState state;
+    DWORD value = 0;
+    state.hiberbootOn = ReadPowerDword(kPowerKey, kHiberboot, value) && value == 1;
+    // powercfg /h on|off keeps "HibernateEnabled"; without it, the power capabilities tell.
+    if (ReadPowerDword(L"SYSTEM\\CurrentControlSet\\Control\\Power", L"HibernateEnabled", value))
+        state.hibernationAvailable = value != 0;
+    else
+        state.hibernationAvailable = PowerCapabilitiesSayHibernation();
+    return state;
+}
+
+bool FastStartupQuestionNeeded(DWORD major, DWORD minor, const FastStartupState& state) {
+    bool windows8OrLater = major > 6 || (major == 6 && minor >= 2);
+    return windows8OrLater && state.hiberbootOn && state.hibernationAvailable;
+}
+
+bool FastStartupQuestionNeeded() {
+    OSVERSIONINFOW info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!GetVersionExW(&info))
+        return false;
+    FastStartupState state = ReadFastStartup();
+    bool ask = FastStartupQuestionNeeded(info.dwMajorVersion, info.dwMinorVersion, state);
+    Log(L"Fast Startup: HiberbootEnabled %ls, hibernation %ls: %ls", state.hiberbootOn ? L"1" : L"not 1",
+        state.hibernationAvailable ? L"available" : L"off", ask ? L"the user is asked" : L"nothing to ask");
+    return ask;
+}
+
+bool TurnOffFastStartup(CRegistry& record) {
+    CRegistry power;
+    DWORD before = 0;
+    if (!power.Open(kPowerKey, KEY_QUERY_VALUE | KEY_SET_VALUE) || !power.ReadDword(kHiberboot, before) ||
+        !record.WriteDword(kRecordedHiberboot, before))
+        return false;
+    DWORD after = 1;
+    if (!power.WriteDword(kHiberboot, 0) || !power.ReadDword(kHiberboot, after))
+        return false;
+    if (after != 0) {
+        SetLastError(ERROR_INVALID_DATA);
+        return false;
+    }
+    Log(L"Fast Startup turned off: HiberbootEnabled %lu -> 0, recorded", static_cast<unsigned long>(before));
+    return true;
+}
+
+bool HiberbootToRestore(bool recorded, bool currentKnown, DWORD current) {
+    return recorded && currentKnown && current == 0;
+}
+
+bool RestoreFastStartup(CRegistry& record) {
+    DWORD recorded = 0, current = 0;
+    bool isRecorded = record.ReadDword(kRecordedHiberboot, recorded);
+    if (!isRecorded)
+        return true;
+    CRegistry power;
+    bool known =
+        power.Open(kPowerKey, KEY_QUERY_VALUE | KEY_SET_VALUE) && power.ReadDword(kHiberboot, current);
+    if (!HiberbootToRestore(isRecorded, known, current)) {
+        // Not the 0 we wrote any more: the user's own setting now, nothing to give back.
+        Log(L"Fast Startup left as it is: HiberbootEnabled %ls since the installation",
+            known ? L"changed" : L"removed");
+        return true;
+    }
+    DWORD after = 0;
+    bool done =
+        power.WriteDword(kHiberboot, recorded) && power.ReadDword(kHiberboot, after) && after == recorded;
+    Log(L"Fast Startup: HiberbootEnabled 0 -> %lu %ls", static_cast<unsigned long>(recorded),
+        done ? L"given back" : L"could NOT be given back");
+    return done;
+}

@@ -1,0 +1,36 @@
+// Windows Fast Startup (Windows 8 and later): "Shut down" then hibernates the Windows kernel
+// session and leaves every volume it had mounted hibernated, which the installed system must
+// not write to. Setup offers to turn it off and records what it changed; the removal gives
+// it back.
+#pragma once
+#include <windows.h>
+
+class CRegistry;
+
+// HKEY_LOCAL_MACHINE\<kPowerKey> "HiberbootEnabled" is Fast Startup's switch.
+constexpr wchar_t kPowerKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power";
+
+// What the running system says about Fast Startup.
+struct FastStartupState {
+    bool hiberbootOn = false;          // "HiberbootEnabled" is 1
+    bool hibernationAvailable = false; // hibernation is on (Fast Startup needs it)
+};
+FastStartupState ReadFastStartup();
+
+// True when the user is to be asked whether Fast Startup should go: Windows 6.2 or later,
+// Fast Startup on and hibernation available.
+bool FastStartupQuestionNeeded(DWORD major, DWORD minor, const FastStartupState& state);
+bool FastStartupQuestionNeeded();
+
+// Turns Fast Startup off for an installation: records the value it had as "Hiberboot" in
+// `record` first, then writes 0 and reads it back. False (the last error says why) when any
+// of that failed; what was recorded stays, so that the removal finds it.
+bool TurnOffFastStartup(CRegistry& record);
+
+// Whether the removal sets "HiberbootEnabled" back: only when the installation recorded a
+// value and the setting is still the 0 it wrote (a value the user set since stays).
+bool HiberbootToRestore(bool recorded, bool currentKnown, DWORD current);
+
+// The removal's part: true when nothing is to be given back or it was given back (and read
+// back); false when writing it back failed and it is still to be done.
+bool RestoreFastStartup(CRegistry& record);
