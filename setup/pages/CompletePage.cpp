@@ -11,6 +11,10 @@ namespace {
 
 // Names the entry the boot menu really shows, so the user can find it after the restart.
 constexpr wchar_t kRestartHint[] = L"安装结束后请重启电脑，选择从‘星岚系统(boot zenta LUM)’ 启动";
+// Said only when the installation turned Fast Startup off, so that the user knows where to
+// turn it on again.
+constexpr wchar_t kFastStartupOffHint[] =
+    L"已按您的选择关闭Windows快速启动；卸载星岚系统时会恢复，也可以在“电源选项”中重新打开。";
 constexpr COLORREF kHintColor = 0x00FF0000;
 
 } // namespace
@@ -46,4 +50,11 @@ void CCompletePage::OnPaint(HDC dc) {
     // Above the buttons, over the full width; a narrow window wraps it onto two lines.
     RECT hint = {Scale(W, 0.05), Scale(H, 0.72), Scale(W, 0.95), Scale(H, 0.88)};
     DrawColoredText(dc, kRestartHint, hint, kHintColor, DT_CENTER | DT_WORDBREAK);
+    if (app->turnOffFastStartup) {
+        LOGFONTW small = PageFont(20, FW_NORMAL, L"Segoe");
+        zenta::ScopedFont smallFont(CreateFontIndirectW(&small));
+        zenta::ScopedSelect selectSmall(dc, smallFont.Get());
+        RECT line = {Scale(W, 0.05), Scale(H, 0.66), Scale(W, 0.95), Scale(H, 0.72)};
+        DrawColoredText(dc, kFastStartupOffHint, line, kHintColor, DT_CENTER | DT_WORDBREAK);
+    }
 }
