@@ -109,11 +109,11 @@ class WbemObject final : public Unknown<IWbemClassObject, IWbemCallResult> {
     // its property's type (uint32 VT_I4, uint64 and string VT_BSTR, string array VT_ARRAY|VT_BSTR).
     STDMETHOD(Put)(LPCWSTR name, LONG, VARIANT* value, CIMTYPE type) override {
         Var* prop = Find(name);
+        if (!prop || (type && instance_))
+            return prop ? WBEM_E_INVALID_PARAMETER : WBEM_E_NOT_FOUND;
         VARTYPE form = Same(name, L"Type") || Same(name, L"DeviceType") ? VT_I4
                        : Same(name, L"Ids")                             ? VT_ARRAY | VT_BSTR
                                                                         : VT_BSTR;
-        if (!prop || (type && instance_))
-            return prop ? WBEM_E_INVALID_PARAMETER : WBEM_E_NOT_FOUND;
         if (value && value->vt != VT_NULL && value->vt != form)
             return WBEM_E_TYPE_MISMATCH;
         return value ? VariantCopy(&prop->v, value) : (*prop = Var(), S_OK);
