@@ -4,9 +4,11 @@
 #include "common/SystemHelpers.h"
 #include "common/Text.h"
 
-using zenta::StringInput;
-using zenta::Uint32Input;
 using zenta::ComPtr;
+using zenta::StringInput;
+using zenta::StringsInput;
+using zenta::Uint32Input;
+using zenta::Uint64Input;
 using zenta::WmiInput;
 
 namespace {
@@ -193,13 +195,13 @@ HRESULT CBcdEditor::WriteText(IWbemClassObject* object, DWORD element, const std
 HRESULT CBcdEditor::WriteInteger(IWbemClassObject* object, DWORD element, unsigned long long value) {
     ComPtr<IWbemClassObject> out;
     return CallObject(object, L"SetIntegerElement",
-                      {Uint32Input(L"Type", element), zenta::Uint64Input(L"Integer", value)}, out);
+                      {Uint32Input(L"Type", element), Uint64Input(L"Integer", value)}, out);
 }
 
 HRESULT CBcdEditor::WriteIds(IWbemClassObject* object, DWORD element, const std::vector<std::wstring>& ids) {
     ComPtr<IWbemClassObject> out;
     return CallObject(object, L"SetObjectListElement",
-                      {Uint32Input(L"Type", element), zenta::StringsInput(L"Ids", ids)}, out);
+                      {Uint32Input(L"Type", element), StringsInput(L"Ids", ids)}, out);
 }
 
 HRESULT CBcdEditor::WritePartition(IWbemClassObject* object, DWORD element, const std::wstring& device) {
