@@ -1,8 +1,14 @@
 #include "common/Bcd.h"
 
+#include "common/Log.h"
+#include "common/SystemHelpers.h"
 #include "common/Text.h"
 
 using zenta::ComPtr;
+using zenta::StringInput;
+using zenta::StringsInput;
+using zenta::Uint32Input;
+using zenta::Uint64Input;
 using zenta::WmiInput;
 
 namespace {
@@ -12,9 +18,14 @@ const CLSID kClsidWbemLocator = {
 // OpenStore is static: it is called on the class, not on an instance.
 constexpr wchar_t kStoreClassPath[] = L"\\\\.\\ROOT\\WMI:BcdStore";
 
-// Numbers travel as decimal text; the provider converts them to the declared type.
-WmiInput TypeInput(const wchar_t* name, DWORD value) {
-    return WmiInput{name, std::to_wstring(value), CIM_UINT32};
+// The provider serves only callers that have enabled both privileges in their token; an
+// elevated token holds them disabled. A privilege that cannot be enabled is only logged: the
+// provider's answer is what counts.
+void EnableBcdPrivileges() {
+    for (const wchar_t* name : {L"SeBackupPrivilege", L"SeRestorePrivilege"}) {
+        DWORD error = EnablePrivilege(name);
+        Log(L"%ls: %ls", name, error == ERROR_SUCCESS ? L"enabled" : ErrorText(error).c_str());
+    }
 }
 
 // A value read from an element: the element is there, but not of the kind asked for.
@@ -56,6 +67,7 @@ HRESULT CBcdEditor::Connect() {
     if (connected_)
         return S_OK;
     warning_.clear();
+    EnableBcdPrivileges();
     HRESULT hr = CoInitialize(nullptr);
     if (FAILED(hr)) {
         warning_ = L"未能初始化COM库";
@@ -90,7 +102,7 @@ HRESULT CBcdEditor::OpenSystemStore() {
         return E_UNEXPECTED;
     ComPtr<IWbemClassObject> out;
     HRESULT hr = zenta::CallWmiMethod(services_.Get(), L"BcdStore", L"OpenStore", kStoreClassPath,
-                                      {WmiInput{L"File", L""}}, out);
+                                      {StringInput(L"File", L"")}, out);
     if (hr == S_OK)
         store_ = zenta::GetEmbeddedObject(out.Get(), L"Store");
     if (store_)
@@ -119,7 +131,7 @@ HRESULT CBcdEditor::CallObject(IWbemClassObject* object, const wchar_t* method,
 HRESULT CBcdEditor::OpenObject(const std::wstring& id, ComPtr<IWbemClassObject>& object) {
     object.Reset();
     ComPtr<IWbemClassObject> out;
-    HRESULT hr = CallStore(L"OpenObject", {WmiInput{L"Id", id}}, out,
+    HRESULT hr = CallStore(L"OpenObject", {StringInput(L"Id", id)}, out,
                            "Parameter setting worked for OpenObject method.\n");
     if (hr == S_FALSE || IsNotFound(hr))
         return S_FALSE;
@@ -133,7 +145,7 @@ HRESULT CBcdEditor::OpenObject(const std::wstring& id, ComPtr<IWbemClassObject>&
 HRESULT CBcdEditor::CreateObject(const std::wstring& id, DWORD type, ComPtr<IWbemClassObject>& object) {
     object.Reset();
     ComPtr<IWbemClassObject> out;
-    HRESULT hr = CallStore(L"CreateObject", {WmiInput{L"Id", id}, TypeInput(L"Type", type)}, out);
+    HRESULT hr = CallStore(L"CreateObject", {StringInput(L"Id", id), Uint32Input(L"Type", type)}, out);
     if (hr != S_OK)
         return hr;
     object = zenta::GetEmbeddedObject(out.Get(), L"Object");
@@ -142,12 +154,12 @@ HRESULT CBcdEditor::CreateObject(const std::wstring& id, DWORD type, ComPtr<IWbe
 
 HRESULT CBcdEditor::DeleteObject(const std::wstring& id) {
     ComPtr<IWbemClassObject> out;
-    return CallStore(L"DeleteObject", {WmiInput{L"Id", id}}, out);
+    return CallStore(L"DeleteObject", {StringInput(L"Id", id)}, out);
 }
 
 HRESULT CBcdEditor::ReadElement(IWbemClassObject* object, DWORD element, ComPtr<IWbemClassObject>& value) {
     ComPtr<IWbemClassObject> out;
-    HRESULT hr = CallObject(object, L"GetElement", {TypeInput(L"Type", element)}, out);
+    HRESULT hr = CallObject(object, L"GetElement", {Uint32Input(L"Type", element)}, out);
     if (hr == S_FALSE || IsNotFound(hr))
         return S_FALSE;
     if (hr != S_OK)
@@ -176,28 +188,27 @@ HRESULT CBcdEditor::ReadIds(IWbemClassObject* object, DWORD element, std::vector
 
 HRESULT CBcdEditor::WriteText(IWbemClassObject* object, DWORD element, const std::wstring& text) {
     ComPtr<IWbemClassObject> out;
-    return CallObject(object, L"SetStringElement", {TypeInput(L"Type", element), WmiInput{L"String", text}},
-                      out);
+    return CallObject(object, L"SetStringElement",
+                      {Uint32Input(L"Type", element), StringInput(L"String", text)}, out);
 }
 
 HRESULT CBcdEditor::WriteInteger(IWbemClassObject* object, DWORD element, unsigned long long value) {
     ComPtr<IWbemClassObject> out;
     return CallObject(object, L"SetIntegerElement",
-                      {TypeInput(L"Type", element), WmiInput{L"Integer", std::to_wstring(value), CIM_UINT64}},
-                      out);
+                      {Uint32Input(L"Type", element), Uint64Input(L"Integer", value)}, out);
 }
 
 HRESULT CBcdEditor::WriteIds(IWbemClassObject* object, DWORD element, const std::vector<std::wstring>& ids) {
     ComPtr<IWbemClassObject> out;
     return CallObject(object, L"SetObjectListElement",
-                      {TypeInput(L"Type", element), WmiInput{L"Ids", L"", 0, &ids}}, out);
+                      {Uint32Input(L"Type", element), StringsInput(L"Ids", ids)}, out);
 }
 
 HRESULT CBcdEditor::WritePartition(IWbemClassObject* object, DWORD element, const std::wstring& device) {
     ComPtr<IWbemClassObject> out;
     return CallObject(object, L"SetPartitionDeviceElement",
-                      {TypeInput(L"Type", element), TypeInput(L"DeviceType", 2 /* partition */),
-                       WmiInput{L"AdditionalOptions", L""}, WmiInput{L"Path", device}},
+                      {Uint32Input(L"Type", element), Uint32Input(L"DeviceType", 2 /* partition */),
+                       StringInput(L"AdditionalOptions", L""), StringInput(L"Path", device)},
                       out);
 }
 

@@ -1,6 +1,7 @@
 #include "common/BootEntry.h"
 
 #include "common/Bcd.h"
+#include "common/Log.h"
 #include "common/Registry.h"
 #include "common/Text.h"
 
@@ -32,8 +33,11 @@ bool DeviceOfDrive(const wchar_t* path, std::wstring& device) {
     return true;
 }
 
-// True when the object carries the three values every entry of ours has.
-bool IsOurs(CBcdEditor& editor, IWbemClassObject* object, BcdResult& result) {
+// True when the object carries the three values every entry of ours has. With
+// `absentIsOurs` a description or path that is not there at all counts as ours: a
+// registration cut short after CreateObject leaves an entry of our type at our recorded
+// identifier without them. Only a value that is there and different makes it someone else's.
+bool IsOurs(CBcdEditor& editor, IWbemClassObject* object, bool absentIsOurs, BcdResult& result) {
     unsigned long long type = 0;
     std::wstring description, path;
     HRESULT hr = zenta::GetNumber(object, L"Type", type) ? S_OK : static_cast<HRESULT>(WBEM_E_TYPE_MISMATCH);
@@ -41,14 +45,19 @@ bool IsOurs(CBcdEditor& editor, IWbemClassObject* object, BcdResult& result) {
         return Failed(result, L"read the entry's type", hr);
     if (type != kBootSectorType)
         return Failed(result, L"the entry is of another type", S_FALSE);
-    if ((hr = editor.ReadText(object, kElementDescription, description)) != S_OK)
+    if ((hr = editor.ReadText(object, kElementDescription, description)) == S_FALSE && absentIsOurs)
+        Log(L"the entry has no description: its registration was cut short");
+    else if (hr != S_OK)
         return Failed(result, L"read the entry's description", hr);
-    if (description != kBootEntryDescription)
+    else if (description != kBootEntryDescription)
         return Failed(result, L"the entry has another description", S_FALSE);
-    if ((hr = editor.ReadText(object, kElementAppPath, path)) != S_OK)
+    if ((hr = editor.ReadText(object, kElementAppPath, path)) == S_FALSE && absentIsOurs)
+        Log(L"the entry has no application path: its registration was cut short");
+    else if (hr != S_OK)
         return Failed(result, L"read the entry's application path", hr);
-    return lstrcmpiW(path.c_str(), kBootEntryPath) == 0 ||
-           Failed(result, L"the entry has another path", S_FALSE);
+    else if (lstrcmpiW(path.c_str(), kBootEntryPath) != 0)
+        return Failed(result, L"the entry has another path", S_FALSE);
+    return true;
 }
 
 bool Listed(const std::vector<std::wstring>& ids, const std::wstring& id) {
@@ -88,7 +97,7 @@ bool Register(CBcdEditor& editor, const std::wstring& id, const wchar_t* targetP
     // What the store now holds is what counts, not what the calls answered.
     if ((hr = editor.OpenObject(id, check)) != S_OK)
         return Failed(result, L"open the new entry again", hr);
-    if (!IsOurs(editor, check.Get(), result))
+    if (!IsOurs(editor, check.Get(), false, result))
         return false;
     std::vector<std::wstring> menu = order;
     if (!Listed(menu, id)) {
@@ -129,7 +138,7 @@ bool Remove(CBcdEditor& editor, const std::wstring& id, BcdResult& result, bool&
     if ((hr = editor.OpenObject(id, entry)) != S_OK && hr != S_FALSE)
         return Failed(result, L"open the recorded entry", hr);
     if (hr == S_OK) {
-        if (!IsOurs(editor, entry.Get(), result)) {
+        if (!IsOurs(editor, entry.Get(), true, result)) {
             foreign = result.error == S_FALSE;
             return false;
         }

@@ -158,19 +158,24 @@ int DeleteRegistryTreeUnder(HKEY root, const wchar_t* subKey) {
     return RegDeleteKeyW(root, subKey) == ERROR_SUCCESS ? 1 : 0;
 }
 
-int RestartComputer() {
+DWORD EnablePrivilege(const wchar_t* name) {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
-        return 0;
+        return GetLastError();
     zenta::ScopedHandle tokenHolder(token);
     TOKEN_PRIVILEGES privileges = {};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    if (!LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid))
-        return 0;
-    AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
-    // Also ERROR_NOT_ALL_ASSIGNED: the privilege is not ours to enable.
-    if (GetLastError() != ERROR_SUCCESS)
+    if (!LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid))
+        return GetLastError();
+    if (!AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr))
+        return GetLastError();
+    // Success may still be ERROR_NOT_ALL_ASSIGNED: the token does not hold the privilege.
+    return GetLastError();
+}
+
+int RestartComputer() {
+    if (EnablePrivilege(L"SeShutdownPrivilege") != ERROR_SUCCESS)
         return 0;
     return ExitWindowsEx(EWX_REBOOT, 0) ? 1 : 0;
 }

@@ -9,27 +9,34 @@ namespace zenta {
 
 namespace {
 
+// The in-parameters are an instance: the CIM type passed to Put must be 0, the variant's
+// form says what the value is.
 HRESULT PutInput(IWbemClassObject* in, const WmiInput& input) {
     ScopedVariant value;
-    if (input.texts) {
-        SAFEARRAY* array = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(input.texts->size()));
-        if (!array)
-            return E_OUTOFMEMORY;
-        value.Get()->vt = VT_ARRAY | VT_BSTR;
-        value.Get()->parray = array; // owned by the variant from here on
-        for (LONG i = 0; i < static_cast<LONG>(input.texts->size()); ++i) {
-            ScopedBstr item((*input.texts)[i].c_str()); // SafeArrayPutElement stores a copy
-            HRESULT hr = item.Get() ? SafeArrayPutElement(array, &i, item.Get()) : E_OUTOFMEMORY;
-            if (FAILED(hr))
-                return hr;
-        }
-        return in->Put(input.name, 0, value.Get(), CIM_STRING | CIM_FLAG_ARRAY);
+    VARIANT& v = *value.Get();
+    if (input.type == CIM_UINT32) {
+        v.vt = VT_I4;
+        v.lVal = static_cast<LONG>(input.number);
+        return in->Put(input.name, 0, &v, 0);
     }
-    value.Get()->vt = VT_BSTR;
-    value.Get()->bstrVal = SysAllocString(input.text.c_str());
-    if (!value.Get()->bstrVal)
+    if (input.type != (CIM_STRING | CIM_FLAG_ARRAY)) {
+        v.vt = VT_BSTR;
+        v.bstrVal = SysAllocString(input.text.c_str());
+        return v.bstrVal ? in->Put(input.name, 0, &v, 0) : E_OUTOFMEMORY;
+    }
+    const std::vector<std::wstring>& texts = *input.texts;
+    SAFEARRAY* array = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(texts.size()));
+    if (!array)
         return E_OUTOFMEMORY;
-    return in->Put(input.name, 0, value.Get(), input.type);
+    v.vt = VT_ARRAY | VT_BSTR;
+    v.parray = array; // owned by the variant from here on
+    for (LONG i = 0; i < static_cast<LONG>(texts.size()); ++i) {
+        ScopedBstr item(texts[i].c_str()); // SafeArrayPutElement stores a copy
+        HRESULT hr = item.Get() ? SafeArrayPutElement(array, &i, item.Get()) : E_OUTOFMEMORY;
+        if (FAILED(hr))
+            return hr;
+    }
+    return in->Put(input.name, 0, &v, 0);
 }
 
 HRESULT Call(IWbemServices* services, const wchar_t* className, const wchar_t* method,
@@ -84,6 +91,19 @@ HRESULT Call(IWbemServices* services, const wchar_t* className, const wchar_t* m
 }
 
 } // namespace
+
+WmiInput StringInput(const wchar_t* name, const std::wstring& text) {
+    return WmiInput{name, CIM_STRING, text};
+}
+WmiInput Uint32Input(const wchar_t* name, DWORD number) {
+    return WmiInput{name, CIM_UINT32, std::to_wstring(number), number};
+}
+WmiInput Uint64Input(const wchar_t* name, unsigned long long number) {
+    return WmiInput{name, CIM_UINT64, std::to_wstring(number)};
+}
+WmiInput StringsInput(const wchar_t* name, const std::vector<std::wstring>& texts) {
+    return WmiInput{name, CIM_STRING | CIM_FLAG_ARRAY, L"", 0, &texts};
+}
 
 HRESULT CallWmiMethod(IWbemServices* services, const wchar_t* className, const wchar_t* method,
                       const std::wstring& objectPath, const std::vector<WmiInput>& inputs,

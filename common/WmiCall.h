@@ -10,14 +10,20 @@
 
 namespace zenta {
 
-// One input: text (numbers as decimal text with their CIM type; 0 keeps the property's own
-// type) or, with `texts`, a list of texts.
+// One input, in the form WMI documents for its CIM type: a uint32 as VT_I4, a uint64 as
+// decimal text in a VT_BSTR, a string as VT_BSTR, a string array as VT_ARRAY | VT_BSTR.
+// Made by the functions below.
 struct WmiInput {
     const wchar_t* name;
-    std::wstring text;
-    CIMTYPE type = 0;
-    const std::vector<std::wstring>* texts = nullptr;
+    CIMTYPE type;
+    std::wstring text;                                // CIM_STRING, CIM_UINT64 (decimal)
+    DWORD number = 0;                                 // CIM_UINT32
+    const std::vector<std::wstring>* texts = nullptr; // CIM_STRING | CIM_FLAG_ARRAY
 };
+WmiInput StringInput(const wchar_t* name, const std::wstring& text);
+WmiInput Uint32Input(const wchar_t* name, DWORD number);
+WmiInput Uint64Input(const wchar_t* name, unsigned long long number);
+WmiInput StringsInput(const wchar_t* name, const std::vector<std::wstring>& texts);
 
 // Runs `method` of `className` on the object at `objectPath`. S_OK when the provider carried
 // it out (ReturnValue true), S_FALSE when it answered ReturnValue false, otherwise the

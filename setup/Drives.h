@@ -38,9 +38,13 @@ bool HasRoomFor(unsigned long long freeBytes, unsigned long long packageBytes);
 bool SelectedDriveHasRoom(const std::vector<DriveEntry>& drives, int selected,
                           unsigned long long packageBytes);
 
-// The drive letter a volume's first mount path gives: its first character, upper-cased;
-// 0 unless it lies from C to Z.
+// The drive letter a mount path names: only a drive's root, exactly "X:\" with X from C to
+// Z (either case), gives its letter, upper-cased; anything else (a folder) gives 0.
 wchar_t DriveLetterOfMountPath(const wchar_t* mountPath);
+// The first drive letter among a volume's mount paths, as GetVolumePathNamesForVolumeNameW
+// gives them (`length` units: each path ends in a NUL, the list in one more); 0 when no path
+// is a drive's root.
+wchar_t DriveLetterOfMountPaths(const wchar_t* paths, size_t length);
 
 // Ascending code order by repeated exchange of neighbours.
 void SortDriveLetters(std::wstring& letters);

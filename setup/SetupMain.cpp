@@ -51,9 +51,15 @@ void RunMessageLoop(CSetupApp& app) {
 
 int RunSetup(HINSTANCE instance, Firmware (*detectFirmware)()) {
     zenta::ScopedHandle mutex(CreateMutexW(nullptr, TRUE, L"MUTEX_ZENTA_SETUP"));
-    if (GetLastError() == ERROR_ALREADY_EXISTS && BringWizardToFront())
-        return 0;
+    const bool another = GetLastError() == ERROR_ALREADY_EXISTS;
     OpenLog(L"ZentaLUM-Setup.log");
+    if (another) {
+        // One wizard at a time: two would share one installation record. A Setup that has
+        // not shown its wizard yet is still starting and shows it soon.
+        Log(L"---- another Setup is running; %ls",
+            BringWizardToFront() ? L"its wizard brought to the front" : L"its wizard is not shown yet");
+        return 0;
+    }
     std::wstring packageDir = PackageDirOf(OwnProgramPath());
     Log(L"---- Zenta LUM Setup %ls; Windows %ls; package %ls; command line %ls", L"" ZENTA_VERSION_TEXT,
         DescribeWindowsVersion().c_str(), packageDir.c_str(), GetCommandLineW());

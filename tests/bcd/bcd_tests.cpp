@@ -75,17 +75,31 @@ TEST_CASE("registration that fails at any step leaves the store as it was, and t
 TEST_CASE("removal deletes only an entry that is ours, and takes only it out of the menu") {
     Session session;
     std::wstring ours = Registered();
-    // An object of our type under another name, as a stranger might make one.
+    // Strangers' objects: of our type with a value that differs (beside one that is missing),
+    // and of another type with no values at all.
+    struct {
+        const wchar_t *id, *path, *description;
+        DWORD type;
+    } strangers[] = {{L"{0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c41}", kBootEntryPath, L"another", kBootSectorType},
+                     {L"{0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c42}", L"\\other.mbr", nullptr, kBootSectorType},
+                     {L"{0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c43}", nullptr, L"another", kBootSectorType},
+                     {L"{0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c44}", nullptr, nullptr, 0x10200003}};
     fakebcd::Store store = fakebcd::LoadStore();
-    fakebcd::Object other = *store.Find(ours);
-    other.id = L"{0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4d}";
-    other.elements[1].text = L"another system";
-    store.objects.push_back(other);
+    for (const auto& s : strangers) {
+        store.objects.push_back({s.id, s.type, {}});
+        for (DWORD type : {fakebcd::kApplicationPath, fakebcd::kDescription})
+            if (const wchar_t* text = type == fakebcd::kDescription ? s.description : s.path) {
+                store.objects.back().elements.emplace_back().type = type;
+                store.objects.back().elements.back().text = text;
+            }
+    }
     REQUIRE(fakebcd::SaveStore(store));
     const std::wstring before = fakebcd::Serialize(store);
-    for (const std::wstring& id :
-         {std::wstring(fakebcd::kBootManagerId), std::wstring(fakebcd::kWindowsLoaderId), other.id,
-          std::wstring(L"{abc}"), ours.substr(0, 37)}) {
+    std::vector<std::wstring> ids = {fakebcd::kBootManagerId, fakebcd::kWindowsLoaderId, L"{abc}",
+                                     ours.substr(0, 37)};
+    for (const auto& s : strangers)
+        ids.push_back(s.id);
+    for (const std::wstring& id : ids) {
         CAPTURE(driver::Utf8(id));
         bool foreign = false;
         CHECK_FALSE(RemoveBootEntry(id, foreign).done);
@@ -101,8 +115,26 @@ TEST_CASE("removal deletes only an entry that is ours, and takes only it out of 
     CHECK_FALSE(foreign);
     store = fakebcd::LoadStore();
     CHECK_FALSE(store.Find(ours));
-    CHECK(store.Find(other.id));
+    CHECK(store.objects.size() == 2 + std::size(strangers));
     CHECK(store.DisplayOrder() == std::vector<std::wstring>{fakebcd::kWindowsLoaderId});
+}
+
+TEST_CASE(
+    "an entry cut short after CreateObject, which the rollback could not delete, goes with a later removal") {
+    for (const wchar_t* failure : {L"SetStringElement:12000002", L"SetStringElement:12000004"}) {
+        CAPTURE(driver::Utf8(failure));
+        Session session({failure, L"DeleteObject"});
+        CHECK_FALSE(RegisterBootEntry(L"D:\\zentaos").done);
+        const std::wstring id = driver::RegText(kHardDiskKey, L"Guid");
+        fakebcd::Store store = fakebcd::LoadStore();
+        REQUIRE(store.Find(id));
+        CHECK_FALSE(store.Find(id)->Find(fakebcd::kDescription));
+        store.failures.clear();
+        REQUIRE(fakebcd::SaveStore(store));
+        bool foreign = true;
+        CHECK(RemoveBootEntry(id, foreign).done);
+        CHECK(fakebcd::Serialize(fakebcd::LoadStore()) == fakebcd::Serialize(fakebcd::FreshStore()));
+    }
 }
 
 TEST_CASE("\"gone\" is understood both ways the provider may say it; any other failure is not gone") {

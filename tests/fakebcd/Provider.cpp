@@ -88,7 +88,8 @@ const Method* FindMethod(const wstring& cls, const wchar_t* name) {
 // over by the time ExecMethod returns.
 class WbemObject final : public Unknown<IWbemClassObject, IWbemCallResult> {
   public:
-    explicit WbemObject(const wstring& cls, const wstring& path = L"") {
+    explicit WbemObject(const wstring& cls, const wstring& path = L"", bool instance = true)
+        : instance_(instance) {
         Add(L"__CLASS", cls)->Add(L"__RELPATH", path.empty() ? Var() : Var(path));
     }
     WbemObject* Add(const wstring& name, const Var& value) { return props_.emplace_back(name, value), this; }
@@ -104,12 +105,18 @@ class WbemObject final : public Unknown<IWbemClassObject, IWbemCallResult> {
             return VariantInit(value), VariantCopy(value, &prop->v);
         return prop ? S_OK : HRESULT(WBEM_E_NOT_FOUND);
     }
-    // The value is kept as given: the product puts numbers as decimal text.
-    STDMETHOD(Put)(LPCWSTR name, LONG, VARIANT* value, CIMTYPE) override {
+    // As documented: on an instance the CIM type must be 0, and a value comes in the form of
+    // its property's type (uint32 VT_I4, uint64 and string VT_BSTR, string array VT_ARRAY|VT_BSTR).
+    STDMETHOD(Put)(LPCWSTR name, LONG, VARIANT* value, CIMTYPE type) override {
         Var* prop = Find(name);
-        if (prop && value)
-            return VariantCopy(&prop->v, value);
-        return prop ? (*prop = Var(), S_OK) : HRESULT(WBEM_E_NOT_FOUND);
+        if (!prop || (type && instance_))
+            return prop ? WBEM_E_INVALID_PARAMETER : WBEM_E_NOT_FOUND;
+        VARTYPE form = Same(name, L"Type") || Same(name, L"DeviceType") ? VT_I4
+                       : Same(name, L"Ids")                             ? VT_ARRAY | VT_BSTR
+                                                                        : VT_BSTR;
+        if (value && value->vt != VT_NULL && value->vt != form)
+            return WBEM_E_TYPE_MISMATCH;
+        return value ? VariantCopy(&prop->v, value) : (*prop = Var(), S_OK);
     }
     STDMETHOD(SpawnInstance)(LONG, IWbemClassObject** out) override {
         auto* instance = new WbemObject(Class());
@@ -119,7 +126,7 @@ class WbemObject final : public Unknown<IWbemClassObject, IWbemCallResult> {
     }
     STDMETHOD(GetMethod)(LPCWSTR name, LONG, IWbemClassObject** in, IWbemClassObject** out) override {
         const Method* method = name ? FindMethod(Class(), name) : nullptr;
-        auto* signature = method && in ? new WbemObject(L"__PARAMETERS") : nullptr;
+        auto* signature = method && in ? new WbemObject(L"__PARAMETERS", L"", false) : nullptr;
         std::wistringstream inputs(method ? method->in : L"");
         for (wstring input; signature && inputs >> input;)
             signature->Add(input, Var());
@@ -166,6 +173,7 @@ class WbemObject final : public Unknown<IWbemClassObject, IWbemCallResult> {
     }
     wstring Class() const { return props_[0].second.v.bstrVal; }
 
+    bool instance_;
     std::vector<std::pair<wstring, Var>> props_;
 };
 
@@ -240,6 +248,30 @@ const wstring* Failure(const Store& store, const wstring& method, IWbemClassObje
                 (typed && wcstoull(&failure[colon + 1], nullptr, 16) == type));
     });
     return found == store.failures.end() ? nullptr : &*found;
+}
+
+// The provider serves only a caller whose token (the thread's when it impersonates, else the
+// process's) has both SeBackupPrivilege and SeRestorePrivilege enabled.
+bool Privileged() {
+    HANDLE token = nullptr;
+    if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token) &&
+        !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    DWORD size = 0;
+    GetTokenInformation(token, TokenPrivileges, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size + sizeof(TOKEN_PRIVILEGES));
+    auto* held = reinterpret_cast<TOKEN_PRIVILEGES*>(buffer.data());
+    bool read = GetTokenInformation(token, TokenPrivileges, held, size, &size);
+    CloseHandle(token);
+    int enabled = 0;
+    for (const wchar_t* name : {L"SeBackupPrivilege", L"SeRestorePrivilege"}) {
+        LUID luid = {};
+        LookupPrivilegeValueW(nullptr, name, &luid);
+        for (DWORD i = 0; read && i < held->PrivilegeCount; ++i)
+            enabled += !memcmp(&held->Privileges[i].Luid, &luid, sizeof luid) &&
+                       (held->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED);
+    }
+    return enabled == 2;
 }
 
 enum class Answer { Refused, Missing, Done, Changed };
@@ -325,7 +357,7 @@ class Namespace final : public Unknown<IClassFactory, IWbemLocator, IWbemService
         if (!wmiNamespace || !Same(wmiNamespace, L"root\\wmi"))
             return WBEM_E_INVALID_NAMESPACE;
         Store store = LoadStore();
-        if (Failure(store, L"ConnectServer", nullptr))
+        if (!Privileged() || Failure(store, L"ConnectServer", nullptr))
             return WBEM_E_ACCESS_DENIED;
         return QueryInterface(__uuidof(IWbemServices), reinterpret_cast<void**>(out));
     }
@@ -334,8 +366,8 @@ class Namespace final : public Unknown<IClassFactory, IWbemLocator, IWbemService
         const Method* any = path ? FindMethod(path, nullptr) : nullptr;
         if (call)
             *call = nullptr;
-        *out = any ? new WbemObject(any->cls, any->cls) : nullptr;
-        return any ? S_OK : HRESULT(WBEM_E_NOT_FOUND);
+        *out = any && Privileged() ? new WbemObject(any->cls, any->cls, false) : nullptr;
+        return *out ? S_OK : HRESULT(any ? WBEM_E_ACCESS_DENIED : WBEM_E_NOT_FOUND);
     }
     HRESULT STDMETHODCALLTYPE ExecMethod(const BSTR path, const BSTR name, LONG, IWbemContext*,
                                          IWbemClassObject* in, IWbemClassObject** out,
@@ -347,6 +379,8 @@ class Namespace final : public Unknown<IClassFactory, IWbemLocator, IWbemService
         const Method* method = path && name ? FindMethod(PathClass(path), name) : nullptr;
         if (!method || !in)
             return method ? WBEM_E_INVALID_PARAMETER : WBEM_E_INVALID_METHOD;
+        if (!Privileged())
+            return WBEM_E_ACCESS_DENIED;
         Store store = LoadStore();
         Var object;
         // A failure ending in "!" is a provider that answers "done" and changes nothing.

@@ -134,3 +134,12 @@ TEST_CASE("Setup on a computer started through UEFI: one error box, exit 0, noth
     CHECK(RegistryKeyGone(kHardDiskKey));
     CHECK_FALSE(driver::Exists(L"D:\\zentaos"));
 }
+
+TEST_CASE("a second Setup while the first has not shown its wizard yet: exit 0, no wizard of its own") {
+    zenta::ScopedHandle first(CreateMutexW(nullptr, TRUE, L"MUTEX_ZENTA_SETUP"));
+    driver::Process second;
+    REQUIRE(driver::Start(second, driver::Build(L"Setup.exe")));
+    DWORD code = 1;
+    CHECK(second.Ended(20000, &code)); // a wizard of its own would keep it running
+    CHECK(code == 0);
+}

@@ -178,6 +178,20 @@ TEST_CASE("the drive the installed system finds: Fast Startup asked and given ba
         CHECK(FileSystemHoldsFile(h.fileSystem, h.bytes) == h.holds);
 }
 
+TEST_CASE("drives: a volume's letter is a mount path that is exactly a drive's root, whichever path it is") {
+    struct {
+        const wchar_t* path;
+        wchar_t letter;
+    } paths[] = {{L"C:\\", L'C'}, {L"z:\\", L'Z'}, {L"C:\\mnt\\vol\\", 0}, {L"D:\\x", 0},
+                 {L"A:\\", 0},    {L"C:", 0},      {L"1:\\", 0},           {L"", 0}};
+    for (const auto& p : paths)
+        CHECK(DriveLetterOfMountPath(p.path) == p.letter);
+    const wchar_t folderThenRoot[] = L"C:\\mnt\\vol\\\0E:\\\0";
+    CHECK(DriveLetterOfMountPaths(folderThenRoot, std::size(folderThenRoot)) == L'E');
+    CHECK(DriveLetterOfMountPaths(folderThenRoot, 12) == 0);
+    CHECK(DriveLetterOfMountPaths(L"E:\\", 2) == 0); // not terminated within its length
+}
+
 TEST_CASE("Windows versions, firmware and the provider's ways of saying \"not found\"") {
     struct {
         DWORD major, minor;
