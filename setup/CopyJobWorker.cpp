@@ -1,6 +1,7 @@
 // The worker side of CCopyJob: runs on the job's own thread.
 #include "setup/CopyJob.h"
 
+#include "common/Log.h"
 #include "common/SystemHelpers.h"
 #include "common/Text.h"
 #include "setup/CopyPlan.h"
@@ -10,20 +11,6 @@
 #include <algorithm>
 
 namespace {
-
-constexpr DWORD kProtectingAttributes =
-    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-
-// The system copy refuses to replace a read-only, hidden or system file, and DeleteFileW a
-// read-only one: a file left by an earlier installation loses those attributes first.
-void MakeOverwritable(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        !(attributes & kProtectingAttributes))
-        return;
-    DWORD cleared = attributes & ~kProtectingAttributes;
-    SetFileAttributesW(path.c_str(), cleared ? cleared : FILE_ATTRIBUTE_NORMAL);
-}
 
 // Names compare as the file system compares them, without regard to case.
 std::wstring NameKey(const wchar_t* name) {
@@ -66,9 +53,9 @@ DWORD CCopyJob::Run() {
 }
 
 bool CCopyJob::CopyAll() {
+    copiedNames_.clear();
     if (!MakeTargetDirectory() || !PlaceBootLoader())
         return false;
-    ListProtectedTargets();
     for (const std::wstring* source : {&bootSource, &commonSource, &disksSource})
         if (!CopyFolder(*source))
             return false;
@@ -82,46 +69,78 @@ bool CCopyJob::MakeTargetDirectory() {
     // removal, somewhere else.
     if (IsLinkPath(targetDir))
         return Fail(kLinkedTargetError, targetDir);
+    // Only a folder made now, protected from its first moment, is ours: one that is already
+    // there may belong to anybody, with files and links of theirs in it.
     DWORD error = CreateProtectedFolder(targetDir);
-    if (error == ERROR_ALREADY_EXISTS && IsDirectory(targetDir))
-        error = ProtectPath(targetDir, true); // left by an earlier installation
-    return error == ERROR_SUCCESS || Fail(error, targetDir);
+    return error == ERROR_SUCCESS || Fail(error, targetDir); // ERROR_ALREADY_EXISTS: not ours
 }
 
 bool CCopyJob::PlaceBootLoader() {
-    // The boot entry starts the loader from the root of the target drive. The package's own
-    // loader replaces whatever an earlier installation left there, read-only or not.
+    // The boot entry starts the loader from the root of the target drive. The name is made
+    // anew: whatever an earlier installation left there goes first, as itself, and a link
+    // or a file with a second name (which would take our bytes and attributes to a file
+    // elsewhere) is refused.
     std::wstring from, to;
     if (targetDir.size() < 2 || !zenta::JoinPath(commonSource, L"zeldr", from) ||
         !zenta::JoinPath(targetDir.substr(0, 2), L"zeldr", to))
         return Fail(ERROR_FILENAME_EXCED_RANGE, targetDir);
-    if (IsLinkPath(to))
-        return Fail(kLinkedTargetError, to);
-    if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES)
-        SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
-        return Fail(GetLastError(), from);
-    // The DACL first: wine keeps the read-only bit in the permissions the DACL sets.
-    DWORD error = ProtectPath(to, false);
-    if (error != ERROR_SUCCESS)
-        return Fail(error, to);
-    DWORD attributes = GetFileAttributesW(to.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        !SetFileAttributesW(to.c_str(), attributes | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (ReadFileInfo(to, info)) {
+        if (!IsPlainFile(info))
+            return Fail(kLinkedTargetError, to);
+        if (!DeleteFileKeepingAttributes(to))
+            return Fail(GetLastError(), to);
+    } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
         return Fail(GetLastError(), to);
+    }
+    zenta::ScopedLocal descriptor;
+    if (!ProtectedDescriptorFor(to, false, descriptor))
+        return Fail(GetLastError(), to);
+    SECURITY_ATTRIBUTES security = {sizeof security, descriptor.Get(), FALSE};
+    zenta::ScopedHandle in(CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!in)
+        return Fail(GetLastError(), from);
+    // Read-only and hidden from its creation; the handle made with it may still write.
+    const DWORD loaderAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+    zenta::ScopedHandle out(CreateFileW(to.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0, &security,
+                                        CREATE_NEW, loaderAttributes, nullptr));
+    if (!out)
+        return Fail(GetLastError(), to);
+    DWORD error = CopyContent(in.Get(), out.Get());
+    if (error == ERROR_SUCCESS && !SetAttributesThrough(out.Get(), loaderAttributes))
+        error = GetLastError();
+    if (error != ERROR_SUCCESS) {
+        out.Reset();
+        DeleteFileKeepingAttributes(to);
+        return Fail(error, to);
+    }
+    Log(L"%ls %ls: created read-only and hidden", descriptor ? L"protected" : L"unprotected", to.c_str());
     return true;
 }
 
-void CCopyJob::ListProtectedTargets() {
-    // One look at the installation directory rather than one per file: looking up a name
-    // that does not exist reads the whole directory on wine, for each file anew.
-    protectedTargets_.clear();
-    ForEachEntry(targetDir, [this](const WIN32_FIND_DATAW& entry) {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            (entry.dwFileAttributes & kProtectingAttributes))
-            protectedTargets_.insert(NameKey(entry.cFileName));
-        return true;
-    });
+DWORD CCopyJob::CopyContent(HANDLE in, HANDLE out) {
+    if (!buffer_) {
+        buffer_.Reset(HeapAlloc(GetProcessHeap(), 0, kChunkBytes));
+        if (!buffer_)
+            return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    BYTE* data = static_cast<BYTE*>(buffer_.Get());
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(in, data, kChunkBytes, &got, nullptr))
+            return GetLastError();
+        if (got == 0)
+            return FlushFileBuffers(out) ? ERROR_SUCCESS : GetLastError();
+        for (DWORD put = 0; put < got;) {
+            DWORD wrote = 0;
+            if (!WriteFile(out, data + put, got - put, &wrote, nullptr))
+                return GetLastError();
+            if (wrote == 0)
+                return ERROR_WRITE_FAULT;
+            put += wrote;
+        }
+    }
 }
 
 bool CCopyJob::CopyFolder(const std::wstring& source) {
@@ -151,24 +170,24 @@ bool CCopyJob::CopyEntry(const std::wstring& source, const WIN32_FIND_DATAW& ent
         return Fail(ERROR_FILENAME_EXCED_RANGE, source + L"\\" + entry.cFileName);
     if (!zenta::JoinPath(targetDir, entry.cFileName, to))
         return Fail(ERROR_FILENAME_EXCED_RANGE, targetDir + L"\\" + entry.cFileName);
-    std::wstring key = NameKey(entry.cFileName);
-    if (protectedTargets_.erase(key))
-        MakeOverwritable(to);
+    // The directory is new, so a name is taken only by a file of an earlier source: that one
+    // goes first (read-only or not), and the new file is made anew, never written through
+    // whatever might hold the name.
+    if (!copiedNames_.insert(NameKey(entry.cFileName)).second && !DeleteFileKeepingAttributes(to) &&
+        GetLastError() != ERROR_FILE_NOT_FOUND)
+        return Fail(GetLastError(), to);
     long long size = SizeOf(entry);
     bool large = static_cast<unsigned long long>(size) >= kLargeFileBytes;
     if (large ? !CopyLargeFile(from, to, size) : (!CheckRequests() || !CopySmallFile(from, to, size)))
         return false;
     ++files_;
-    // The system copy carries the source's attributes over: a read-only copy must be made
-    // replaceable again when a later source brings a file of the same name.
-    if (entry.dwFileAttributes & kProtectingAttributes)
-        protectedTargets_.insert(key);
     return true;
 }
 
 bool CCopyJob::CopySmallFile(const std::wstring& from, const std::wstring& to, long long size) {
     stopSeen_ = false;
-    if (!CopyFileExW(from.c_str(), to.c_str(), &CCopyJob::OnCopyProgress, this, nullptr, 0)) {
+    if (!CopyFileExW(from.c_str(), to.c_str(), &CCopyJob::OnCopyProgress, this, nullptr,
+                     COPY_FILE_FAIL_IF_EXISTS)) {
         DWORD error = GetLastError();
         return stopSeen_ ? Halt() : Fail(error, from);
     }
@@ -198,14 +217,9 @@ bool CCopyJob::CopyLargeFile(const std::wstring& from, const std::wstring& to, l
                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in)
         return Fail(GetLastError(), from);
-    // An earlier copy is deleted and the file made anew rather than truncated in place: a
-    // file truncated to nothing is flushed when it is closed on some file systems (ext4, as
-    // wine truncates on CREATE_ALWAYS), which costs a large copy a third of its speed.
-    if (!DeleteFileW(to.c_str())) {
-        DWORD error = GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND)
-            return Fail(error, to);
-    }
+    // Made anew (an earlier copy is gone already) rather than truncated in place: a file
+    // truncated to nothing is flushed when it is closed on some file systems (ext4, as wine
+    // truncates on CREATE_ALWAYS), which costs a large copy a third of its speed.
     zenta::ScopedHandle out(
         CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out)

@@ -2,10 +2,12 @@
 
 #include "common/Log.h"
 #include "common/Messages.h"
+#include "common/Text.h"
 #include "common/UserMessages.h"
 #include "resources/resource.h"
 #include "setup/Config.h"
 #include "setup/Package.h"
+#include "setup/Protection.h"
 #include "setup/SetupApp.h"
 #include "setup/pages/PagePictures.h"
 
@@ -15,6 +17,9 @@ const wchar_t kDriveLabel[] = L"目标驱动器：";
 constexpr COLORREF kDriveLabelColor = 0x0077FFFF;
 const wchar_t kShortageText[] =
     L"安装目标盘磁盘空间不足，请删除部分不需要的程序，或者删除(移走)部分不需要的数据再安装";
+const wchar_t kNoAclQuestion[] =
+    L"目标驱动器 %ls 的文件系统（例如 FAT32、exFAT）不能设置访问权限。安装到这里以后，这台电脑上的每一个用户"
+    L"都可以替换已安装的启动程序和卸载程序。\n\n确定仍然安装到这个驱动器吗？";
 
 } // namespace
 
@@ -76,14 +81,29 @@ bool CWelcomePage::ReadyToInstall() const {
         ShowError(nullptr, L"安装包不完整，缺少以下文件：" + list);
         return false;
     }
+    std::wstring link = LinkInPackage(app->packageDir);
+    if (!link.empty()) {
+        ShowError(nullptr,
+                  L"安装包中的“" + link +
+                      L"”是一个链接（连接点或符号链接）。为安全起见，安装程序只安装安装包本身的文件，"
+                      L"不读取链接指向的位置。请重新获取完整的安装包。");
+        return false;
+    }
     bool chosen = selected_ >= 0 && static_cast<size_t>(selected_) < drives_.size();
     if (chosen) {
-        std::wstring link = LinkedTargetPath(drives_[selected_].letter);
+        link = LinkedTargetPath(drives_[selected_].letter);
         if (!link.empty()) {
             ShowError(nullptr,
                       L"目标驱动器上的“" + link +
-                          L"”是一个链接（连接点或符号链接）。为安全起见，安装程序不会写入链接指向的位置。"
-                          L"请删除它，或者选择其他驱动器。");
+                          L"”是一个链接（连接点、符号链接或硬链接）。为安全起见，安装程序不会写入链接指向的"
+                          L"位置。请删除它，或者选择其他驱动器。");
+            return false;
+        }
+        std::wstring existing = ExistingTargetFolder(drives_[selected_].letter);
+        if (!existing.empty()) {
+            ShowError(nullptr, L"目标驱动器上已经有“" + existing +
+                                   L"”，它不是本安装程序创建的。为安全起见，安装程序只写入自己新建的文件夹。"
+                                   L"请删除或重命名它，或者选择其他驱动器。");
             return false;
         }
     }
@@ -93,6 +113,17 @@ bool CWelcomePage::ReadyToInstall() const {
             chosen ? FormatDriveLabel(drives_[selected_]).c_str() : L"no drive", package);
         MessageBoxW(nullptr, kShortageText, L"提醒", MB_OK);
         return false;
+    }
+    const wchar_t root[] = {drives_[selected_].letter, L':', L'\\', 0};
+    if (!VolumeKeepsAcls(root)) {
+        Log(L"%ls keeps no access control lists: the user is asked", root);
+        std::wstring question = zenta::FormatText(kNoAclQuestion, root);
+        if (MessageBoxW(nullptr, question.c_str(), L"警告", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) !=
+            IDYES) {
+            Log(L"the user keeps the page");
+            return false;
+        }
+        Log(L"the user installs on %ls all the same", root);
     }
     Log(L"drive chosen: %lc: with %llu bytes free for a package of %llu bytes",
         static_cast<wint_t>(drives_[selected_].letter), drives_[selected_].freeBytes, package);

@@ -129,3 +129,19 @@ TEST_CASE("requests: a stop is seen after the next chunk; a paused worker stops 
     CHECK(paused.GetOutcome().state == CopyState::Stopped);
     CHECK_FALSE(driver::Exists(L"D:\\zentaos\\small"));
 }
+
+TEST_CASE("hard links planted in a folder already there or at the loader's name take none of our bytes") {
+    Package p;
+    REQUIRE(driver::WriteBytes(L"E:\\victim", "theirs"));
+    REQUIRE(driver::MakeDirs(L"D:\\zentaos"));
+    REQUIRE(CreateHardLinkW(L"D:\\zentaos\\zeldr", L"E:\\victim", nullptr));
+    CCopyJob existing(p.dir, Bcd, L"D:\\zentaos");
+    CHECK(RunToEnd(existing).error == ERROR_ALREADY_EXISTS);
+    REQUIRE(DeleteDirectoryTree(L"D:\\zentaos"));
+    REQUIRE(CreateHardLinkW(L"D:\\zeldr", L"E:\\victim", nullptr));
+    CCopyJob loader(p.dir, Bcd, L"D:\\zentaos");
+    CHECK(RunToEnd(loader).error == kLinkedTargetError);
+    CHECK(driver::ReadBytes(L"E:\\victim") == "theirs");
+    CHECK((GetFileAttributesW(L"E:\\victim") & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) == 0);
+    DeleteFileW(L"D:\\zeldr");
+}
