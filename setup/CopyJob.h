@@ -81,7 +81,6 @@ class CCopyJob {
     bool CopyAll();
     bool MakeTargetDirectory();
     bool PlaceBootLoader();
-    DWORD CopyContent(HANDLE in, HANDLE out);
     bool CopyFolder(const std::wstring& source);
     bool CopyEntry(const std::wstring& source, const WIN32_FIND_DATAW& entry);
     bool CopySmallFile(const std::wstring& from, const std::wstring& to, long long size);

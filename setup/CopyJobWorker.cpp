@@ -9,6 +9,7 @@
 #include "setup/Protection.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -29,6 +30,28 @@ bool IsMissingFolder(DWORD error) {
 long long SizeOf(const WIN32_FIND_DATAW& entry) {
     return static_cast<long long>((static_cast<unsigned long long>(entry.nFileSizeHigh) << 32) |
                                   entry.nFileSizeLow);
+}
+
+// Copies what is left of `in` to `out` and flushes it; ERROR_SUCCESS or the error.
+DWORD CopyContent(HANDLE in, HANDLE out) {
+    // The loader is small: a buffer of its own, so that a package without large files never
+    // needs the chunk buffer.
+    std::vector<BYTE> data(64 * 1024);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(in, data.data(), static_cast<DWORD>(data.size()), &got, nullptr))
+            return GetLastError();
+        if (got == 0)
+            return FlushFileBuffers(out) ? ERROR_SUCCESS : GetLastError();
+        for (DWORD put = 0; put < got;) {
+            DWORD wrote = 0;
+            if (!WriteFile(out, data.data() + put, got - put, &wrote, nullptr))
+                return GetLastError();
+            if (wrote == 0)
+                return ERROR_WRITE_FAULT;
+            put += wrote;
+        }
+    }
 }
 
 } // namespace
@@ -117,30 +140,6 @@ bool CCopyJob::PlaceBootLoader() {
     }
     Log(L"%ls %ls: created read-only and hidden", descriptor ? L"protected" : L"unprotected", to.c_str());
     return true;
-}
-
-DWORD CCopyJob::CopyContent(HANDLE in, HANDLE out) {
-    if (!buffer_) {
-        buffer_.Reset(HeapAlloc(GetProcessHeap(), 0, kChunkBytes));
-        if (!buffer_)
-            return ERROR_NOT_ENOUGH_MEMORY;
-    }
-    BYTE* data = static_cast<BYTE*>(buffer_.Get());
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(in, data, kChunkBytes, &got, nullptr))
-            return GetLastError();
-        if (got == 0)
-            return FlushFileBuffers(out) ? ERROR_SUCCESS : GetLastError();
-        for (DWORD put = 0; put < got;) {
-            DWORD wrote = 0;
-            if (!WriteFile(out, data + put, got - put, &wrote, nullptr))
-                return GetLastError();
-            if (wrote == 0)
-                return ERROR_WRITE_FAULT;
-            put += wrote;
-        }
-    }
 }
 
 bool CCopyJob::CopyFolder(const std::wstring& source) {
