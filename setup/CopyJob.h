@@ -6,7 +6,6 @@
 #include "common/WindowsKind.h"
 
 #include <windows.h>
-#include <set>
 #include <string>
 
 enum class CopyState { Running, Completed, Stopped, Failed };
@@ -109,7 +108,4 @@ class CCopyJob {
     int files_ = 0;
     bool stopSeen_ = false;
     zenta::ScopedHeapBlock buffer_;
-    // Upper-cased names of the files copied so far in this run: a later source's file of
-    // the same name replaces such a one.
-    std::set<std::wstring> copiedNames_;
 };

@@ -13,12 +13,17 @@
 
 namespace {
 
-// Names compare as the file system compares them, without regard to case.
-std::wstring NameKey(const wchar_t* name) {
-    std::wstring key(name);
-    if (!key.empty())
-        CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
-    return key;
+// After a failed creation: true when the name was taken and is free again. The directory
+// is new, so only a file of an earlier source can hold a name; that one goes (as itself,
+// read-only or not) and the file is made anew, never written through whatever held the name.
+bool FreeTakenName(const std::wstring& path) {
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+        return false;
+    if (DeleteFileKeepingAttributes(path))
+        return true;
+    SetLastError(error);
+    return false;
 }
 
 // Errors of a search in a folder that is not there: such a source has nothing to copy.
@@ -76,7 +81,6 @@ DWORD CCopyJob::Run() {
 }
 
 bool CCopyJob::CopyAll() {
-    copiedNames_.clear();
     if (!MakeTargetDirectory() || !PlaceBootLoader())
         return false;
     for (const std::wstring* source : {&bootSource, &commonSource, &disksSource})
@@ -169,12 +173,6 @@ bool CCopyJob::CopyEntry(const std::wstring& source, const WIN32_FIND_DATAW& ent
         return Fail(ERROR_FILENAME_EXCED_RANGE, source + L"\\" + entry.cFileName);
     if (!zenta::JoinPath(targetDir, entry.cFileName, to))
         return Fail(ERROR_FILENAME_EXCED_RANGE, targetDir + L"\\" + entry.cFileName);
-    // The directory is new, so a name is taken only by a file of an earlier source: that one
-    // goes first (read-only or not), and the new file is made anew, never written through
-    // whatever might hold the name.
-    if (!copiedNames_.insert(NameKey(entry.cFileName)).second && !DeleteFileKeepingAttributes(to) &&
-        GetLastError() != ERROR_FILE_NOT_FOUND)
-        return Fail(GetLastError(), to);
     long long size = SizeOf(entry);
     bool large = static_cast<unsigned long long>(size) >= kLargeFileBytes;
     if (large ? !CopyLargeFile(from, to, size) : (!CheckRequests() || !CopySmallFile(from, to, size)))
@@ -185,8 +183,11 @@ bool CCopyJob::CopyEntry(const std::wstring& source, const WIN32_FIND_DATAW& ent
 
 bool CCopyJob::CopySmallFile(const std::wstring& from, const std::wstring& to, long long size) {
     stopSeen_ = false;
-    if (!CopyFileExW(from.c_str(), to.c_str(), &CCopyJob::OnCopyProgress, this, nullptr,
-                     COPY_FILE_FAIL_IF_EXISTS)) {
+    auto copy = [&] {
+        return CopyFileExW(from.c_str(), to.c_str(), &CCopyJob::OnCopyProgress, this, nullptr,
+                           COPY_FILE_FAIL_IF_EXISTS) != 0;
+    };
+    if (!copy() && (stopSeen_ || !FreeTakenName(to) || !copy())) {
         DWORD error = GetLastError();
         return stopSeen_ ? Halt() : Fail(error, from);
     }
@@ -216,11 +217,15 @@ bool CCopyJob::CopyLargeFile(const std::wstring& from, const std::wstring& to, l
                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in)
         return Fail(GetLastError(), from);
-    // Made anew (an earlier copy is gone already) rather than truncated in place: a file
+    // Made anew (an earlier copy goes first) rather than truncated in place: a file
     // truncated to nothing is flushed when it is closed on some file systems (ext4, as wine
     // truncates on CREATE_ALWAYS), which costs a large copy a third of its speed.
-    zenta::ScopedHandle out(
-        CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    auto create = [&to] {
+        return CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    zenta::ScopedHandle out(create());
+    if (!out && FreeTakenName(to))
+        out.Reset(create());
     if (!out)
         return Fail(GetLastError(), to);
     int chunks = 0;
