@@ -2,6 +2,7 @@
 
 #include "common/Log.h"
 #include "common/ScopedWin.h"
+#include "common/SystemHelpers.h"
 #include "common/Text.h"
 
 #include <algorithm>
@@ -50,35 +51,53 @@ bool WriteWholeFile(HANDLE file, const std::string& content) {
     return FlushFileBuffers(file) != 0;
 }
 
-bool Exists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 // The first change keeps the original as it was before we ever touched it; later changes
-// leave that copy alone.
-bool KeepBackup(const std::wstring& path, bool& written) {
+// leave that copy alone. Whatever else holds the name (a folder, a link) refuses the change:
+// the original would have no copy.
+bool KeepBackup(const std::wstring& path, BootIniResult& result) {
     std::wstring backup = BootIniBackupPath(path);
     if (!zenta::FitsPath(backup))
         return false;
-    if (Exists(backup))
-        return true;
-    written = CopyFileW(path.c_str(), backup.c_str(), TRUE) != 0;
-    return written;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (ReadFileInfo(backup, info)) {
+        if (!(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+            return true;
+        result.status = BootIniStatus::BackupNotFile;
+        SetLastError(ERROR_SUCCESS);
+        return false;
+    }
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+        return false;
+    // Never over anything that appeared meanwhile.
+    result.backupWritten = CopyFileW(path.c_str(), backup.c_str(), TRUE) != 0;
+    return result.backupWritten;
 }
 
-bool WritePending(const std::wstring& pending, const std::string& content) {
-    if (Exists(pending)) { // left behind by an interrupted run
-        SetFileAttributesW(pending.c_str(), FILE_ATTRIBUTE_NORMAL);
+// The edited text in a new file beside `path`, under a name nobody can know beforehand.
+bool WritePending(const std::wstring& path, const std::string& content, std::wstring& pending) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        GUID guid;
+        if (CoCreateGuid(&guid) != S_OK)
+            return false;
+        pending = path + zenta::FormatText(L".zenta.%08lx%04x.new", guid.Data1, guid.Data2);
+        if (!zenta::FitsPath(pending))
+            return false;
+        zenta::ScopedHandle file(CreateFileW(pending.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS)
+                continue;
+            return false;
+        }
+        if (WriteWholeFile(file.Get(), content))
+            return true;
+        DWORD error = GetLastError();
+        file.Reset();
         DeleteFileW(pending.c_str());
-    }
-    zenta::ScopedHandle file(
-        CreateFileW(pending.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
+        SetLastError(error);
         return false;
-    if (WriteWholeFile(file.Get(), content))
-        return true;
-    file.Reset();
-    DeleteFileW(pending.c_str());
+    }
     return false;
 }
 
@@ -98,9 +117,9 @@ bool ReplaceWithPending(const std::wstring& path, const std::wstring& pending, D
 }
 
 const wchar_t* StatusName(BootIniStatus status) {
-    static const wchar_t* const kNames[] = {L"unchanged",        L"changed",        L"missing",
-                                            L"cannot be opened", L"cannot be read", L"not plain text",
-                                            L"cannot be written"};
+    static const wchar_t* const kNames[] = {
+        L"unchanged",      L"changed",        L"missing",           L"cannot be opened",
+        L"cannot be read", L"not plain text", L"cannot be written", L"backup name holds no plain file"};
     return kNames[static_cast<int>(status)];
 }
 
@@ -127,9 +146,6 @@ std::wstring BootIniPath() {
 std::wstring BootIniBackupPath(const std::wstring& path) {
     return path + L".zenta.bak";
 }
-std::wstring BootIniPendingPath(const std::wstring& path) {
-    return path + L".zenta.new";
-}
 
 const wchar_t* BootIniStatusText(BootIniStatus status) {
     switch (status) {
@@ -143,6 +159,8 @@ const wchar_t* BootIniStatusText(BootIniStatus status) {
         return L"boot.ini 不是可以编辑的文本文件";
     case BootIniStatus::WriteFailed:
         return L"boot.ini 写入出错";
+    case BootIniStatus::BackupNotFile:
+        return L"boot.ini 备份出错：boot.ini.zenta.bak 不是普通文件，请删除或重命名它";
     default:
         return nullptr;
     }
@@ -187,10 +205,10 @@ BootIniResult EditBootIniFile(const std::wstring& path, BootIniEdit edit, char d
         return result;
     }
 
-    std::wstring pending = BootIniPendingPath(path);
+    std::wstring pending;
     result.status = BootIniStatus::WriteFailed;
-    if (!zenta::FitsPath(pending) || !KeepBackup(path, result.backupWritten) ||
-        !WritePending(pending, edited) || !ReplaceWithPending(path, pending, attributes)) {
+    if (!KeepBackup(path, result) || !WritePending(path, edited, pending) ||
+        !ReplaceWithPending(path, pending, attributes)) {
         result.error = GetLastError();
         return result;
     }

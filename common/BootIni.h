@@ -6,13 +6,14 @@
 #include <string>
 
 enum class BootIniStatus {
-    Unchanged,   // the edit found nothing to change; the file was not touched
-    Changed,     // the edited file replaced the original
-    Missing,     // "boot.ini 不存在"
-    OpenFailed,  // "boot.ini 打开出错"
-    ReadFailed,  // "boot.ini 读取出错"
-    NotText,     // "boot.ini 不是可以编辑的文本文件": left untouched
-    WriteFailed, // "boot.ini 写入出错"; the original is as it was
+    Unchanged,     // the edit found nothing to change; the file was not touched
+    Changed,       // the edited file replaced the original
+    Missing,       // "boot.ini 不存在"
+    OpenFailed,    // "boot.ini 打开出错"
+    ReadFailed,    // "boot.ini 读取出错"
+    NotText,       // "boot.ini 不是可以编辑的文本文件": left untouched
+    WriteFailed,   // "boot.ini 写入出错"; the original is as it was
+    BackupNotFile, // the backup's name holds no plain file (a folder, a link): left untouched
 };
 
 struct BootIniResult {
@@ -38,14 +39,14 @@ using BootIniEdit = bool (*)(const std::string& content, char drive, std::string
 std::wstring BootIniPath();
 
 // Reads the whole file, edits it in memory and, when the edit changed it, writes the result
-// to a new file beside it that replaces the original only once it is complete and flushed.
-// Attributes (read-only, hidden, system) come back as they were; the first change keeps a
-// copy of the original as BootIniBackupPath(path). A file that is not plain ANSI text is
-// refused untouched.
+// to a new file beside it (of an unpredictable name, made by us) that replaces the original
+// only once it is complete and flushed. Attributes (read-only, hidden, system) come back as
+// they were; the first change keeps a copy of the original as BootIniBackupPath(path), and a
+// backup's name that holds anything but a plain file refuses the change. A file that is not
+// plain ANSI text is refused untouched.
 BootIniResult EditBootIniFile(const std::wstring& path, BootIniEdit edit, char drive);
 
 std::wstring BootIniBackupPath(const std::wstring& path);
-std::wstring BootIniPendingPath(const std::wstring& path);
 
 // The warning for a failed status, null for Unchanged and Changed.
 const wchar_t* BootIniStatusText(BootIniStatus status);

@@ -52,16 +52,20 @@ class CRunLog {
   private:
     // Both stages of the uninstaller may have the file open for a moment: appends are shared.
     // The program runs elevated in a folder its user can write to: a link planted under the
-    // log's name must not lead its writes anywhere else, so links are opened as themselves
-    // and refused, and so is a file with a second name.
+    // log's name or anywhere on the way to it must not lead its writes anywhere else, so
+    // links are opened as themselves and refused, and so is a file with a second name or one
+    // that is not where we meant it to be.
     bool OpenFile() {
+        if (PathThroughLink(path_))
+            return false; // nothing is made where a link leads
         for (int attempt = 0; attempt < 2; ++attempt) {
             file_.Reset(CreateFileW(path_.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
             BY_HANDLE_FILE_INFORMATION info = {};
             if (!file_ || !GetFileInformationByHandle(file_.Get(), &info) || info.nNumberOfLinks != 1 ||
-                (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
+                (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
+                !OpenedWhereMeant(file_.Get(), path_)) {
                 file_.Reset();
                 return false;
             }

@@ -73,9 +73,8 @@ RemovalOutcome RemoveInstallation(WindowsKind kind) {
     RemoveBootEntryOf(kind, record, directory, outcome);
     record.Close();
     if (outcome.bootEntryRemoved && outcome.drive) {
-        // The boot-sector file is read-only and hidden; the attributes go first.
-        SetFileAttributesW(loader.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(loader.c_str());
+        // The boot-sector file is read-only: it keeps the bit when it cannot go.
+        DeleteFileKeepingAttributes(loader);
         DeleteDirectoryTree(directory.c_str());
     }
     outcome.loaderRemoved = outcome.drive && PathGone(loader);

@@ -1,5 +1,6 @@
 #include "common/SystemHelpers.h"
 
+#include "common/DynamicApi.h"
 #include "common/ScopedWin.h"
 #include "common/Text.h"
 
@@ -24,16 +25,42 @@ void RemoveLink(const std::wstring& path, DWORD attributes) {
         DeleteFileW(path.c_str());
 }
 
-// Read-only files and directories refuse to be deleted; the bit is lifted first and put
-// back when the delete fails anyway (a file in use), so nothing changes but what went.
-void DeleteWithoutReadOnly(const std::wstring& path, DWORD attributes) {
+// The attributes a program may set; the others (directory, link, compression...) are the
+// file system's.
+constexpr DWORD kSettableAttributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+    FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// SetFileInformationByHandle (Vista and later) and the two classes of it used here, which
+// the XP headers do not declare: FILE_BASIC_INFO and FILE_DISPOSITION_INFO.
+using SetFileInformationByHandleFn = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
+constexpr int kFileBasicInfo = 0, kFileDispositionInfo = 4;
+struct BasicInfo {
+    LARGE_INTEGER creationTime, lastAccessTime, lastWriteTime, changeTime;
+    DWORD fileAttributes;
+};
+struct DispositionInfo {
+    BOOLEAN deleteFile;
+};
+
+SetFileInformationByHandleFn SetInfoByHandle() {
+    return LookupFunction<SetFileInformationByHandleFn>(L"kernel32.dll", "SetFileInformationByHandle");
+}
+
+bool SetAttributesByHandle(SetFileInformationByHandleFn setInfo, HANDLE file, DWORD attributes) {
+    BasicInfo basic = {}; // zero times: left as they are
+    basic.fileAttributes =
+        (attributes & kSettableAttributes) ? (attributes & kSettableAttributes) : FILE_ATTRIBUTE_NORMAL;
+    return setInfo(file, kFileBasicInfo, &basic, sizeof basic) != 0;
+}
+
+// A read-only directory refuses to be deleted; the bit is lifted first and put back when the
+// delete fails anyway, so nothing changes but what went.
+void RemoveDirectoryWithoutReadOnly(const std::wstring& path, DWORD attributes) {
     bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    if (readOnly) {
-        DWORD writable = attributes & ~FILE_ATTRIBUTE_READONLY;
-        SetFileAttributesW(path.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL);
-    }
-    BOOL deleted = IsDirectory(attributes) ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str());
-    if (!deleted && readOnly)
+    if (readOnly)
+        SetFileAttributesW(path.c_str(), (attributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_DIRECTORY);
+    if (!RemoveDirectoryW(path.c_str()) && readOnly)
         SetFileAttributesW(path.c_str(), attributes);
 }
 
@@ -65,13 +92,13 @@ bool DeleteTree(const std::wstring& name, DWORD listedAttributes) {
         else if (IsDirectory(data.dwFileAttributes))
             DeleteTree(child, data.dwFileAttributes);
         else
-            DeleteWithoutReadOnly(child, data.dwFileAttributes);
+            DeleteFileKeepingAttributes(child);
         return true;
     });
     if (!listed)
         return false;
     directory.Reset();
-    DeleteWithoutReadOnly(name, info.dwFileAttributes);
+    RemoveDirectoryWithoutReadOnly(name, info.dwFileAttributes);
     return true;
 }
 
@@ -107,6 +134,92 @@ std::wstring OwnProgramPath() {
 bool IsLinkPath(const std::wstring& path) {
     DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && IsLink(attributes);
+}
+
+bool ReadFileInfo(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
+    zenta::ScopedHandle file(CreateFileW(
+        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file && GetFileInformationByHandle(file.Get(), &info);
+}
+
+bool IsPlainFile(const BY_HANDLE_FILE_INFORMATION& info) {
+    return !IsDirectory(info.dwFileAttributes) && !IsLink(info.dwFileAttributes) && info.nNumberOfLinks == 1;
+}
+
+bool PathThroughLink(const std::wstring& path) {
+    for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1))
+        if (IsLinkPath(path.substr(0, slash)))
+            return true;
+    return false;
+}
+
+bool OpenedWhereMeant(HANDLE file, const std::wstring& path) {
+    if (PathThroughLink(path))
+        return false;
+    using GetFinalPathFn = DWORD(WINAPI*)(HANDLE, wchar_t*, DWORD, DWORD);
+    auto finalPath = LookupFunction<GetFinalPathFn>(L"kernel32.dll", "GetFinalPathNameByHandleW");
+    if (!finalPath)
+        return true; // Windows XP: the folders above are all there is to look at
+    std::vector<wchar_t> buffer(1024);
+    DWORD length = finalPath(file, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    if (length == 0 || length >= buffer.size())
+        return false;
+    std::wstring reached(buffer.data(), length);
+    if (reached.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+        reached = L"\\" + reached.substr(7);
+    else if (reached.compare(0, 4, L"\\\\?\\") == 0)
+        reached.erase(0, 4);
+    // The final path has the long names; the path asked for may have short ones.
+    length = GetLongPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    std::wstring meant = length > 0 && length < buffer.size() ? std::wstring(buffer.data(), length) : path;
+    return lstrcmpiW(reached.c_str(), meant.c_str()) == 0;
+}
+
+bool SetAttributesThrough(HANDLE file, DWORD attributes) {
+    SetFileInformationByHandleFn setInfo = SetInfoByHandle();
+    return !setInfo || SetAttributesByHandle(setInfo, file, attributes);
+}
+
+bool DeleteFileKeepingAttributes(const std::wstring& path) {
+    zenta::ScopedHandle file(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING,
+                                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!file || !GetFileInformationByHandle(file.Get(), &info))
+        return false;
+    const DWORD attributes = info.dwFileAttributes;
+    if (!(attributes & FILE_ATTRIBUTE_READONLY)) {
+        file.Reset();
+        return DeleteFileW(path.c_str()) != 0;
+    }
+    if (SetFileInformationByHandleFn setInfo = SetInfoByHandle()) {
+        // All through the handle: the file cleared is the file deleted, whatever is done
+        // to its names meanwhile.
+        if (!SetAttributesByHandle(setInfo, file.Get(), attributes & ~FILE_ATTRIBUTE_READONLY))
+            return false;
+        DispositionInfo disposition = {TRUE};
+        bool deleted = setInfo(file.Get(), kFileDispositionInfo, &disposition, sizeof disposition) != 0;
+        DWORD error = GetLastError();
+        if (!deleted || info.nNumberOfLinks > 1)
+            SetAttributesByHandle(setInfo, file.Get(), attributes);
+        SetLastError(error);
+        return deleted;
+    }
+    if (info.nNumberOfLinks > 1) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    file.Reset();
+    DWORD writable = attributes & ~FILE_ATTRIBUTE_READONLY & kSettableAttributes;
+    SetFileAttributesW(path.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL);
+    if (DeleteFileW(path.c_str()))
+        return true;
+    DWORD error = GetLastError();
+    SetFileAttributesW(path.c_str(), attributes & kSettableAttributes);
+    SetLastError(error);
+    return false;
 }
 
 int DeleteDirectoryTree(const wchar_t* path) {

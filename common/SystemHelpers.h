@@ -13,6 +13,27 @@ std::wstring TempDirectory();
 std::wstring OwnProgramPath();
 // True when `path` is a junction or symbolic link (any reparse point).
 bool IsLinkPath(const std::wstring& path);
+// What `path` is when opened as itself (a link as a link, never followed): false when it
+// cannot be opened; ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND from GetLastError when it
+// does not exist.
+bool ReadFileInfo(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info);
+// True when `info` describes a plain file: no directory, no link, no second name.
+bool IsPlainFile(const BY_HANDLE_FILE_INFORMATION& info);
+// True when a folder on the way to `path` (below its drive root) is a junction or symbolic
+// link.
+bool PathThroughLink(const std::wstring& path);
+// True when `file`, opened by `path`, was reached through no link: no folder on the way is
+// one and, where Windows tells it (Vista and later), the file's final path is `path` itself.
+bool OpenedWhereMeant(HANDLE file, const std::wstring& path);
+// Sets the attributes of the open `file` through its handle (it needs FILE_WRITE_ATTRIBUTES).
+// Windows XP has no way to: true there, for a file created with them.
+bool SetAttributesThrough(HANDLE file, DWORD attributes);
+// Deletes the file `path` as itself, a link as a link. A read-only file loses the bit for the
+// delete only: it gets it back when the delete fails, and after it when the file lives on
+// under another name (attributes belong to the file, which all its hard links share). On
+// Windows XP, which cannot change a file through a handle, a read-only file with another
+// name is left alone. False (GetLastError says why) when the name is still there.
+bool DeleteFileKeepingAttributes(const std::wstring& path);
 // Deletes a directory with everything in it; links are removed as links, never followed.
 // 1 when the directory could be listed (whatever was deleted), 0 otherwise.
 int DeleteDirectoryTree(const wchar_t* path);

@@ -4,6 +4,7 @@
 #include "setup/FontStyleText.h"
 #include "setup/SetupApp.h"
 
+#include <msxml2.h>
 #include <ole2.h>
 #include <shlwapi.h>
 
@@ -15,6 +16,9 @@ namespace {
 // The version-independent MSXML DOM document ("Msxml2.DOMDocument").
 const CLSID kDomDocumentClass = {
     0xF6D90F11, 0x9C73, 0x11D3, {0xB3, 0x2E, 0x00, 0xC0, 0x4F, 0x99, 0x0B, 0xB4}};
+// IXMLDOMDocument2, where setProperty lives.
+const IID kDomDocument2Interface = {
+    0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 
 // The first capacity - 1 units of a zero-terminated text, without copying the rest of a
 // huge one first.
@@ -116,12 +120,30 @@ bool CSetupConfig::LoadDocument() {
         return false;
     // The reads that follow need the whole document, so loading must not return early.
     document->put_async(VARIANT_FALSE);
+    // Read elevated: no document type declaration (entities, external files) is taken. A
+    // parser that cannot be told so is not used.
+    ComPtr<IXMLDOMDocument2> strict;
+    zenta::ScopedVariant prohibit;
+    prohibit.Get()->vt = VT_BOOL;
+    prohibit.Get()->boolVal = VARIANT_TRUE;
+    ScopedBstr property(L"ProhibitDTD");
+    if (FAILED(document->QueryInterface(kDomDocument2Interface, strict.PutVoid())) || !strict ||
+        FAILED(strict->setProperty(property.Get(), prohibit.Ref())) ||
+        FAILED(document->put_resolveExternals(VARIANT_FALSE)) ||
+        FAILED(document->put_validateOnParse(VARIANT_FALSE)))
+        return false;
     zenta::ScopedVariant source;
     source.Get()->vt = VT_BSTR;
     source.Get()->bstrVal = SysAllocString(configPath.c_str());
     VARIANT_BOOL loaded = VARIANT_FALSE;
     if (!source.Get()->bstrVal || document->load(*source.Get(), &loaded) != S_OK || loaded != VARIANT_TRUE)
         return false;
+    // Where the parser took a declaration all the same, the document counts as unreadable.
+    ComPtr<IXMLDOMDocumentType> type;
+    if (document->get_doctype(type.Put()) == S_OK && type) {
+        document.Reset();
+        return false;
+    }
     ComPtr<IXMLDOMElement> root;
     return document->get_documentElement(root.Put()) == S_OK && root;
 }

@@ -6,7 +6,6 @@
 #include "common/WindowsKind.h"
 
 #include <windows.h>
-#include <set>
 #include <string>
 
 enum class CopyState { Running, Completed, Stopped, Failed };
@@ -24,15 +23,17 @@ struct CopyOutcome {
 };
 
 // The error a job fails with when the installation directory or the boot loader file is a
-// link (a junction or symbolic link): what it points to is not ours to write into.
+// link (a junction or symbolic link, or a file with a second name): what it leads to is not
+// ours to write into.
 constexpr DWORD kLinkedTargetError = ERROR_CANT_ACCESS_FILE;
 
 class CCopyJob {
   public:
     // Plans the copy of the package in `packageDir` for Windows `kind`. No thread yet. The
-    // worker first makes the installation directory (protected, never through a link), then
-    // places the boot loader file "zeldr" at the root of targetDir's drive (replacing any
-    // earlier one; read-only, hidden and protected), then copies the package's files.
+    // worker first makes the installation directory (new and protected, or the job fails),
+    // then places the boot loader file "zeldr" at the root of targetDir's drive (a new file,
+    // replacing an earlier plain one; read-only, hidden and protected), then copies the
+    // package's files, each into a file of its own making.
     CCopyJob(const std::wstring& packageDir, WindowsKind kind, const std::wstring& targetDir);
     // Stops the worker and waits until it has ended.
     ~CCopyJob();
@@ -79,7 +80,6 @@ class CCopyJob {
     bool CopyAll();
     bool MakeTargetDirectory();
     bool PlaceBootLoader();
-    void ListProtectedTargets();
     bool CopyFolder(const std::wstring& source);
     bool CopyEntry(const std::wstring& source, const WIN32_FIND_DATAW& entry);
     bool CopySmallFile(const std::wstring& from, const std::wstring& to, long long size);
@@ -108,7 +108,4 @@ class CCopyJob {
     int files_ = 0;
     bool stopSeen_ = false;
     zenta::ScopedHeapBlock buffer_;
-    // Upper-cased names of the read-only, hidden or system files in the installation
-    // directory, which must lose those attributes before they can be replaced.
-    std::set<std::wstring> protectedTargets_;
 };

@@ -1,6 +1,7 @@
 // The worker side of CCopyJob: runs on the job's own thread.
 #include "setup/CopyJob.h"
 
+#include "common/Log.h"
 #include "common/SystemHelpers.h"
 #include "common/Text.h"
 #include "setup/CopyPlan.h"
@@ -8,29 +9,21 @@
 #include "setup/Protection.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
-constexpr DWORD kProtectingAttributes =
-    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-
-// The system copy refuses to replace a read-only, hidden or system file, and DeleteFileW a
-// read-only one: a file left by an earlier installation loses those attributes first.
-void MakeOverwritable(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        !(attributes & kProtectingAttributes))
-        return;
-    DWORD cleared = attributes & ~kProtectingAttributes;
-    SetFileAttributesW(path.c_str(), cleared ? cleared : FILE_ATTRIBUTE_NORMAL);
-}
-
-// Names compare as the file system compares them, without regard to case.
-std::wstring NameKey(const wchar_t* name) {
-    std::wstring key(name);
-    if (!key.empty())
-        CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
-    return key;
+// After a failed creation: true when the name was taken and is free again. The directory
+// is new, so only a file of an earlier source can hold a name; that one goes (as itself,
+// read-only or not) and the file is made anew, never written through whatever held the name.
+bool FreeTakenName(const std::wstring& path) {
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+        return false;
+    if (DeleteFileKeepingAttributes(path))
+        return true;
+    SetLastError(error);
+    return false;
 }
 
 // Errors of a search in a folder that is not there: such a source has nothing to copy.
@@ -42,6 +35,28 @@ bool IsMissingFolder(DWORD error) {
 long long SizeOf(const WIN32_FIND_DATAW& entry) {
     return static_cast<long long>((static_cast<unsigned long long>(entry.nFileSizeHigh) << 32) |
                                   entry.nFileSizeLow);
+}
+
+// Copies what is left of `in` to `out` and flushes it; ERROR_SUCCESS or the error.
+DWORD CopyContent(HANDLE in, HANDLE out) {
+    // The loader is small: a buffer of its own, so that a package without large files never
+    // needs the chunk buffer.
+    std::vector<BYTE> data(64 * 1024);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(in, data.data(), static_cast<DWORD>(data.size()), &got, nullptr))
+            return GetLastError();
+        if (got == 0)
+            return FlushFileBuffers(out) ? ERROR_SUCCESS : GetLastError();
+        for (DWORD put = 0; put < got;) {
+            DWORD wrote = 0;
+            if (!WriteFile(out, data.data() + put, got - put, &wrote, nullptr))
+                return GetLastError();
+            if (wrote == 0)
+                return ERROR_WRITE_FAULT;
+            put += wrote;
+        }
+    }
 }
 
 } // namespace
@@ -68,7 +83,6 @@ DWORD CCopyJob::Run() {
 bool CCopyJob::CopyAll() {
     if (!MakeTargetDirectory() || !PlaceBootLoader())
         return false;
-    ListProtectedTargets();
     for (const std::wstring* source : {&bootSource, &commonSource, &disksSource})
         if (!CopyFolder(*source))
             return false;
@@ -82,46 +96,54 @@ bool CCopyJob::MakeTargetDirectory() {
     // removal, somewhere else.
     if (IsLinkPath(targetDir))
         return Fail(kLinkedTargetError, targetDir);
+    // Only a folder made now, protected from its first moment, is ours: one that is already
+    // there may belong to anybody, with files and links of theirs in it.
     DWORD error = CreateProtectedFolder(targetDir);
-    if (error == ERROR_ALREADY_EXISTS && IsDirectory(targetDir))
-        error = ProtectPath(targetDir, true); // left by an earlier installation
-    return error == ERROR_SUCCESS || Fail(error, targetDir);
+    return error == ERROR_SUCCESS || Fail(error, targetDir); // ERROR_ALREADY_EXISTS: not ours
 }
 
 bool CCopyJob::PlaceBootLoader() {
-    // The boot entry starts the loader from the root of the target drive. The package's own
-    // loader replaces whatever an earlier installation left there, read-only or not.
+    // The boot entry starts the loader from the root of the target drive. The name is made
+    // anew: whatever an earlier installation left there goes first, as itself, and a link
+    // or a file with a second name (which would take our bytes and attributes to a file
+    // elsewhere) is refused.
     std::wstring from, to;
     if (targetDir.size() < 2 || !zenta::JoinPath(commonSource, L"zeldr", from) ||
         !zenta::JoinPath(targetDir.substr(0, 2), L"zeldr", to))
         return Fail(ERROR_FILENAME_EXCED_RANGE, targetDir);
-    if (IsLinkPath(to))
-        return Fail(kLinkedTargetError, to);
-    if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES)
-        SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
-        return Fail(GetLastError(), from);
-    // The DACL first: wine keeps the read-only bit in the permissions the DACL sets.
-    DWORD error = ProtectPath(to, false);
-    if (error != ERROR_SUCCESS)
-        return Fail(error, to);
-    DWORD attributes = GetFileAttributesW(to.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        !SetFileAttributesW(to.c_str(), attributes | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (ReadFileInfo(to, info)) {
+        if (!IsPlainFile(info))
+            return Fail(kLinkedTargetError, to);
+        if (!DeleteFileKeepingAttributes(to))
+            return Fail(GetLastError(), to);
+    } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
         return Fail(GetLastError(), to);
+    }
+    zenta::ScopedLocal descriptor;
+    if (!ProtectedDescriptorFor(to, false, descriptor))
+        return Fail(GetLastError(), to);
+    SECURITY_ATTRIBUTES security = {sizeof security, descriptor.Get(), FALSE};
+    zenta::ScopedHandle in(CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!in)
+        return Fail(GetLastError(), from);
+    // Read-only and hidden from its creation; the handle made with it may still write.
+    const DWORD loaderAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+    zenta::ScopedHandle out(CreateFileW(to.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0, &security,
+                                        CREATE_NEW, loaderAttributes, nullptr));
+    if (!out)
+        return Fail(GetLastError(), to);
+    DWORD error = CopyContent(in.Get(), out.Get());
+    if (error == ERROR_SUCCESS && !SetAttributesThrough(out.Get(), loaderAttributes))
+        error = GetLastError();
+    if (error != ERROR_SUCCESS) {
+        out.Reset();
+        DeleteFileKeepingAttributes(to);
+        return Fail(error, to);
+    }
+    Log(L"%ls %ls: created read-only and hidden", descriptor ? L"protected" : L"unprotected", to.c_str());
     return true;
-}
-
-void CCopyJob::ListProtectedTargets() {
-    // One look at the installation directory rather than one per file: looking up a name
-    // that does not exist reads the whole directory on wine, for each file anew.
-    protectedTargets_.clear();
-    ForEachEntry(targetDir, [this](const WIN32_FIND_DATAW& entry) {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            (entry.dwFileAttributes & kProtectingAttributes))
-            protectedTargets_.insert(NameKey(entry.cFileName));
-        return true;
-    });
 }
 
 bool CCopyJob::CopyFolder(const std::wstring& source) {
@@ -151,24 +173,21 @@ bool CCopyJob::CopyEntry(const std::wstring& source, const WIN32_FIND_DATAW& ent
         return Fail(ERROR_FILENAME_EXCED_RANGE, source + L"\\" + entry.cFileName);
     if (!zenta::JoinPath(targetDir, entry.cFileName, to))
         return Fail(ERROR_FILENAME_EXCED_RANGE, targetDir + L"\\" + entry.cFileName);
-    std::wstring key = NameKey(entry.cFileName);
-    if (protectedTargets_.erase(key))
-        MakeOverwritable(to);
     long long size = SizeOf(entry);
     bool large = static_cast<unsigned long long>(size) >= kLargeFileBytes;
     if (large ? !CopyLargeFile(from, to, size) : (!CheckRequests() || !CopySmallFile(from, to, size)))
         return false;
     ++files_;
-    // The system copy carries the source's attributes over: a read-only copy must be made
-    // replaceable again when a later source brings a file of the same name.
-    if (entry.dwFileAttributes & kProtectingAttributes)
-        protectedTargets_.insert(key);
     return true;
 }
 
 bool CCopyJob::CopySmallFile(const std::wstring& from, const std::wstring& to, long long size) {
     stopSeen_ = false;
-    if (!CopyFileExW(from.c_str(), to.c_str(), &CCopyJob::OnCopyProgress, this, nullptr, 0)) {
+    auto copy = [&] {
+        return CopyFileExW(from.c_str(), to.c_str(), &CCopyJob::OnCopyProgress, this, nullptr,
+                           COPY_FILE_FAIL_IF_EXISTS) != 0;
+    };
+    if (!copy() && (stopSeen_ || !FreeTakenName(to) || !copy())) {
         DWORD error = GetLastError();
         return stopSeen_ ? Halt() : Fail(error, from);
     }
@@ -198,16 +217,15 @@ bool CCopyJob::CopyLargeFile(const std::wstring& from, const std::wstring& to, l
                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in)
         return Fail(GetLastError(), from);
-    // An earlier copy is deleted and the file made anew rather than truncated in place: a
-    // file truncated to nothing is flushed when it is closed on some file systems (ext4, as
-    // wine truncates on CREATE_ALWAYS), which costs a large copy a third of its speed.
-    if (!DeleteFileW(to.c_str())) {
-        DWORD error = GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND)
-            return Fail(error, to);
-    }
-    zenta::ScopedHandle out(
-        CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Made anew (an earlier copy goes first) rather than truncated in place: a file
+    // truncated to nothing is flushed when it is closed on some file systems (ext4, as wine
+    // truncates on CREATE_ALWAYS), which costs a large copy a third of its speed.
+    auto create = [&to] {
+        return CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    zenta::ScopedHandle out(create());
+    if (!out && FreeTakenName(to))
+        out.Reset(create());
     if (!out)
         return Fail(GetLastError(), to);
     int chunks = 0;

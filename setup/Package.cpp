@@ -43,10 +43,45 @@ TreeFiles PackageFiles(const std::wstring& packageDir) {
 }
 
 std::wstring LinkedTargetPath(wchar_t drive) {
-    for (const wchar_t* name : {L":\\zentaos", L":\\zeldr"}) {
-        std::wstring path = std::wstring(1, drive) + name;
-        if (IsLinkPath(path))
-            return path;
+    std::wstring folder = std::wstring(1, drive) + L":\\zentaos",
+                 loader = std::wstring(1, drive) + L":\\zeldr";
+    if (IsLinkPath(folder))
+        return folder;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (ReadFileInfo(loader, info) && !IsPlainFile(info))
+        return loader;
+    return std::wstring();
+}
+
+std::wstring ExistingTargetFolder(wchar_t drive) {
+    std::wstring folder = std::wstring(1, drive) + L":\\zentaos";
+    return GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES ? folder : std::wstring();
+}
+
+std::wstring LinkInPackage(const std::wstring& packageDir) {
+    std::wstring found;
+    // Depth first, never into a link; stops at the first one.
+    auto search = [&found](const std::wstring& folder, auto& self) -> void {
+        ForEachEntry(folder, [&](const WIN32_FIND_DATAW& entry) {
+            std::wstring path;
+            if (!zenta::JoinPath(folder, entry.cFileName, path))
+                return true;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                found = path;
+            else if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                self(path, self);
+            return found.empty();
+        });
+    };
+    for (const wchar_t* name : {L"copyfiles", L"support", L"ZentaImages"}) {
+        std::wstring folder;
+        if (!zenta::JoinPath(packageDir, name, folder))
+            continue;
+        if (IsLinkPath(folder))
+            return folder;
+        search(folder, search);
+        if (!found.empty())
+            return found;
     }
     return std::wstring();
 }

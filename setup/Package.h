@@ -20,9 +20,16 @@ std::vector<std::wstring> MissingPackageFiles(const std::wstring& packageDir, Wi
 // have room for, and the largest file its file system must be able to hold.
 TreeFiles PackageFiles(const std::wstring& packageDir);
 
-// The first of drive:\zentaos and drive:\zeldr that is a link (junction or symbolic link),
-// or empty when neither is.
+// The first of drive:\zentaos and drive:\zeldr that is a link (junction or symbolic link;
+// for zeldr also a file with a second name), or empty when neither is.
 std::wstring LinkedTargetPath(wchar_t drive);
+// drive:\zentaos when something of that name is already there (an installation only ever
+// writes into a folder it made itself), or empty.
+std::wstring ExistingTargetFolder(wchar_t drive);
+// The first link (junction or symbolic link) found in or below the package's copyfiles,
+// support and ZentaImages folders, or empty when there is none: the package is read as it
+// is, never through a link to somewhere else.
+std::wstring LinkInPackage(const std::wstring& packageDir);
 
 // The files an installation on `drive` must leave for its boot entry and its removal to
 // work: \zeldr, \zentaos\Uninstall.exe and, for the BCD store, \zentaos\zeldr.mbr. Those

@@ -2,7 +2,6 @@
 
 #include "common/Log.h"
 
-#include <aclapi.h>
 #include <sddl.h>
 
 bool MakeSecurityDescriptor(const wchar_t* sddl, zenta::ScopedLocal& descriptor) {
@@ -22,41 +21,23 @@ bool VolumeKeepsAcls(const std::wstring& path) {
            (flags & FILE_PERSISTENT_ACLS);
 }
 
-namespace {
-
-DWORD Logged(const std::wstring& path, DWORD error) {
-    Log(L"protected %ls (administrators and SYSTEM only may change it): %ls", path.c_str(),
-        error ? ErrorText(error).c_str() : L"done");
-    return error;
-}
-
-} // namespace
-
-DWORD ProtectPath(const std::wstring& path, bool folder) {
+bool ProtectedDescriptorFor(const std::wstring& path, bool folder, zenta::ScopedLocal& descriptor) {
+    descriptor.Reset();
     if (!VolumeKeepsAcls(path)) {
         Log(L"%ls: the volume keeps no access control lists", path.c_str());
-        return ERROR_SUCCESS;
+        return true;
     }
-    zenta::ScopedLocal descriptor;
-    if (!MakeSecurityDescriptor(folder ? kProtectedFolderSddl : kProtectedFileSddl, descriptor))
-        return GetLastError();
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL dacl = nullptr;
-    if (!GetSecurityDescriptorDacl(descriptor.Get(), &present, &dacl, &defaulted))
-        return GetLastError();
-    // Protected: nothing is inherited from the drive root any more.
-    return Logged(path, SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
-                                              DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                              nullptr, nullptr, dacl, nullptr));
+    return MakeSecurityDescriptor(folder ? kProtectedFolderSddl : kProtectedFileSddl, descriptor);
 }
 
 DWORD CreateProtectedFolder(const std::wstring& path) {
     zenta::ScopedLocal descriptor;
-    bool acls = VolumeKeepsAcls(path);
-    if (acls && !MakeSecurityDescriptor(kProtectedFolderSddl, descriptor))
+    if (!ProtectedDescriptorFor(path, true, descriptor))
         return GetLastError();
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.Get(), FALSE};
-    if (!CreateDirectoryW(path.c_str(), acls ? &attributes : nullptr))
+    if (!CreateDirectoryW(path.c_str(), &attributes))
         return GetLastError(); // ERROR_ALREADY_EXISTS is the caller's to judge
-    return acls ? Logged(path, ERROR_SUCCESS) : ERROR_SUCCESS;
+    if (descriptor)
+        Log(L"protected %ls (administrators and SYSTEM only may change it): created so", path.c_str());
+    return ERROR_SUCCESS;
 }

@@ -7,9 +7,10 @@
 #include <string>
 
 // Administrators and SYSTEM full control, Users read and execute; not inherited from the
-// drive root (protected). The folder passes it on to everything created in it.
-constexpr wchar_t kProtectedFolderSddl[] = L"D:PAI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
-constexpr wchar_t kProtectedFileSddl[] = L"D:PAI(A;;FA;;;BA)(A;;FA;;;SY)(A;;0x1200a9;;;BU)";
+// drive root (protected); owned by Administrators, so that no user may change it later as
+// its owner. The folder passes it on to everything created in it.
+constexpr wchar_t kProtectedFolderSddl[] = L"O:BAD:PAI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
+constexpr wchar_t kProtectedFileSddl[] = L"O:BAD:PAI(A;;FA;;;BA)(A;;FA;;;SY)(A;;0x1200a9;;;BU)";
 
 // The security descriptor of an SDDL text (owned by `descriptor`); false when it cannot be made.
 bool MakeSecurityDescriptor(const wchar_t* sddl, zenta::ScopedLocal& descriptor);
@@ -17,9 +18,11 @@ bool MakeSecurityDescriptor(const wchar_t* sddl, zenta::ScopedLocal& descriptor)
 // True when the volume of `path` keeps access control lists (NTFS does, FAT32 does not).
 bool VolumeKeepsAcls(const std::wstring& path);
 
-// Gives `path` the protected DACL of its kind. ERROR_SUCCESS, also on a volume without ACLs,
-// where there is nothing to protect with.
-DWORD ProtectPath(const std::wstring& path, bool folder);
+// The descriptor a new file or folder at `path` is created with: the protected one of its
+// kind, or none (null) on a volume that keeps no ACLs. False (GetLastError says why) when it
+// cannot be made: then nothing may be created.
+bool ProtectedDescriptorFor(const std::wstring& path, bool folder, zenta::ScopedLocal& descriptor);
 
-// Creates the folder with the protected DACL (ERROR_ALREADY_EXISTS when it is there).
+// Creates the folder with the protected descriptor (ERROR_ALREADY_EXISTS when the name is
+// taken).
 DWORD CreateProtectedFolder(const std::wstring& path);

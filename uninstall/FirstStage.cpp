@@ -1,5 +1,6 @@
 #include "uninstall/Stages.h"
 
+#include "common/DynamicApi.h"
 #include "common/Log.h"
 #include "common/ScopedWin.h"
 #include "common/SystemHelpers.h"
@@ -7,7 +8,7 @@
 #include "common/UserMessages.h"
 
 #include <sddl.h>
-#include <shellapi.h>
+#include <winternl.h>
 
 #include <vector>
 
@@ -42,13 +43,58 @@ std::wstring Startable(const std::wstring& path) {
     return result.size() < MAX_PATH ? result : std::wstring();
 }
 
-// A new folder with an unpredictable name, made by us now (so nobody else made it first).
-bool MakeNewFolder(const std::wstring& temp, std::wstring& folder) {
+// Creates the directory `path` with `descriptor` and opens it in the same step, without
+// delete sharing: from the moment it exists nobody can rename it (its parent is the user's,
+// and a parent's owner may rename any child) and put a folder of their own in its place.
+// Null (GetLastError says why) when it cannot be made; ERROR_ALREADY_EXISTS when the name is
+// taken.
+HANDLE CreateHeldFolder(const std::wstring& path, PSECURITY_DESCRIPTOR descriptor) {
+    using NtCreateFileFn = NTSTATUS(NTAPI*)(HANDLE*, ACCESS_MASK, OBJECT_ATTRIBUTES*, IO_STATUS_BLOCK*,
+                                            LARGE_INTEGER*, ULONG, ULONG, ULONG, ULONG, void*, ULONG);
+    using StatusToErrorFn = ULONG(NTAPI*)(NTSTATUS);
+    auto create = LookupFunction<NtCreateFileFn>(L"ntdll.dll", "NtCreateFile");
+    auto toError = LookupFunction<StatusToErrorFn>(L"ntdll.dll", "RtlNtStatusToDosError");
+    std::vector<wchar_t> full(1024);
+    DWORD length =
+        GetFullPathNameW(Unlimited(path).c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (!create || !toError || length == 0 || length >= full.size()) {
+        SetLastError(length >= full.size() ? ERROR_FILENAME_EXCED_RANGE : ERROR_INVALID_FUNCTION);
+        return nullptr;
+    }
+    // The system's own name of the path: "\??\C:\..." or "\??\UNC\server\share\...".
+    std::wstring name(full.data(), length);
+    if (name.compare(0, 4, L"\\\\?\\") == 0)
+        name.erase(0, 4);
+    else if (name.compare(0, 2, L"\\\\") == 0)
+        name.replace(0, 2, L"UNC\\");
+    name = L"\\??\\" + name;
+    UNICODE_STRING text = {static_cast<USHORT>(name.size() * sizeof(wchar_t)),
+                           static_cast<USHORT>(name.size() * sizeof(wchar_t)), &name[0]};
+    OBJECT_ATTRIBUTES object;
+    InitializeObjectAttributes(&object, &text, OBJ_CASE_INSENSITIVE, nullptr, descriptor);
+    IO_STATUS_BLOCK io = {};
+    HANDLE folder = nullptr;
+    NTSTATUS status =
+        create(&folder, FILE_LIST_DIRECTORY | SYNCHRONIZE, &object, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
+               FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE,
+               FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT, nullptr, 0);
+    if (status < 0) {
+        SetLastError(toError(status));
+        return nullptr;
+    }
+    return folder;
+}
+
+} // namespace
+
+bool MakeTemporaryFolder(const std::wstring& temp, std::wstring& folder, zenta::ScopedHandle& hold) {
+    // Without its protection the folder would inherit the user's own rights from %TEMP%: no
+    // folder at all then.
     zenta::ScopedLocal descriptor;
     PSECURITY_DESCRIPTOR made = nullptr;
-    if (ConvertStringSecurityDescriptorToSecurityDescriptorW(kFolderSddl, SDDL_REVISION_1, &made, nullptr))
-        descriptor.Reset(made);
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.Get(), FALSE};
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kFolderSddl, SDDL_REVISION_1, &made, nullptr))
+        return false;
+    descriptor.Reset(made);
     for (int attempt = 0; attempt < 8; ++attempt) {
         GUID guid;
         if (CoCreateGuid(&guid) != S_OK)
@@ -57,15 +103,20 @@ bool MakeNewFolder(const std::wstring& temp, std::wstring& folder) {
                  zenta::FormatText(L"%08lx%04x%04x%02x%02x%02x%02x%02x%02x%02x%02x", guid.Data1, guid.Data2,
                                    guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3],
                                    guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
-        if (folder.size() >= 520)
-            return false;
-        if (CreateDirectoryW(Unlimited(folder).c_str(), descriptor ? &attributes : nullptr))
-            return true;
-        if (GetLastError() != ERROR_ALREADY_EXISTS)
-            return false;
+        hold.Reset(folder.size() < 520 ? CreateHeldFolder(folder, descriptor.Get()) : nullptr);
+        BY_HANDLE_FILE_INFORMATION info = {};
+        if (hold)
+            return GetFileInformationByHandle(hold.Get(), &info) &&
+                   (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+                       FILE_ATTRIBUTE_DIRECTORY;
+        if (folder.size() >= 520 || GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
     }
+    folder.clear(); // none of ours: nothing to take away again
     return false;
 }
+
+namespace {
 
 bool ReadWhole(HANDLE file, std::string& bytes) {
     LARGE_INTEGER size = {};
@@ -96,7 +147,8 @@ bool Start(std::wstring& step, std::wstring& folder, std::wstring& copy) {
     if (temp.empty() || self.empty() || self.size() >= 520)
         return false;
     step = L"无法在临时文件夹中新建文件夹";
-    if (!MakeNewFolder(temp, folder))
+    zenta::ScopedHandle heldFolder;
+    if (!MakeTemporaryFolder(temp, folder, heldFolder))
         return false;
     std::wstring target = folder + L"\\" + kTemporaryCopyName;
     step = L"无法复制卸载程序";
@@ -122,9 +174,19 @@ bool Start(std::wstring& step, std::wstring& folder, std::wstring& copy) {
         arguments = zenta::FormatText(L" %d 1", static_cast<int>(reinterpret_cast<INT_PTR>(own.Get())));
     }
     step = L"无法启动卸载程序的副本";
-    HINSTANCE started =
-        ShellExecuteW(nullptr, L"open", file.c_str(), arguments.c_str(), directory.c_str(), SW_HIDE);
-    return reinterpret_cast<INT_PTR>(started) > 32;
+    // Exactly this file, never looked up again by name in any search path.
+    std::wstring commandLine = L"\"" + file + L"\"" + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessW(file.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
+                        &startup, &started))
+        return false;
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    return true;
 }
 
 } // namespace

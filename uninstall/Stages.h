@@ -1,12 +1,20 @@
 // The uninstaller's two stages. The installed program file lives in the directory that the
 // removal deletes, so it hands over to a copy of itself in the temporary directory.
 #pragma once
+#include "common/ScopedWin.h"
+
 #include <windows.h>
 #include <string>
 
 // The temporary copy's file name, and the prefix of the new folder it is placed in.
 constexpr wchar_t kTemporaryCopyName[] = L"Del_ZentaUninstall.exe";
 constexpr wchar_t kTemporaryFolderPrefix[] = L"ZentaUninstall.";
+
+// A new folder with an unpredictable name in `temp` (a path ending in a backslash), made by
+// us now with a DACL that lets only administrators and the system in, and held open in
+// `hold` from the moment it exists (nobody can rename it or swap it while held). False when
+// it cannot be made so; nothing is made without its protection.
+bool MakeTemporaryFolder(const std::wstring& temp, std::wstring& folder, zenta::ScopedHandle& hold);
 
 // First stage: copies the program into a new folder of its own in the temporary directory
 // and starts exactly that copy, hidden. Anything that goes wrong is told in a "错误" box and

@@ -8,6 +8,7 @@
 #include "resources/resource.h"
 #include "setup/Config.h"
 #include "setup/Package.h"
+#include "setup/Protection.h"
 #include "setup/SetupApp.h"
 #include "setup/pages/PagePictures.h"
 
@@ -22,6 +23,9 @@ const wchar_t kFastStartupQuestion[] =
     L"星岚系统启动后将无法安全地使用安装它的驱动器。\n\n"
     L"是否关闭快速启动？\n\n"
     L"重启电脑不受影响；以后可以在控制面板的“电源选项”中重新打开快速启动。";
+const wchar_t kNoAclQuestion[] =
+    L"目标驱动器 %ls 的文件系统（例如 FAT32、exFAT）不能设置访问权限。安装到这里以后，这台电脑上的每一个用户"
+    L"都可以替换已安装的启动程序和卸载程序。\n\n确定仍然安装到这个驱动器吗？";
 
 } // namespace
 
@@ -83,14 +87,29 @@ bool CWelcomePage::ReadyToInstall() const {
         ShowError(nullptr, L"安装包不完整，缺少以下文件：" + list);
         return false;
     }
+    std::wstring link = LinkInPackage(app->packageDir);
+    if (!link.empty()) {
+        ShowError(nullptr,
+                  L"安装包中的“" + link +
+                      L"”是一个链接（连接点或符号链接）。为安全起见，安装程序只安装安装包本身的文件，"
+                      L"不读取链接指向的位置。请重新获取完整的安装包。");
+        return false;
+    }
     bool chosen = selected_ >= 0 && static_cast<size_t>(selected_) < drives_.size();
     if (chosen) {
-        std::wstring link = LinkedTargetPath(drives_[selected_].letter);
+        link = LinkedTargetPath(drives_[selected_].letter);
         if (!link.empty()) {
             ShowError(nullptr,
                       L"目标驱动器上的“" + link +
-                          L"”是一个链接（连接点或符号链接）。为安全起见，安装程序不会写入链接指向的位置。"
-                          L"请删除它，或者选择其他驱动器。");
+                          L"”是一个链接（连接点、符号链接或硬链接）。为安全起见，安装程序不会写入链接指向的"
+                          L"位置。请删除它，或者选择其他驱动器。");
+            return false;
+        }
+        std::wstring existing = ExistingTargetFolder(drives_[selected_].letter);
+        if (!existing.empty()) {
+            ShowError(nullptr, L"目标驱动器上已经有“" + existing +
+                                   L"”，它不是本安装程序创建的。为安全起见，安装程序只写入自己新建的文件夹。"
+                                   L"请删除或重命名它，或者选择其他驱动器。");
             return false;
         }
     }
@@ -105,7 +124,21 @@ bool CWelcomePage::ReadyToInstall() const {
     const wchar_t letter = drives_[selected_].letter;
     Log(L"drive chosen: %lc: with %llu bytes free for a package of %llu bytes", static_cast<wint_t>(letter),
         drives_[selected_].freeBytes, package);
-    return FileSystemHoldsPackage(letter, files) && AskAboutFastStartup();
+    return FileSystemHoldsPackage(letter, files) && AcceptsDriveWithoutAcls(letter) && AskAboutFastStartup();
+}
+
+bool CWelcomePage::AcceptsDriveWithoutAcls(wchar_t letter) const {
+    const wchar_t root[] = {letter, L':', L'\\', 0};
+    if (VolumeKeepsAcls(root))
+        return true;
+    Log(L"%ls keeps no access control lists: the user is asked", root);
+    std::wstring question = zenta::FormatText(kNoAclQuestion, root);
+    if (MessageBoxW(nullptr, question.c_str(), L"警告", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
+        Log(L"the user keeps the page");
+        return false;
+    }
+    Log(L"the user installs on %ls all the same", root);
+    return true;
 }
 
 bool CWelcomePage::FileSystemHoldsPackage(wchar_t letter, const TreeFiles& files) const {

@@ -24,6 +24,8 @@ class CWelcomePage : public CDlgBase {
     bool ReadyToInstall() const;
     // Refuses (and says why) a drive whose file system cannot hold the package's largest file.
     bool FileSystemHoldsPackage(wchar_t letter, const TreeFiles& files) const;
+    // A drive that keeps no access control lists only when the user says so.
+    bool AcceptsDriveWithoutAcls(wchar_t letter) const;
     // Windows 8 and later with Fast Startup on: asks whether the installation turns it off.
     bool AskAboutFastStartup() const;
 

@@ -71,8 +71,8 @@ TEST_CASE(
     CHECK(Leftovers(Kind::BootIni) == "");
 }
 
-TEST_CASE("the Welcome page refuses an incomplete package, a link at the target and a full drive; nothing "
-          "written") {
+TEST_CASE("the Welcome page refuses an incomplete package, a link or a folder at the target and a full "
+          "drive; nothing written") {
     REQUIRE(PrepareMachine(Kind::BootIni));
     std::wstring package = MakePackage(L"broken", 0);
     REQUIRE(DeleteFileW((package + L"\\copyfiles\\common\\Uninstall.exe").c_str()));
@@ -88,6 +88,16 @@ TEST_CASE("the Welcome page refuses an incomplete package, a link at the target 
     InstallTo(wizard, L'E');
     CHECK(AnswerBox(setup.id, L"链接", IDOK).find(L"E:\\zentaos") != std::wstring::npos);
     CHECK_FALSE(Exists(L"E:\\outside\\zeldr"));
+    // A folder already there is not ours; a loader with a second name leads elsewhere.
+    REQUIRE(MakeDirs(L"D:\\zentaos"));
+    InstallTo(wizard);
+    CHECK(AnswerBox(setup.id, L"已经有", IDOK).find(L"D:\\zentaos") != std::wstring::npos);
+    REQUIRE(RemoveDirectoryW(L"D:\\zentaos"));
+    REQUIRE(WriteBytes(L"E:\\victim", "theirs"));
+    REQUIRE(CreateHardLinkW(L"D:\\zeldr", L"E:\\victim", nullptr));
+    InstallTo(wizard);
+    CHECK(AnswerBox(setup.id, L"链接", IDOK).find(L"D:\\zeldr") != std::wstring::npos);
+    REQUIRE(DeleteFileW(L"D:\\zeldr"));
 
     // Text typed into the drive box chooses no drive at all.
     HWND page = FindWindowExW(wizard, nullptr, L"#32770", nullptr);

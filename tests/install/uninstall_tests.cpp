@@ -102,3 +102,12 @@ TEST_CASE("a second uninstaller brings the running one forward and asks nothing"
     CHECK_FALSE(WaitForBox(second.id, L"", 500));
     Answer(question, IDCANCEL);
 }
+
+TEST_CASE("the private folder is held from the moment it exists: nobody can swap it") {
+    std::wstring folder;
+    zenta::ScopedHandle hold;
+    REQUIRE(MakeTemporaryFolder(L"E:\\", folder, hold));
+    CHECK_FALSE(MoveFileW(folder.c_str(), L"E:\\moved"));
+    hold.Reset();
+    CHECK(MoveFileW(folder.c_str(), L"E:\\moved")); // what the hold prevented
+}

@@ -52,6 +52,8 @@ TEST_CASE("what is copied: the kind's folder, then common, then disks; files onl
     p.Put(L"bcd", L"bcd-only", "bcd");
     p.Put(L"ini", L"ini-only", "ini");
     p.Put(L"common", L"same", "common");
+    p.Put(L"bcd", L"twice", "bcd");
+    p.Put(L"common", L"Twice", "common");
     // A later source's file replaces a read-only one of the same name (streamed: deleted first).
     p.Sparse(L"disks", L"SAME", 20 * MiB);
     REQUIRE(SetFileAttributesW(p.Path(L"common", L"same").c_str(), FILE_ATTRIBUTE_READONLY));
@@ -63,7 +65,8 @@ TEST_CASE("what is copied: the kind's folder, then common, then disks; files onl
     CCopyJob job(p.dir, Bcd, L"D:\\zentaos");
     CopyOutcome end = RunToEnd(job);
     CHECK(end.state == CopyState::Completed);
-    CHECK(job.totalBytes == 3 + 6 + 6 + 20 * MiB);
+    CHECK(job.totalBytes == 3 + 3 + 6 + 6 + 6 + 20 * MiB);
+    CHECK(driver::ReadBytes(L"D:\\zentaos\\twice") == "common");
     CHECK(job.GetPercent() == 100);
     CHECK(driver::ReadBytes(L"D:\\zentaos\\same").size() == 20 * MiB);
     CHECK(driver::Exists(L"D:\\zentaos\\bcd-only"));
@@ -128,4 +131,20 @@ TEST_CASE("requests: a stop is seen after the next chunk; a paused worker stops 
     paused.Stop(); // a hang here is the fault
     CHECK(paused.GetOutcome().state == CopyState::Stopped);
     CHECK_FALSE(driver::Exists(L"D:\\zentaos\\small"));
+}
+
+TEST_CASE("hard links planted in a folder already there or at the loader's name take none of our bytes") {
+    Package p;
+    REQUIRE(driver::WriteBytes(L"E:\\victim", "theirs"));
+    REQUIRE(driver::MakeDirs(L"D:\\zentaos"));
+    REQUIRE(CreateHardLinkW(L"D:\\zentaos\\zeldr", L"E:\\victim", nullptr));
+    CCopyJob existing(p.dir, Bcd, L"D:\\zentaos");
+    CHECK(RunToEnd(existing).error == ERROR_ALREADY_EXISTS);
+    REQUIRE(DeleteDirectoryTree(L"D:\\zentaos"));
+    REQUIRE(CreateHardLinkW(L"D:\\zeldr", L"E:\\victim", nullptr));
+    CCopyJob loader(p.dir, Bcd, L"D:\\zentaos");
+    CHECK(RunToEnd(loader).error == kLinkedTargetError);
+    CHECK(driver::ReadBytes(L"E:\\victim") == "theirs");
+    CHECK((GetFileAttributesW(L"E:\\victim") & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) == 0);
+    DeleteFileW(L"D:\\zeldr");
 }

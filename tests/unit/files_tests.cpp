@@ -32,7 +32,8 @@ TEST_CASE("boot.ini is replaced whole, with its attributes and one backup, or re
     CHECK(EditBootIniFile(path, RemoveBootIniText, 'D').status == BootIniStatus::Changed);
     CHECK(ReadBytes(path) == original + "\r\n"); // the line end before the entry stays
     CHECK(ReadBytes(BootIniBackupPath(path)) == original);
-    CHECK_FALSE(Exists(BootIniPendingPath(path)));
+    WIN32_FIND_DATAW pending;
+    CHECK(FindFirstFileW(L"D:\\boot.ini.zenta.*.new", &pending) == INVALID_HANDLE_VALUE);
 
     SUBCASE("held open by another program: refused, the file as it was") {
         zenta::ScopedHandle held(
@@ -48,6 +49,19 @@ TEST_CASE("boot.ini is replaced whole, with its attributes and one backup, or re
     }
 }
 
+TEST_CASE("boot.ini's helper names taken by folders: the edit goes on, never without its backup") {
+    const std::wstring path = L"E:\\boot.ini";
+    const std::string original = "[boot loader]\r\ntimeout=30\r\n";
+    REQUIRE(WriteBytes(path, original));
+    REQUIRE(CreateDirectoryW(L"E:\\boot.ini.zenta.new", nullptr));
+    REQUIRE(CreateDirectoryW(L"E:\\boot.ini.zenta.bak", nullptr));
+    CHECK(EditBootIniFile(path, AddBootIniText, 'D').status == BootIniStatus::BackupNotFile);
+    CHECK(ReadBytes(path) == original);
+    REQUIRE(RemoveDirectoryW(L"E:\\boot.ini.zenta.bak"));
+    CHECK(EditBootIniFile(path, AddBootIniText, 'D').status == BootIniStatus::Changed);
+    CHECK(ReadBytes(BootIniBackupPath(path)) == original);
+}
+
 TEST_CASE("a directory tree goes whole: read-only files too, links as links, nothing beside it") {
     // D:\tree\sub\outside and D:\link are host links to E:\outside (tests/wine/run.sh).
     for (const wchar_t* dir : {L"D:\\tree\\sub\\deeper", L"D:\\keep"})
@@ -55,10 +69,15 @@ TEST_CASE("a directory tree goes whole: read-only files too, links as links, not
     REQUIRE(WriteBytes(L"D:\\keep\\file", "x"));
     REQUIRE(WriteBytes(L"D:\\tree\\sub\\deeper\\ro", "x"));
     REQUIRE(SetFileAttributesW(L"D:\\tree\\sub\\deeper\\ro", FILE_ATTRIBUTE_READONLY));
+    // A read-only file outside with a second name inside keeps its attributes.
+    REQUIRE(WriteBytes(L"E:\\shared", "x"));
+    REQUIRE(SetFileAttributesW(L"E:\\shared", FILE_ATTRIBUTE_READONLY));
+    REQUIRE(CreateHardLinkW(L"D:\\tree\\shared", L"E:\\shared", nullptr));
     CHECK(DeleteDirectoryTree(L"D:\\tree\\") == 1);
     CHECK_FALSE(Exists(L"D:\\tree\\sub\\deeper"));
     CHECK(Exists(L"E:\\outside\\keep.txt"));
     CHECK(Exists(L"D:\\keep\\file"));
+    CHECK((GetFileAttributesW(L"E:\\shared") & FILE_ATTRIBUTE_READONLY) != 0);
     // A tree that is itself a link is not entered.
     CHECK(DeleteDirectoryTree(L"D:\\link") == 1);
     CHECK(Exists(L"E:\\outside\\keep.txt"));
@@ -121,6 +140,15 @@ TEST_CASE("the log: UTF-16 with a byte-order mark, one dated line per event, a n
     std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
     CHECK(text.size() == 30);
     CHECK(text.substr(23) == L" 步骤 1\r\n");
+    // Nothing is written through a link: D:\planted.log is one (tests/wine/run.sh), and so is
+    // D:\link, taken as the temporary directory.
+    OpenLog(L"planted.log");
+    Log(L"x");
+    CHECK(ReadBytes(L"E:\\outside\\keep.txt") == "keep\n");
+    REQUIRE(SetEnvironmentVariableW(L"TMP", L"D:\\link\\"));
+    OpenLog(L"linked.log");
+    Log(L"x");
+    CHECK_FALSE(Exists(L"E:\\outside\\linked.log"));
 }
 
 TEST_CASE("a package lacking a file the installation cannot do without is named") {
@@ -138,6 +166,8 @@ TEST_CASE("a package lacking a file the installation cannot do without is named"
     // The boot sector may come with the common files; boot.ini needs none.
     REQUIRE(WriteBytes(L"E:\\p\\copyfiles\\common\\zeldr.mbr", "x"));
     CHECK(MissingPackageFiles(L"E:\\p", Bcd).empty());
+    CHECK(LinkInPackage(L"E:\\p").empty());
+    CHECK(LinkInPackage(L"E:\\linked") == L"E:\\linked\\copyfiles\\common\\outside");
 }
 
 TEST_CASE("configuration: texts cut to their buffers, a missing document changes nothing") {
@@ -155,6 +185,10 @@ TEST_CASE("configuration: texts cut to their buffers, a missing document changes
     CHECK(app.config->buttonContinue == std::wstring(31, L'c'));
     CHECK(std::wstring(app.config->fontButtonText.logFont.lfFaceName) == L"Face");
     CHECK(app.config->fontButtonText.logFont.lfWeight == 700);
+    // A document type declaration makes the document unreadable.
+    REQUIRE(WriteBytes(L"E:\\pkg\\support\\Config.xml",
+                       "<!DOCTYPE c [<!ENTITY t \"x\">]><c><headtitle>&t;</headtitle></c>"));
+    CHECK(CSetupApp(nullptr, L"E:\\pkg").config->headTitle.empty());
     CSetupApp missing(nullptr, L"E:\\none");
     CHECK(missing.config->headTitle.empty());
     CHECK(std::wstring(missing.config->fontButtonText.logFont.lfFaceName) == L"Simsun");
