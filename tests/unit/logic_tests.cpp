@@ -16,6 +16,7 @@
 #include "uninstall/Stages.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -132,6 +133,8 @@ TEST_CASE("progress: percentages, elapsed and remaining seconds") {
     for (const auto& t : times)
         CHECK(RemainingSeconds(t.percent, t.elapsed) == t.remaining);
     CHECK(ElapsedSeconds(500, 0xFFFFFC18u) == 1); // the tick count wrapped meanwhile
+    CHECK(PercentLine(42) == L"已安装: 42%");
+    CHECK(TimeLine(30, 297) == L"已用30秒，剩余297秒");
 }
 
 TEST_CASE("space check: 4 GiB at least, and 512 MiB beyond the package") {
@@ -148,7 +151,11 @@ TEST_CASE("space check: 4 GiB at least, and 512 MiB beyond the package") {
     for (const auto& c : cases)
         CHECK(HasRoomFor(c.free, c.package) == c.room);
     CHECK_FALSE(SelectedDriveHasRoom({{L'C', 40 * GiB}}, -1, 0));
-    CHECK(FormatDriveLabel({L'C', 1610612736ull}) == L"C:(1 GB空闲)");
+    // Whole GiB, truncated: 3,000,000,000 bytes are 2.79 GiB (and 3 GB).
+    for (auto label :
+         {std::make_pair(1610612736ull, L"C:(1 GB空闲)"), std::make_pair(3000000000ull, L"C:(2 GB空闲)"),
+          std::make_pair(1000000000000ull, L"C:(931 GB空闲)")})
+        CHECK(FormatDriveLabel({L'C', label.first}) == label.second);
 }
 
 TEST_CASE("the drive the installed system finds: Fast Startup asked and given back, files FAT can hold") {
