@@ -48,10 +48,24 @@ TEST_CASE("registration: our entry, last in the boot menu, recorded before the s
     CHECK(entry->Find(fakebcd::kApplicationDevice)->path == device);
     CHECK(store.DisplayOrder() == std::vector<std::wstring>{fakebcd::kWindowsLoaderId, id});
     CHECK(store.Timeout() == 10);
+    CHECK(driver::RegDword(kHardDiskKey, L"Timeout") == 30);
     CHECK(Registered() != id);
+    // The timeout goes back only while it is still the one the registration set.
+    for (unsigned long long now : {20ull, 10ull}) {
+        store = fakebcd::LoadStore();
+        for (fakebcd::Element& element : store.objects[0].elements)
+            if (element.type == fakebcd::kTimeout)
+                element.integer = now;
+        REQUIRE(fakebcd::SaveStore(store));
+        CHECK(RestoreBootMenuTimeout(30).done);
+        CHECK(fakebcd::LoadStore().Timeout() == (now == 10 ? 30 : now));
+    }
 }
 
-TEST_CASE("registration that fails at any step leaves the store as it was, and the installation nothing") {
+TEST_CASE(
+    "registration that fails at any step after the copy leaves the store as it was, and nothing installed") {
+    REQUIRE(fakebcd::RegisterDll()); // the installation's worker is an apartment of its own
+    std::wstring package = driver::MakePackage(L"p", 0);
     for (const wchar_t* failure :
          {L"CreateObject", L"SetStringElement:12000002", L"SetStringElement:12000004",
           L"SetPartitionDeviceElement", L"SetObjectListElement", L"SetIntegerElement", L"ConnectServer",
@@ -59,15 +73,15 @@ TEST_CASE("registration that fails at any step leaves the store as it was, and t
         CAPTURE(driver::Utf8(failure));
         Session session({failure});
         const std::wstring before = fakebcd::Serialize(fakebcd::LoadStore());
-        CInstallation installation(L"E:\\nothing", L'D', Bcd);
-        CHECK_FALSE(installation.Start());
+        CInstallation installation(package, L'D', Bcd);
+        REQUIRE(installation.Start());
+        int percent = 0;
+        REQUIRE(
+            driver::WaitUntil([&] { return installation.Poll(percent) != InstallState::Running; }, 20000));
+        CHECK(installation.Poll(percent) == InstallState::Failed);
         CHECK(installation.Failure().find(L"无法创建星岚系统的启动项") == 0);
-        fakebcd::Store store = fakebcd::LoadStore();
-        CHECK(fakebcd::Serialize(store) == before);
-        // The removal may reach the store again only once the cause is gone.
-        store.failures.clear();
-        REQUIRE(fakebcd::SaveStore(store));
-        CHECK(installation.Remove().Complete());
+        CHECK(installation.Rollback().Complete());
+        CHECK(fakebcd::Serialize(fakebcd::LoadStore()) == before);
         CHECK(driver::Leftovers(driver::Kind::Bcd) == "");
     }
 }
