@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Copy throughput benchmark: CCopyJob under wine against GNU cp and a plain CopyFileW loop.
+# Copy throughput benchmark: CCopyJob under wine against GNU cp and a plain CopyFileW loop;
+# then how long the wizard keeps the user waiting while it installs.
 #   bench/run.sh [ROUNDS]
 # Builds the product libraries (build-bench/) and the bench program, makes a package in a
 # temporary folder (2 files of 512 MiB; 5,000 files of 16 KiB), and copies each data set with
 # each method into a second folder on the same file system, ROUNDS times (default 5),
 # deleting every copy after measuring it. A ratio is the median of the round-by-round ratios.
+# Then the real Setup.exe, walked by the tests' driver on a private X server, installs a package
+# with a 2 GiB system image (written just before) max(ROUNDS, 5) times while it is pinged every
+# 50 ms with SendMessageTimeoutW; the worst answer over all installations is reported.
 # Environment: BENCH_DIR (where the temporary folder goes; default $TMPDIR or /tmp),
 # ZENTA_BENCH_BUILD (build folder; default build-bench in the repository).
-# Needs about 2.2 GB free below BENCH_DIR.
+# Needs about 4.5 GB free below BENCH_DIR.
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 rounds=${1:-5}
@@ -22,8 +26,8 @@ arch=$ZENTA_WINE_ARCH
 build=${ZENTA_BENCH_BUILD:-$repo/build-bench-$arch}
 
 echo "building the $arch flavour into $build ($ZENTA_FLAVOUR_WHY)" >&2
-cmake -S "$repo" -B "$build" -DZENTA_TESTS=OFF -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-$arch.cmake" >/dev/null
-cmake --build "$build" -j2 --target zsetup >/dev/null
+cmake -S "$repo" -B "$build" -DZENTA_TESTS=ON -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-$arch.cmake" >/dev/null
+cmake --build "$build" -j2 --target zsetup Setup Uninstall answer_bench >/dev/null
 # The product's compile definitions and build type (MinSizeRel), as CMakeLists.txt sets them.
 "$arch-w64-mingw32-g++-win32" -std=c++17 -Os -Wall -Wextra \
   -DUNICODE -D_UNICODE -D_WIN32_WINNT=0x0501 -DWINVER=0x0501 -D_WIN32_IE=0x0600 -DNOMINMAX \
@@ -35,6 +39,7 @@ work=$(mktemp -d "${BENCH_DIR:-${TMPDIR:-/tmp}}/zenta-bench.XXXXXX")
 prefix=$work/prefix
 cleanup() {
   WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -112,6 +117,25 @@ for round in $(seq "$rounds"); do
   done
 done
 
+# The wizard's answer time: the prefix now maps D: (the target) and E: (the package) to empty
+# folders and Y: to the build, as the tests' runner does.
+rm -rf "$work/source" "$work/target"
+mkdir -p "$work/answer-d" "$work/answer-e"
+wineserver -k 2>/dev/null || true
+rm -f "$prefix/dosdevices/d:" "$prefix/dosdevices/e:"
+ln -s "$work/answer-d" "$prefix/dosdevices/d:"
+ln -s "$work/answer-e" "$prefix/dosdevices/e:"
+ln -s "$build" "$prefix/dosdevices/y:"
+Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(head -n1 "$work/display")"
+wineserver -p
+answer_rounds=$((rounds > 5 ? rounds : 5))
+answer=$(wine "$build/tests/answer_bench.exe" "$answer_rounds" | tr -d '\r') || { echo "$answer" >&2; exit 1; }
+grep '^round' <<<"$answer"
+worst=$(field worst_answer_ms "$answer")
+
 echo "flavour: $arch ($ZENTA_FLAVOUR_WHY)"
 echo "machine:$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2), $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo), $(findmnt -no FSTYPE -T "$work") on $(findmnt -no SOURCE -T "$work"), load $(cut -d' ' -f1-3 /proc/loadavg); $(wine --version)"
 # Methods that run back to back see about the same load, so the ratios are taken round by
@@ -126,4 +150,4 @@ for set in large small; do
   echo "  CopyFileW loop: $(stats $set-loop)"
   echo "  cp:             $(stats $set-cp)"
 done
-echo "large-file ratio vs cp: $(ratio large-job large-cp)  small-file ratio vs CopyFileW loop: $(ratio small-job small-loop)  peak extra memory: $(awk -v p="$peak" 'BEGIN { printf "%.1f", p / 1048576 }') MiB"
+echo "large-file ratio vs cp: $(ratio large-job large-cp)  small-file ratio vs CopyFileW loop: $(ratio small-job small-loop)  peak extra memory: $(awk -v p="$peak" 'BEGIN { printf "%.1f", p / 1048576 }') MiB  worst answer during installation: $worst ms"

@@ -14,6 +14,8 @@ using zenta::ComPtr;
 
 namespace {
 
+const unsigned long long kMenuTimeout = 10; // seconds
+
 // Records `step` as the failure unless an earlier one is recorded; false, for chaining.
 bool Failed(BcdResult& result, const wchar_t* step, HRESULT hr) {
     if (result.step.empty()) {
@@ -106,7 +108,15 @@ bool Register(CBcdEditor& editor, const std::wstring& id, const wchar_t* targetP
             return Failed(result, L"write the display order", hr);
         orderWritten = true;
     }
-    if ((hr = editor.WriteInteger(manager.Get(), kElementTimeout, 10)) != S_OK)
+    // The timeout as it was goes into the record first, for the removal to give it back.
+    unsigned long long before = 0;
+    CRegistry record;
+    if ((hr = editor.ReadInteger(manager.Get(), kElementTimeout, before)) != S_OK && hr != S_FALSE)
+        return Failed(result, L"read the boot menu timeout", hr);
+    if (hr == S_OK && before != kMenuTimeout &&
+        (!record.Open(kHardDiskKey) || !record.WriteDword(L"Timeout", static_cast<DWORD>(before))))
+        return Failed(result, L"record the boot menu timeout", HRESULT_FROM_WIN32(GetLastError()));
+    if ((hr = editor.WriteInteger(manager.Get(), kElementTimeout, kMenuTimeout)) != S_OK)
         return Failed(result, L"write the boot menu timeout", hr);
     return true;
 }
@@ -199,10 +209,13 @@ BcdResult RegisterBootEntry(const wchar_t* targetPath) {
     result.warning = editor.Warning();
     if (!result.done) {
         ComPtr<IWbemClassObject> manager;
-        if (orderWritten && editor.OpenObject(kBootManagerId, manager) == S_OK)
-            editor.WriteIds(manager.Get(), kElementDisplayOrder, order);
+        bool undone = true;
+        if (orderWritten)
+            undone = editor.OpenObject(kBootManagerId, manager) == S_OK &&
+                     editor.WriteIds(manager.Get(), kElementDisplayOrder, order) == S_OK;
         if (created)
-            editor.DeleteObject(id);
+            undone = editor.DeleteObject(id) == S_OK && undone;
+        result.entryLeft = !undone;
     }
     return result;
 }
@@ -218,6 +231,29 @@ BcdResult RemoveBootEntry(const std::wstring& id, bool& foreign) {
     }
     CBcdEditor editor;
     result.done = Remove(editor, id, result, foreign);
+    result.warning = editor.Warning();
+    return result;
+}
+
+BcdResult RestoreBootMenuTimeout(DWORD timeout) {
+    BcdResult result;
+    CBcdEditor editor;
+    ComPtr<IWbemClassObject> manager;
+    unsigned long long now = 0;
+    HRESULT hr;
+    if ((hr = editor.Connect()) != S_OK)
+        Failed(result, L"connect to WMI", hr);
+    else if ((hr = editor.OpenSystemStore()) != S_OK)
+        Failed(result, L"open the system store", hr);
+    else if ((hr = editor.OpenObject(kBootManagerId, manager)) != S_OK)
+        Failed(result, L"open the Windows Boot Manager", hr);
+    else if ((hr = editor.ReadInteger(manager.Get(), kElementTimeout, now)) != S_OK && hr != S_FALSE)
+        Failed(result, L"read the boot menu timeout", hr);
+    else if (hr == S_OK && now == kMenuTimeout &&
+             (hr = editor.WriteInteger(manager.Get(), kElementTimeout, timeout)) != S_OK)
+        Failed(result, L"write the boot menu timeout", hr);
+    else
+        result.done = true;
     result.warning = editor.Warning();
     return result;
 }

@@ -16,12 +16,15 @@ struct BcdResult {
     std::wstring step;    // the step that failed, for the log
     HRESULT error = S_OK; // its result (S_FALSE: the provider said no)
     std::wstring warning; // what the BCD connection had to tell the user, if anything
+    // A failed registration that could not take back all it had made: the entry may be left.
+    bool entryLeft = false;
 };
 
 // targetPath: drive letter + ":\zentaos". Records "Guid" under the installation record
 // before the store is touched, then creates the entry, writes its three elements, reads
-// them back, appends it to the boot menu and sets the menu's timeout to 10 seconds. Any
-// step that fails undoes the ones before it: the store is as it was.
+// them back, appends it to the boot menu and sets the menu's timeout to 10 seconds (the
+// timeout it had is recorded as "Timeout" first). Any step that fails undoes the ones before
+// it: the store is as it was.
 BcdResult RegisterBootEntry(const wchar_t* targetPath);
 
 // Deletes the entry `id` that an installation recorded, and takes it out of the boot menu,
@@ -29,6 +32,10 @@ BcdResult RegisterBootEntry(const wchar_t* targetPath);
 // description and boot file). An entry that is already gone counts as removed. `foreign`
 // is set when the record names something that is not ours, which is then left alone.
 BcdResult RemoveBootEntry(const std::wstring& id, bool& foreign);
+
+// Gives the boot menu the timeout it had before the installation (recorded "Timeout") while
+// it is still the 10 seconds the registration set; any other value is the user's since.
+BcdResult RestoreBootMenuTimeout(DWORD timeout);
 
 // A new entry identifier: "{" + 36 lower-case GUID characters + "}". False when no GUID
 // could be made.

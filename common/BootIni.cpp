@@ -123,9 +123,47 @@ const wchar_t* StatusName(BootIniStatus status) {
     return kNames[static_cast<int>(status)];
 }
 
-BootIniResult Edit(const wchar_t* action, const wchar_t* targetPath, BootIniEdit edit) {
+// An edit with what it needs besides the file's content.
+class Editor {
+  public:
+    explicit Editor(BootIniEdit edit = nullptr) : edit_(edit) {}
+    virtual ~Editor() = default;
+    virtual bool Edit(const std::string& content, char drive, std::string& edited,
+                      BootIniChange& change) const {
+        return edit_ && edit_(content, drive, edited, change);
+    }
+
+  private:
+    BootIniEdit edit_;
+};
+
+// Takes out the entry, and gives back the timeout line recorded at the installation while
+// the timeout is still the one the add set.
+class RemoveAndRestore : public Editor {
+  public:
+    explicit RemoveAndRestore(const std::string* timeoutLine) : timeoutLine_(timeoutLine) {}
+    bool Edit(const std::string& content, char drive, std::string& edited,
+              BootIniChange& change) const override {
+        bool removed = RemoveBootIniText(content, drive, edited, change);
+        std::string restored;
+        if (!timeoutLine_ || !RestoreBootIniTimeout(removed ? edited : content, *timeoutLine_, restored))
+            return removed;
+        const std::string& line = *timeoutLine_;
+        change.timeoutBefore = 10;
+        change.timeoutAfter = line.empty() ? -1 : ParseBootIniTimeout(line.substr(line.find('=') + 1));
+        edited.swap(restored);
+        return true;
+    }
+
+  private:
+    const std::string* timeoutLine_;
+};
+
+BootIniResult EditFile(const std::wstring& path, const Editor& editor, char drive);
+
+BootIniResult Edit(const wchar_t* action, const wchar_t* targetPath, const Editor& editor) {
     std::wstring path = BootIniPath();
-    BootIniResult result = EditBootIniFile(path, edit, DriveOf(targetPath));
+    BootIniResult result = EditFile(path, editor, DriveOf(targetPath));
     const BootIniChange& c = result.change;
     Log(L"boot.ini %ls %ls: %ls%ls; %d line(s) added, %d removed; timeout %ld -> %ld%ls", action,
         path.c_str(), StatusName(result.status),
@@ -167,6 +205,12 @@ const wchar_t* BootIniStatusText(BootIniStatus status) {
 }
 
 BootIniResult EditBootIniFile(const std::wstring& path, BootIniEdit edit, char drive) {
+    return EditFile(path, Editor(edit), drive);
+}
+
+namespace {
+
+BootIniResult EditFile(const std::wstring& path, const Editor& editor, char drive) {
     BootIniResult result;
     DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -189,12 +233,14 @@ BootIniResult EditBootIniFile(const std::wstring& path, BootIniEdit edit, char d
         }
     }
     result.status = BootIniStatus::NotText;
-    if (!IsPlainBootIniText(content))
+    if (!IsPlainBootIniText(content)) {
+        result.content.swap(content);
         return result;
+    }
 
     std::string edited;
     try {
-        if (!edit(content, drive, edited, result.change)) {
+        if (!editor.Edit(content, drive, edited, result.change)) {
             result.status = BootIniStatus::Unchanged;
             result.content.swap(content);
             return result;
@@ -217,18 +263,44 @@ BootIniResult EditBootIniFile(const std::wstring& path, BootIniEdit edit, char d
     return result;
 }
 
+} // namespace
+
 BootIniResult AddBootIniEntry(const wchar_t* targetPath) {
-    BootIniResult result = Edit(L"add", targetPath, AddBootIniText);
+    BootIniResult result = Edit(L"add", targetPath, Editor(AddBootIniText));
     result.done = (result.status == BootIniStatus::Changed || result.status == BootIniStatus::Unchanged) &&
                   HasBootIniEntry(result.content, DriveOf(targetPath));
     return result;
 }
 
-BootIniResult RemoveBootIniEntry(const wchar_t* targetPath) {
-    BootIniResult result = Edit(L"remove", targetPath, RemoveBootIniText);
-    // No boot.ini, so no entry of ours either.
-    result.done = result.status == BootIniStatus::Missing ||
-                  ((result.status == BootIniStatus::Changed || result.status == BootIniStatus::Unchanged) &&
-                   !HasBootIniEntry(result.content, DriveOf(targetPath)));
+BootIniResult RemoveBootIniEntry(const wchar_t* targetPath, const std::string* timeoutLine) {
+    BootIniResult result = Edit(L"remove", targetPath, RemoveAndRestore(timeoutLine));
+    const char drive = DriveOf(targetPath);
+    switch (result.status) {
+    case BootIniStatus::Missing: // no boot.ini, so no entry of ours either
+        result.done = true;
+        break;
+    case BootIniStatus::Changed:
+    case BootIniStatus::Unchanged:
+        result.done = !HasBootIniEntry(result.content, drive);
+        break;
+    case BootIniStatus::NotText:
+        result.done = !MayHoldBootIniEntry(result.content, drive);
+        break;
+    default:
+        break;
+    }
     return result;
+}
+
+bool BootIniTimeoutBeforeAdd(const wchar_t* targetPath, std::string& line) {
+    BootIniResult read = EditFile(BootIniPath(), Editor(), DriveOf(targetPath)); // reads, changes nothing
+    std::string edited;
+    BootIniChange change;
+    if (read.status != BootIniStatus::Unchanged ||
+        !AddBootIniText(read.content, DriveOf(targetPath), edited, change) ||
+        change.timeoutAfter == change.timeoutBefore)
+        return false;
+    if (!BootIniTimeoutLine(read.content, line))
+        line.clear();
+    return true;
 }

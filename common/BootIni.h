@@ -21,7 +21,7 @@ struct BootIniResult {
     DWORD error = ERROR_SUCCESS; // of the failed file operation
     BootIniChange change;
     bool backupWritten = false;
-    std::string content; // what the file holds afterwards (Unchanged, Changed)
+    std::string content; // what the file holds afterwards (Unchanged, Changed, NotText)
     // True when the entry is as the caller wanted it: present after an add, absent after a
     // removal (also when there is no boot.ini at all).
     bool done = false;
@@ -30,7 +30,14 @@ struct BootIniResult {
 // targetPath: drive letter + ":\zentaos"; only the drive letter is used. Neither shows a
 // message; BootIniStatusText gives the one for a failure. Both write what they did to the log.
 BootIniResult AddBootIniEntry(const wchar_t* targetPath);
-BootIniResult RemoveBootIniEntry(const wchar_t* targetPath);
+// With `timeoutLine` (what BootIniTimeoutBeforeAdd gave at the installation), the menu
+// timeout is given back too while it is still the one the add set. A file that may not be
+// edited but can be read and shows no entry of ours counts as done: there is nothing to remove.
+BootIniResult RemoveBootIniEntry(const wchar_t* targetPath, const std::string* timeoutLine = nullptr);
+// Before an add, for the installation record: the [boot loader] timeout line the add will
+// replace ("" when it will add one where there is none). False when the add leaves the
+// timeout as it is, or when boot.ini cannot be read as text (the add then fails as well).
+bool BootIniTimeoutBeforeAdd(const wchar_t* targetPath, std::string& line);
 
 using BootIniEdit = bool (*)(const std::string& content, char drive, std::string& edited,
                              BootIniChange& change);
@@ -43,7 +50,7 @@ std::wstring BootIniPath();
 // only once it is complete and flushed. Attributes (read-only, hidden, system) come back as
 // they were; the first change keeps a copy of the original as BootIniBackupPath(path), and a
 // backup's name that holds anything but a plain file refuses the change. A file that is not
-// plain ANSI text is refused untouched.
+// plain ANSI text is refused untouched (its bytes are in the result's content, for a look).
 BootIniResult EditBootIniFile(const std::wstring& path, BootIniEdit edit, char drive);
 
 std::wstring BootIniBackupPath(const std::wstring& path);

@@ -9,6 +9,8 @@ static_assert(sizeof kBootIniDescription == kBootIniDescriptionSize + 1, "the de
 namespace {
 
 const long kMinimumTimeout = 10;
+// The timeout line an add writes, and a removal recognises as the one it may give back.
+const char kOurTimeout[] = "timeout=10";
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
@@ -84,32 +86,51 @@ bool IsSectionLine(const std::string& text) {
     return !trimmed.empty() && trimmed[0] == '[';
 }
 
+// The [boot loader] section's header and its timeout line, each null when there is none.
+struct TimeoutPlace {
+    const Line* header = nullptr;
+    const Line* timeout = nullptr;
+};
+
+TimeoutPlace FindTimeout(const std::string& content, const std::vector<Line>& lines) {
+    TimeoutPlace place;
+    for (const Line& line : lines) {
+        std::string text = TextOf(content, line), key;
+        if (IsSectionLine(text)) {
+            if (place.header)
+                break; // the section ended without a timeout
+            if (SameText(Trim(text), "[boot loader]"))
+                place.header = &line;
+            continue;
+        }
+        if (place.header && KeyOf(text, key) && SameText(key, "timeout")) {
+            place.timeout = &line;
+            break;
+        }
+    }
+    return place;
+}
+
 // Raises a timeout below 10 to 10, looking only inside the [boot loader] section.
 std::string WithMinimumTimeout(const std::string& content, BootIniChange& change) {
     const std::vector<Line> lines = SplitLines(content);
-    const Line* header = nullptr;
-    for (const Line& line : lines) {
-        std::string text = TextOf(content, line), key, value;
-        if (IsSectionLine(text)) {
-            if (header)
-                break; // the section ended without a timeout
-            if (SameText(Trim(text), "[boot loader]"))
-                header = &line;
-            continue;
-        }
-        if (!header || !KeyOf(text, key, &value) || !SameText(key, "timeout"))
-            continue;
+    const TimeoutPlace place = FindTimeout(content, lines);
+    if (!place.header)
+        return content; // no section to put a timeout into
+    if (const Line* line = place.timeout) {
+        std::string key, value;
+        KeyOf(TextOf(content, *line), key, &value);
         change.timeoutBefore = change.timeoutAfter = ParseBootIniTimeout(value);
         if (change.timeoutBefore >= kMinimumTimeout)
             return content;
         change.timeoutAfter = kMinimumTimeout;
-        return content.substr(0, line.start) + "timeout=10" + content.substr(line.textEnd);
+        return content.substr(0, line->start) + kOurTimeout + content.substr(line->textEnd);
     }
-    if (!header)
-        return content; // no section to put a timeout into
     change.timeoutAfter = kMinimumTimeout;
+    const Line* header = place.header;
     std::string lineEnd = header->end == header->textEnd ? "\r\n" : "";
-    return content.substr(0, header->end) + lineEnd + "\r\ntimeout=10\r\n" + content.substr(header->end);
+    return content.substr(0, header->end) + lineEnd + "\r\n" + kOurTimeout + "\r\n" +
+           content.substr(header->end);
 }
 
 } // namespace
@@ -179,4 +200,34 @@ bool RemoveBootIniText(const std::string& content, char drive, std::string& edit
         return false;
     edited = kept + content.substr(from);
     return true;
+}
+
+bool BootIniTimeoutLine(const std::string& content, std::string& line) {
+    const std::vector<Line> lines = SplitLines(content);
+    const TimeoutPlace place = FindTimeout(content, lines);
+    if (!place.timeout)
+        return false;
+    line = TextOf(content, *place.timeout);
+    return true;
+}
+
+bool RestoreBootIniTimeout(const std::string& content, const std::string& recorded, std::string& edited) {
+    const std::vector<Line> lines = SplitLines(content);
+    const Line* line = FindTimeout(content, lines).timeout;
+    // Only the line exactly as the add wrote it: any other value is the user's since.
+    if (!line || TextOf(content, *line) != kOurTimeout || recorded == kOurTimeout)
+        return false;
+    if (recorded.empty()) // there was none: the added line goes, with its line end
+        edited = content.substr(0, line->start) + content.substr(line->end);
+    else
+        edited = content.substr(0, line->start) + recorded + content.substr(line->textEnd);
+    return true;
+}
+
+bool MayHoldBootIniEntry(const std::string& content, char drive) {
+    std::string narrow;
+    for (char c : content)
+        if (c != '\0')
+            narrow += c;
+    return HasBootIniEntry(narrow, drive);
 }

@@ -21,6 +21,16 @@ bool IsPlainBootIniText(const std::string& content);
 // True when a line of `content` is an entry of `drive`: not a comment (";"), and its text
 // before "=" is the drive's key, blanks around it and the case of letters aside.
 bool HasBootIniEntry(const std::string& content, char drive);
+// What a removal that may not edit the file must assume: true when an entry line of `drive`
+// shows in `content` read as ANSI text or as UTF-16 (its NUL bytes dropped).
+bool MayHoldBootIniEntry(const std::string& content, char drive);
+// The [boot loader] section's timeout line as it stands, without its line end; false when
+// the section has none.
+bool BootIniTimeoutLine(const std::string& content, std::string& line);
+// Gives the menu timeout back: the section's timeout line, while it still reads exactly
+// "timeout=10" as an add wrote it, becomes `recorded` again (an empty `recorded`: there was
+// none, and the line goes). False (and `edited` untouched) when nothing changes.
+bool RestoreBootIniTimeout(const std::string& content, const std::string& recorded, std::string& edited);
 // The timeout value as boot.ini's reader sees it: at most 63 bytes, trailing white space
 // dropped, leading digits in decimal; text that is no number counts as 0.
 long ParseBootIniTimeout(const std::string& value);

@@ -59,6 +59,25 @@ bool CRegistry::ReadGuid(std::wstring& text) {
     return true;
 }
 
+bool CRegistry::ReadText(const wchar_t* name, std::wstring& text) {
+    wchar_t buffer[MAX_PATH + 1] = {}; // one unit more than the value may hold: always terminated
+    DWORD type = 0, size = MAX_PATH * sizeof(wchar_t);
+    if (!key_ ||
+        RegQueryValueExW(key_.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
+        return false;
+    text = buffer;
+    return true;
+}
+
+bool CRegistry::DeleteValue(const wchar_t* name) {
+    if (!key_)
+        return false;
+    LONG status = RegDeleteValueW(key_.Get(), name);
+    return Succeeded(status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status);
+}
+
 bool RegistryKeyGone(const wchar_t* subKey) {
     HKEY key = nullptr;
     LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, KEY_READ, &key);

@@ -27,6 +27,10 @@ class CRegistry {
     bool ReadDword(const wchar_t* name, DWORD& value);
     // "Guid" with a 200-byte limit; `text` gets the value up to its first null.
     bool ReadGuid(std::wstring& text);
+    // A REG_SZ value of at most 260 units; false when absent, of another type or longer.
+    bool ReadText(const wchar_t* name, std::wstring& text);
+    // True when the value is gone afterwards (also when there was none).
+    bool DeleteValue(const wchar_t* name);
 
   private:
     zenta::ScopedRegKey key_;

@@ -6,6 +6,7 @@
 #include "common/Registry.h"
 #include "common/SystemHelpers.h"
 #include "common/Text.h"
+#include "common/Volume.h"
 
 namespace {
 
@@ -16,16 +17,31 @@ bool PathGone(const std::wstring& path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-void RemoveBootEntryOf(WindowsKind kind, CRegistry& record, const std::wstring& directory,
-                       RemovalOutcome& outcome) {
+// boot.ini keeps bytes: the recorded line is stored one byte a unit, so it comes back exactly.
+std::string Bytes(const std::wstring& units) {
+    std::string bytes;
+    for (wchar_t unit : units)
+        bytes += static_cast<char>(unit & 0xFF);
+    return bytes;
+}
+
+void RemoveBootEntryOf(WindowsKind kind, CRegistry& record, wchar_t recordedLetter, RemovalOutcome& outcome) {
     if (kind == BootIni) {
-        // Without a drive letter there is no telling which line is ours.
-        if (!outcome.drive)
+        // The line names the letter the installation had; without one there is no telling
+        // which line is ours.
+        if (!IsDriveLetter(recordedLetter))
             return;
-        BootIniResult result = RemoveBootIniEntry(directory.c_str());
+        const std::wstring directory = std::wstring(1, recordedLetter) + L":\\zentaos";
+        std::wstring recordedTimeout;
+        std::string timeoutLine;
+        bool restore = record.ReadText(L"Timeout", recordedTimeout);
+        timeoutLine = Bytes(recordedTimeout);
+        BootIniResult result = RemoveBootIniEntry(directory.c_str(), restore ? &timeoutLine : nullptr);
         if (const wchar_t* warning = BootIniStatusText(result.status))
             outcome.warnings.push_back(warning);
         outcome.bootEntryRemoved = result.done;
+        if (result.done && result.status == BootIniStatus::NotText)
+            Log(L"removal: boot.ini is not plain text but shows no entry of ours: nothing to remove");
     } else if (kind == Bcd) {
         std::wstring id;
         if (!record.ReadGuid(id)) {
@@ -41,6 +57,19 @@ void RemoveBootEntryOf(WindowsKind kind, CRegistry& record, const std::wstring& 
         if (!result.done)
             Log(L"removal: boot entry %ls left: %ls failed, %ls", id.c_str(), result.step.c_str(),
                 ErrorText(result.error).c_str());
+        DWORD timeout = 0;
+        if (result.done && record.ReadDword(L"Timeout", timeout)) {
+            BcdResult restored = RestoreBootMenuTimeout(timeout);
+            Log(L"removal: boot menu timeout %lu %ls%ls%ls", static_cast<unsigned long>(timeout),
+                restored.done ? L"given back where still 10 s" : L"NOT given back: ", restored.step.c_str(),
+                restored.done ? L"" : (L", " + ErrorText(restored.error)).c_str());
+            if (!restored.done)
+                outcome.warnings.push_back(
+                    restored.warning.empty()
+                        ? zenta::FormatText(L"无法恢复启动菜单原来的等待时间（%lu 秒）。",
+                                            static_cast<unsigned long>(timeout))
+                        : restored.warning);
+        }
     }
     // The boot configuration of an unknown system is not ours to touch.
 }
@@ -51,7 +80,7 @@ const wchar_t* Word(bool removed) {
 
 } // namespace
 
-RemovalOutcome RemoveInstallation(WindowsKind kind) {
+RemovalOutcome RemoveInstallation(WindowsKind kind, bool bootEntryMade) {
     RemovalOutcome outcome;
     CRegistry record;
     DWORD value = 0;
@@ -62,15 +91,30 @@ RemovalOutcome RemoveInstallation(WindowsKind kind) {
     outcome.recorded = true;
     outcome.driveValue = value;
     const wchar_t letter = static_cast<wchar_t>(value & 0xFFFF);
+    std::wstring volume;
+    record.ReadText(L"Volume", volume);
     // A value that names no drive would make the paths point anywhere: no file is touched.
-    if (IsDriveLetter(letter))
-        outcome.drive = letter;
-    const std::wstring loader = std::wstring(1, letter) + L":\\zeldr";
-    const std::wstring directory = std::wstring(1, letter) + L":\\zentaos";
-    Log(L"removal of the installation on drive value 0x%08lX (Windows kind %d)",
-        static_cast<unsigned long>(value), static_cast<int>(kind));
+    outcome.drive = RemovalDrive(letter, volume, VolumeOfDrive(letter), DriveOfVolume(volume));
+    outcome.volumeUnreachable = !volume.empty() && !outcome.drive;
+    Log(L"removal of the installation on drive value 0x%08lX, volume %ls (Windows kind %d): files on %lc:",
+        static_cast<unsigned long>(value), volume.empty() ? L"not recorded" : volume.c_str(),
+        static_cast<int>(kind), static_cast<wint_t>(outcome.drive ? outcome.drive : L'-'));
+    if (outcome.volumeUnreachable) {
+        // Its files cannot be reached, so nothing else goes either: the record stays for a
+        // removal once the volume has a letter again.
+        Log(L"removal: the recorded volume has no drive letter now; nothing removed");
+        return outcome;
+    }
+    const wchar_t onDrive = outcome.drive ? outcome.drive : letter;
+    const std::wstring loader = std::wstring(1, onDrive) + L":\\zeldr";
+    const std::wstring directory = std::wstring(1, onDrive) + L":\\zentaos";
 
-    RemoveBootEntryOf(kind, record, directory, outcome);
+    if (bootEntryMade) {
+        RemoveBootEntryOf(kind, record, letter, outcome);
+    } else {
+        Log(L"removal: the installation made no boot entry");
+        outcome.bootEntryRemoved = true;
+    }
     record.Close();
     if (outcome.bootEntryRemoved && outcome.drive) {
         // The boot-sector file is read-only: it keeps the bit when it cannot go.
@@ -100,7 +144,10 @@ std::wstring DescribeIncompleteRemoval(const RemovalOutcome& outcome) {
         text += outcome.bootEntryForeign
                     ? L"\n启动菜单中的启动项（安装记录指向的不是星岚系统的启动项，未作改动）"
                     : L"\n启动菜单中的星岚系统启动项";
-    if (!outcome.drive) {
+    if (outcome.volumeUnreachable) {
+        text += L"\n\\zeldr 文件和 \\zentaos 文件夹（安装所在的卷现在没有驱动器号，未删除任何内容；"
+                L"请为该卷重新分配驱动器号后再次删除）";
+    } else if (!outcome.drive) {
         text += zenta::FormatText(
             L"\n\\zeldr 文件和 \\zentaos 文件夹（安装记录中的驱动器 0x%08lX 无效，未能删除）",
             static_cast<unsigned long>(outcome.driveValue));

@@ -10,9 +10,11 @@
 
 // What a removal left behind, each item checked on the machine after the attempt.
 struct RemovalOutcome {
-    bool recorded = false; // "Drive" was readable: there was an installation to remove
-    DWORD driveValue = 0;  // "Drive" as recorded
-    wchar_t drive = 0;     // its letter; 0 when the value names no drive A-Z
+    bool recorded = false;          // "Drive" was readable: there was an installation to remove
+    DWORD driveValue = 0;           // "Drive" as recorded
+    wchar_t drive = 0;              // where the files are: the recorded letter, or the recorded volume's
+                                    // letter now; 0 when neither names a drive
+    bool volumeUnreachable = false; // the recorded volume has no drive letter now: nothing touched
     bool bootEntryRemoved = false;
     bool bootEntryForeign = false; // the record names an entry that is not ours: left alone
     bool loaderRemoved = false;    // drive:\zeldr
@@ -33,8 +35,12 @@ struct RemovalOutcome {
 // "Drive" nothing at all is touched. The boot entry goes first; the files only once it is
 // gone (an entry must never point at boot code that is no longer there), and the records
 // only once nothing else is left, so that Setup and the uninstaller find the installation
-// again and can finish the removal. Shows nothing; writes each step to the log.
-RemovalOutcome RemoveInstallation(WindowsKind kind);
+// again and can finish the removal. The files are looked for on the recorded volume wherever
+// its letter is now; a volume without a letter keeps everything as it is. The menu timeout
+// goes back to what it was when it is still the one the installation set. `bootEntryMade`
+// false (a rollback of an installation that made no entry) leaves the boot configuration
+// alone. Shows nothing; writes each step to the log.
+RemovalOutcome RemoveInstallation(WindowsKind kind, bool bootEntryMade = true);
 
 // For an incomplete removal: what is left, one item a line, for a message box.
 std::wstring DescribeIncompleteRemoval(const RemovalOutcome& outcome);

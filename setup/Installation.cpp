@@ -5,9 +5,12 @@
 #include "common/Log.h"
 #include "common/Registry.h"
 #include "common/Text.h"
+#include "common/Volume.h"
 #include "setup/Package.h"
 #include "resources/resource.h"
 #include "version.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -29,13 +32,36 @@ std::wstring CopyFailureText(const CopyOutcome& outcome) {
     return what + L"。\n安装未能完成，已复制的文件将被删除。";
 }
 
+// boot.ini's bytes one a unit, so that the recorded line comes back exactly as it was.
+std::wstring Units(const std::string& bytes) {
+    std::wstring units;
+    for (char byte : bytes)
+        units += static_cast<wchar_t>(static_cast<unsigned char>(byte));
+    return units;
+}
+
+HANDLE NewEvent(bool set) {
+    return CreateEventW(nullptr, TRUE, set ? TRUE : FALSE, nullptr);
+}
+
 } // namespace
 
 CInstallation::CInstallation(const std::wstring& packageDir, wchar_t drive, WindowsKind kind)
-    : packageDir_(packageDir), drive_(drive), kind_(kind),
-      directory_(std::wstring(1, drive) + L":\\zentaos") {}
+    : packageDir_(packageDir), drive_(drive), kind_(kind), directory_(std::wstring(1, drive) + L":\\zentaos"),
+      job_(packageDir, kind, directory_), cancel_(NewEvent(false)), going_(NewEvent(true)),
+      release_(NewEvent(false)) {}
 
-CInstallation::~CInstallation() = default;
+CInstallation::~CInstallation() {
+    if (!thread_)
+        return;
+    // A completed installation stays; anything short of that is undone.
+    SetEvent(release_.Get());
+    if (static_cast<InstallState>(InterlockedCompareExchange(&state_, 0, 0)) == InstallState::Running) {
+        SetEvent(cancel_.Get());
+        job_.RequestStop();
+    }
+    WaitForSingleObject(thread_.Get(), INFINITE);
+}
 
 bool CInstallation::Fail(const std::wstring& text) {
     failure_ = text;
@@ -44,30 +70,106 @@ bool CInstallation::Fail(const std::wstring& text) {
 }
 
 bool CInstallation::Start() {
+    if (!cancel_ || !going_ || !release_)
+        return Fail(L"无法开始安装：" + ErrorText(GetLastError()) + L"。\n安装未能完成。");
+    thread_.Reset(CreateThread(nullptr, 0, &CInstallation::ThreadMain, this, 0, nullptr));
+    if (!thread_)
+        return Fail(L"无法开始安装：" + ErrorText(GetLastError()) + L"。\n安装未能完成。");
+    return true;
+}
+
+DWORD WINAPI CInstallation::ThreadMain(void* installation) {
+    static_cast<CInstallation*>(installation)->Run();
+    return 0;
+}
+
+void CInstallation::Run() {
+    // The boot entry and its removal speak COM from this thread.
+    zenta::ScopedCoInit com;
+    bool completed = Record() && GoOn() && Copy() && GoOn() && CheckCopy() && GoOn() && RegisterBoot() &&
+                     GoOn() && WriteUninstallRecord();
+    if (completed) {
+        InterlockedExchange(&state_, static_cast<LONG>(InstallState::Completed));
+        // Until the page has moved on, a confirmed cancel still undoes the whole installation.
+        HANDLE ends[] = {release_.Get(), cancel_.Get()};
+        if (WaitForMultipleObjects(2, ends, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
+            return;
+        Log(L"installation cancelled after it had completed");
+    }
+    const bool cancelled = failure_.empty();
+    Log(L"installation %ls: undoing what was done", cancelled ? L"cancelled" : L"failed");
+    rollback_ = RemoveInstallation(kind_, bootEntryMade_);
+    InterlockedExchange(&state_,
+                        static_cast<LONG>(cancelled ? InstallState::Cancelled : InstallState::Failed));
+}
+
+bool CInstallation::GoOn() {
+    HANDLE waits[] = {cancel_.Get(), going_.Get()};
+    // The first signalled wins: a cancel over a resume.
+    return WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1;
+}
+
+bool CInstallation::Record() {
     Log(L"installation to %ls from %ls", directory_.c_str(), packageDir_.c_str());
+    // The volume too: removal must find the files where they are, whatever letter its drive
+    // has by then.
+    std::wstring volume = VolumeOfDrive(drive_);
+    if (volume.empty())
+        return Fail(zenta::FormatText(L"无法确定驱动器 %lc: 所在的卷：%ls。\n安装未能完成。",
+                                      static_cast<wint_t>(drive_), ErrorText(GetLastError()).c_str()));
     // Recorded first, so that an interrupted installation is offered for removal next time;
     // without the record nothing may be changed, as nothing could be removed again.
     CRegistry hardDisk;
-    if (!hardDisk.Create(kHardDiskKey) || !hardDisk.WriteDword(L"Drive", static_cast<DWORD>(drive_)))
+    if (!hardDisk.Create(kHardDiskKey) || !hardDisk.WriteDword(L"Drive", static_cast<DWORD>(drive_)) ||
+        !hardDisk.WriteString(L"Volume", volume.c_str()) || !hardDisk.DeleteValue(L"Timeout"))
         return Fail(zenta::FormatText(L"无法写入安装记录 HKEY_LOCAL_MACHINE\\%ls：%ls", kHardDiskKey,
                                       ErrorText(GetLastError()).c_str()));
-    hardDisk.Close();
-    Log(L"installation record written: Drive = %lu (%lc:)", static_cast<unsigned long>(drive_),
-        static_cast<wint_t>(drive_));
-    if (!RegisterBoot())
-        return false;
+    Log(L"installation record written: Drive = %lu (%lc:), Volume = %ls", static_cast<unsigned long>(drive_),
+        static_cast<wint_t>(drive_), volume.c_str());
+    return true;
+}
 
-    job_ = std::make_unique<CCopyJob>(packageDir_, kind_, directory_);
-    job_->ComputeTotal();
-    Log(L"copy planned: %d file(s), %lld bytes, from %ls, %ls and %ls", job_->totalFiles, job_->totalBytes,
-        job_->bootSource.c_str(), job_->commonSource.c_str(), job_->disksSource.c_str());
-    job_->Start();
+bool CInstallation::Copy() {
+    job_.ComputeTotal();
+    Log(L"copy planned: %d file(s), %lld bytes, from %ls, %ls and %ls", job_.totalFiles, job_.totalBytes,
+        job_.bootSource.c_str(), job_.commonSource.c_str(), job_.disksSource.c_str());
+    if (job_.Start() == ERROR_SUCCESS)
+        WaitForSingleObject(job_.Worker(), INFINITE);
+    CopyOutcome outcome = job_.GetOutcome();
+    ReportCopyEnd(outcome);
+    if (outcome.state == CopyState::Failed)
+        return Fail(CopyFailureText(outcome));
+    return outcome.state == CopyState::Completed; // else stopped by a cancel
+}
+
+void CInstallation::ReportCopyEnd(const CopyOutcome& outcome) {
+    long long bytes = job_.GetCopiedBytes();
+    double seconds = outcome.milliseconds / 1000.0;
+    Log(L"copy %ls: %d file(s), %lld of %lld bytes in %.1f s (%.1f MB/s)%ls%ls", StateName(outcome.state),
+        outcome.files, bytes, job_.totalBytes, seconds, seconds > 0 ? bytes / seconds / 1e6 : 0.0,
+        outcome.state == CopyState::Failed ? (L"; error " + ErrorText(outcome.error)).c_str() : L"",
+        outcome.fileName.empty() ? L"" : (L"; file " + outcome.fileName).c_str());
+}
+
+bool CInstallation::CheckCopy() {
+    std::vector<std::wstring> missing = MissingInstalledFiles(drive_, kind_);
+    if (!missing.empty())
+        return Fail(L"复制完成后缺少文件“" + missing.front() + L"”。\n安装未能完成，已复制的文件将被删除。");
     return true;
 }
 
 bool CInstallation::RegisterBoot() {
     if (kind_ == BootIni) {
+        // The timeout line the add replaces goes into the record first, for the removal.
+        std::string timeoutLine;
+        CRegistry record;
+        if (BootIniTimeoutBeforeAdd(directory_.c_str(), timeoutLine) &&
+            (!record.Open(kHardDiskKey) || !record.WriteString(L"Timeout", Units(timeoutLine).c_str())))
+            return Fail(zenta::FormatText(L"无法写入安装记录 HKEY_LOCAL_MACHINE\\%ls：%ls", kHardDiskKey,
+                                          ErrorText(GetLastError()).c_str()));
         BootIniResult result = AddBootIniEntry(directory_.c_str());
+        // An unchanged file made no entry, unless one of ours was there already.
+        bootEntryMade_ = result.done || result.status == BootIniStatus::Changed;
         if (const wchar_t* warning = BootIniStatusText(result.status))
             warnings_.push_back(warning);
         if (!result.done)
@@ -78,6 +180,7 @@ bool CInstallation::RegisterBoot() {
         return true;
     }
     BcdResult result = RegisterBootEntry(directory_.c_str());
+    bootEntryMade_ = result.done || result.entryLeft;
     if (!result.warning.empty())
         warnings_.push_back(result.warning);
     if (!result.done) {
@@ -91,43 +194,17 @@ bool CInstallation::RegisterBoot() {
     return true;
 }
 
-CopyState CInstallation::Poll(int& percent) {
-    percent = 0;
-    if (!job_)
-        return CopyState::Failed;
-    CopyOutcome outcome = job_->GetOutcome();
-    // A package with nothing to copy is complete as soon as the worker says so.
-    percent = outcome.state == CopyState::Completed ? 100 : job_->GetPercent();
-    if (outcome.state != CopyState::Running)
-        ReportCopyEnd(outcome);
-    if (outcome.state == CopyState::Failed && failure_.empty())
-        Fail(CopyFailureText(outcome));
-    return outcome.state;
-}
-
-void CInstallation::ReportCopyEnd(const CopyOutcome& outcome) {
-    if (endReported_)
-        return;
-    endReported_ = true;
-    long long bytes = job_->GetCopiedBytes();
-    double seconds = outcome.milliseconds / 1000.0;
-    Log(L"copy %ls: %d file(s), %lld of %lld bytes in %.1f s (%.1f MB/s)%ls%ls", StateName(outcome.state),
-        outcome.files, bytes, job_->totalBytes, seconds, seconds > 0 ? bytes / seconds / 1e6 : 0.0,
-        outcome.state == CopyState::Failed ? (L"; error " + ErrorText(outcome.error)).c_str() : L"",
-        outcome.fileName.empty() ? L"" : (L"; file " + outcome.fileName).c_str());
-}
-
-bool CInstallation::Finish() {
-    std::vector<std::wstring> missing = MissingInstalledFiles(drive_, kind_);
-    if (!missing.empty())
-        return Fail(L"复制完成后缺少文件“" + missing.front() + L"”。\n安装未能完成，已复制的文件将被删除。");
-    return WriteUninstallRecord();
+InstallState CInstallation::Poll(int& percent) {
+    InstallState state = static_cast<InstallState>(InterlockedCompareExchange(&state_, 0, 0));
+    // The copy is most of the work; the steps after it hold the bar just short of the end.
+    percent = state == InstallState::Completed ? 100 : std::min(job_.GetPercent(), 99);
+    return state;
 }
 
 bool CInstallation::WriteUninstallRecord() {
     CRegistry key;
     std::wstring uninstaller = directory_ + L"\\Uninstall.exe";
-    long long kib = job_ ? job_->totalBytes / 1024 : 0;
+    long long kib = job_.totalBytes / 1024;
     bool written =
         key.Create(kUninstallKey) && key.WriteString(L"DisplayName", L"" ZENTA_DISPLAY_NAME) &&
         key.WriteString(L"DisplayVersion", L"" ZENTA_VERSION_TEXT) &&
@@ -148,30 +225,21 @@ bool CInstallation::WriteUninstallRecord() {
 }
 
 void CInstallation::Pause() {
-    Log(L"copy paused (the user is asked whether to cancel)");
-    if (job_)
-        job_->RequestPause();
+    Log(L"installation paused (the user is asked whether to cancel)");
+    ResetEvent(going_.Get());
+    job_.RequestPause();
 }
 
 void CInstallation::Resume() {
-    Log(L"copy resumed");
-    if (job_)
-        job_->RequestResume();
+    Log(L"installation resumed");
+    job_.RequestResume();
+    SetEvent(going_.Get());
 }
 
-void CInstallation::Stop(void (*wait)(HANDLE worker)) {
-    if (!job_)
-        return;
-    Log(L"copy stopped by the user");
-    job_->RequestStop();
-    if (HANDLE worker = job_->Worker())
-        wait(worker);
-    job_->Stop();
-    ReportCopyEnd(job_->GetOutcome());
-}
-
-RemovalOutcome CInstallation::Remove() {
-    if (job_)
-        job_->Stop();
-    return RemoveInstallation(kind_);
+void CInstallation::Cancel(void (*wait)(HANDLE worker)) {
+    Log(L"installation cancelled by the user");
+    SetEvent(cancel_.Get());
+    job_.RequestStop();
+    if (thread_)
+        wait(thread_.Get());
 }

@@ -1,59 +1,75 @@
-// CInstallation: the installation itself, as the Progress page runs it: record the target
-// drive, register the boot entry, copy the package on a worker thread, and once everything
-// is in place write the uninstall record. It needs no window: the page starts it, polls it
-// once a second and passes the user's requests on.
+// CInstallation: the installation itself, on a worker thread of its own so that the wizard
+// never waits for it: record the target drive and its volume, copy the package, check what
+// was copied, register the boot entry, write the uninstall record; after a failure or a
+// cancel, undo what was done. The boot entry comes last but for the uninstall record, so
+// that it never points at files that are not there yet. It needs no window: the page starts
+// it, polls it once a second, passes the user's requests on and shows every box itself.
 #pragma once
 #include "common/Removal.h"
+#include "common/ScopedWin.h"
 #include "common/WindowsKind.h"
 #include "setup/CopyJob.h"
 
 #include <windows.h>
-#include <memory>
 #include <string>
 #include <vector>
+
+enum class InstallState { Running, Completed, Failed, Cancelled };
 
 class CInstallation {
   public:
     CInstallation(const std::wstring& packageDir, wchar_t drive, WindowsKind kind);
-    // Stops the worker and waits for it.
+    // Cancels a sequence that has not completed and waits for the worker and its rollback.
     ~CInstallation();
     CInstallation(const CInstallation&) = delete;
     CInstallation& operator=(const CInstallation&) = delete;
 
-    // Records the drive, registers the boot entry and starts the copy. False when a step the
-    // installation cannot do without failed (nothing is copied then); Failure() holds the
-    // text for the user and Warnings() what the boot configuration had to say first.
+    // Starts the worker. False (Failure() says why) when it cannot run; nothing is done then.
     bool Start();
-    // The copy's state, and its percentage (100 only once it has completed).
-    CopyState Poll(int& percent);
-    // After the copy completed: checks that what the boot entry and the removal need is in
-    // place and writes the uninstall record. False (Failure() says why) when it is not.
-    bool Finish();
+    // The state, and the percentage (100 only once everything is in place). Once the state is
+    // no longer Running, Failure(), Warnings() and Rollback() are final.
+    InstallState Poll(int& percent);
+    // The copy pauses at its next check; any other step runs to its end and the next waits.
     void Pause();
     void Resume();
-    // Stops the copy and waits until the worker has ended, through `wait` (given the
-    // worker's handle), so that the caller can go on answering the user meanwhile.
-    void Stop(void (*wait)(HANDLE worker));
-    // Removes what the installation made so far (the recorded installation).
-    RemovalOutcome Remove();
+    // The step that runs ends (the copy at its next check), then everything done so far is
+    // undone; a completed installation is undone whole. Returns once the worker has ended,
+    // waiting through `wait` (given the worker's handle) so that the caller goes on answering.
+    void Cancel(void (*wait)(HANDLE worker));
 
     const std::wstring& Failure() const { return failure_; }
     const std::vector<std::wstring>& Warnings() const { return warnings_; }
-    // The installation directory, drive letter + ":\zentaos".
-    const std::wstring& Directory() const { return directory_; }
+    // What undoing the installation left, after a failure or a cancel.
+    const RemovalOutcome& Rollback() const { return rollback_; }
 
   private:
+    static DWORD WINAPI ThreadMain(void* installation);
+    void Run();
+    // The steps, in order; each false when the installation cannot go on.
+    bool Record();
+    bool Copy();
+    bool CheckCopy();
     bool RegisterBoot();
     bool WriteUninstallRecord();
+    // Between steps: waits while paused; false once a cancel is requested.
+    bool GoOn();
     bool Fail(const std::wstring& text);
     void ReportCopyEnd(const CopyOutcome& outcome);
 
     std::wstring packageDir_;
     wchar_t drive_;
     WindowsKind kind_;
-    std::wstring directory_;
-    std::unique_ptr<CCopyJob> job_;
-    bool endReported_ = false;
+    std::wstring directory_; // drive letter + ":\zentaos"
+    CCopyJob job_;
+    // Manual-reset: cancel_ once cancelled; going_ while not paused; release_ once the page
+    // has moved on from a completed installation, which is then no longer undone.
+    zenta::ScopedHandle cancel_, going_, release_;
+    zenta::ScopedHandle thread_;
+    volatile LONG state_ = static_cast<LONG>(InstallState::Running);
+
+    // The worker's until it has ended.
+    bool bootEntryMade_ = false;
     std::wstring failure_;
     std::vector<std::wstring> warnings_;
+    RemovalOutcome rollback_;
 };

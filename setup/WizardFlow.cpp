@@ -3,7 +3,6 @@
 #include "common/Log.h"
 #include "common/Messages.h"
 #include "common/Registry.h"
-#include "common/Removal.h"
 #include "common/Text.h"
 #include "common/UserMessages.h"
 #include "common/WindowBinding.h"
@@ -58,10 +57,9 @@ void ConfirmCancel(CSetupApp* app, HWND window) {
         return;
     }
     Log(L"cancel confirmed: the installation is undone");
-    // The page returns from the stop request only once the copy worker has ended, so the
-    // removal below never races a file still being written.
+    // The page returns from the stop request only once the installation has undone itself
+    // and the user has been told what is left.
     SendMessageW(app->pageWindow, WM_COPY_STOP, 0, 0);
-    ReportRemoval(app->mainWindow, RemoveInstallation(app->windowsKind));
     DestroyWindow(window);
 }
 

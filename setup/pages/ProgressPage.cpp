@@ -16,9 +16,9 @@
 
 namespace {
 
-// Waits for the copy worker to end while the wizard goes on painting and answering other
-// programs' messages (a read stuck on a failing medium must not freeze the window). Only
-// painting and sent messages are handled meanwhile: the wizard's input is switched off and
+// Waits for the installation's worker to end (the step it runs, then the rollback) while the wizard goes on
+// painting and answering other programs' messages (a read stuck on a failing medium must not freeze the
+// window). Only painting and sent messages are handled meanwhile: the wizard's input is switched off and
 // posted requests wait until the page has finished stopping.
 void WaitAnswering(HANDLE worker) {
     for (;;) {
@@ -38,7 +38,7 @@ CProgressPage::CProgressPage(HINSTANCE instance, HWND parent, CSetupApp* app)
 
 CProgressPage::~CProgressPage() {
     StopTimers();
-    // The installation's own destructor stops its worker and waits for it.
+    // The installation's own destructor waits for its worker.
     installation_.reset();
 }
 
@@ -105,13 +105,13 @@ void CProgressPage::UpdateProgress() {
     if (!installation_ || finished_)
         return;
     int p = 0;
-    CopyState state = installation_->Poll(p);
-    if (state == CopyState::Failed || (state == CopyState::Completed && !installation_->Finish())) {
+    InstallState state = installation_->Poll(p);
+    if (state == InstallState::Failed || state == InstallState::Cancelled) {
         Abandon();
         return;
     }
     PostMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(p), 0);
-    if (state == CopyState::Completed) {
+    if (state == InstallState::Completed) {
         finished_ = true;
         PostMessageW(app->mainWindow, WM_PAGE_NEXT, 0, 0);
         return;
@@ -131,20 +131,23 @@ void CProgressPage::UpdateProgress() {
 void CProgressPage::Abandon() {
     finished_ = true;
     StopTimers();
+    // The installation has undone itself already; the boxes come in the order it happened.
     ShowWarnings(installation_->Warnings());
-    ShowError(app->mainWindow, installation_->Failure());
-    ReportRemoval(app->mainWindow, installation_->Remove());
+    if (!installation_->Failure().empty())
+        ShowError(app->mainWindow, installation_->Failure());
+    ReportRemoval(app->mainWindow, installation_->Rollback());
     DestroyWindow(app->mainWindow);
 }
 
-void CProgressPage::StopCopying() {
+void CProgressPage::CancelInstallation() {
     StopTimers();
     finished_ = true;
     if (!installation_)
         return;
     EnableWindow(app->mainWindow, FALSE);
-    installation_->Stop(WaitAnswering);
+    installation_->Cancel(WaitAnswering);
     EnableWindow(app->mainWindow, TRUE);
+    ReportRemoval(app->mainWindow, installation_->Rollback());
 }
 
 INT_PTR CProgressPage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -172,9 +175,8 @@ INT_PTR CProgressPage::HandleMessage(HWND window, UINT message, WPARAM wParam, L
             installation_->Resume();
         break;
     case WM_COPY_STOP:
-        // Returns only when the worker has ended, so that the removal that follows never
-        // races a file still being written.
-        StopCopying();
+        // Returns only once the installation is undone and the user has been told what is left.
+        CancelInstallation();
         break;
     }
     return CDlgBase::HandleMessage(window, message, wParam, lParam);

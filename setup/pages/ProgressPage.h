@@ -1,5 +1,6 @@
-// CProgressPage: runs the installation and shows its progress: bar, slide show, percentage
-// and time lines over the background picture.
+// CProgressPage: starts the installation, which runs on a worker of its own, and shows its
+// progress: bar, slide show, percentage and time lines over the background picture; and the
+// boxes of a failure or a cancel.
 #pragma once
 #include "setup/pages/DlgBase.h"
 
@@ -28,9 +29,10 @@ class CProgressPage : public CDlgBase {
   private:
     void StartInstallation();
     void UpdateProgress();
-    // Stops copying while the user still sees a window that paints and answers.
-    void StopCopying();
-    // Tells the user why the installation cannot go on, removes what it made and ends Setup.
+    // Cancels the installation while the user still sees a window that paints and answers,
+    // then reports what its undoing left.
+    void CancelInstallation();
+    // Tells the user why the installation could not go on and what undoing it left; ends Setup.
     void Abandon();
     void StopTimers();
 

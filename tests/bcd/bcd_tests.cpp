@@ -5,6 +5,7 @@
 #include "common/Bcd.h"
 #include "common/BootEntry.h"
 #include "common/Registry.h"
+#include "common/Removal.h"
 #include "common/SystemHelpers.h"
 #include "setup/Installation.h"
 #include "tests/driver/Driver.h"
@@ -48,26 +49,48 @@ TEST_CASE("registration: our entry, last in the boot menu, recorded before the s
     CHECK(entry->Find(fakebcd::kApplicationDevice)->path == device);
     CHECK(store.DisplayOrder() == std::vector<std::wstring>{fakebcd::kWindowsLoaderId, id});
     CHECK(store.Timeout() == 10);
+    CHECK(driver::RegDword(kHardDiskKey, L"Timeout") == 30);
     CHECK(Registered() != id);
+    // The timeout goes back only while it is still the one the registration set.
+    for (unsigned long long now : {20ull, 10ull}) {
+        store = fakebcd::LoadStore();
+        store.objects[0].elements.back().integer = now; // the Boot Manager's timeout
+        REQUIRE(fakebcd::SaveStore(store));
+        CHECK(RestoreBootMenuTimeout(30).done);
+        CHECK(fakebcd::LoadStore().Timeout() == (now == 10 ? 30 : now));
+    }
 }
 
-TEST_CASE("registration that fails at any step leaves the store as it was, and the installation nothing") {
-    for (const wchar_t* failure :
-         {L"CreateObject", L"SetStringElement:12000002", L"SetStringElement:12000004",
-          L"SetPartitionDeviceElement", L"SetObjectListElement", L"SetIntegerElement", L"ConnectServer",
-          L"SetStringElement:12000004!" /* "done", but nothing stored: the read-back finds out */}) {
-        CAPTURE(driver::Utf8(failure));
-        Session session({failure});
+TEST_CASE(
+    "registration that fails at any step after the copy leaves the store as it was, and nothing installed") {
+    REQUIRE(fakebcd::RegisterDll()); // the installation's worker is an apartment of its own
+    std::wstring package = driver::MakePackage(L"p", 0);
+    for (const std::vector<std::wstring>& failures : std::vector<std::vector<std::wstring>>{
+             {L"CreateObject"},
+             {L"SetStringElement:12000002"},
+             {L"SetStringElement:12000004"},
+             {L"SetPartitionDeviceElement"},
+             {L"SetObjectListElement"},
+             {L"SetIntegerElement"},
+             {L"ConnectServer"},
+             {L"SetStringElement:12000004!"}, // "done", but nothing stored: the read-back finds out
+             {L"SetPartitionDeviceElement", L"DeleteObject"}}) { // nor taken back: it stays recorded
+        CAPTURE(driver::Utf8(failures.back()));
+        const bool left = failures.size() > 1;
+        Session session(failures);
         const std::wstring before = fakebcd::Serialize(fakebcd::LoadStore());
-        CInstallation installation(L"E:\\nothing", L'D', Bcd);
-        CHECK_FALSE(installation.Start());
+        CInstallation installation(package, L'D', Bcd);
+        REQUIRE(installation.Start());
+        int percent = 0;
+        REQUIRE(
+            driver::WaitUntil([&] { return installation.Poll(percent) != InstallState::Running; }, 20000));
         CHECK(installation.Failure().find(L"无法创建星岚系统的启动项") == 0);
+        CHECK(installation.Rollback().Complete() == !left);
         fakebcd::Store store = fakebcd::LoadStore();
-        CHECK(fakebcd::Serialize(store) == before);
-        // The removal may reach the store again only once the cause is gone.
+        CHECK((fakebcd::Serialize(store) == before) == !left);
         store.failures.clear();
         REQUIRE(fakebcd::SaveStore(store));
-        CHECK(installation.Remove().Complete());
+        CHECK(RemoveInstallation(Bcd).Complete() == left); // a second removal finds a record only then
         CHECK(driver::Leftovers(driver::Kind::Bcd) == "");
     }
 }

@@ -351,12 +351,17 @@ std::string Leftovers(Kind kind) {
         left += Exists(path) ? std::wstring(path) + L"; " : L"";
     for (const wchar_t* key : {kHardDiskKey, kUninstallKey})
         left += RegistryKeyGone(key) ? L"" : std::wstring(key) + L"; ";
-    if (kind == Kind::BootIni && ReadBytes(L"C:\\boot.ini").find("D:\\zeldr") != std::string::npos)
+    std::string bootIni = ReadBytes(L"C:\\boot.ini");
+    if (kind == Kind::BootIni && bootIni.find("D:\\zeldr") != std::string::npos)
         left += L"boot.ini entry; ";
-    // The boot menu's timeout stays at the 10 seconds the installation set.
+    // The boot menu's timeout is given back: 5 s in boot.ini, 30 s in a fresh store.
+    if (kind == Kind::BootIni && bootIni.find("\r\ntimeout=5\r\n") == std::string::npos)
+        left += L"boot.ini timeout; ";
     fakebcd::Store store = fakebcd::LoadStore();
     if (kind == Kind::Bcd && (store.objects.size() != 2 || store.DisplayOrder().size() != 1))
         left += L"BCD entry; ";
+    if (kind == Kind::Bcd && store.Timeout() != 30)
+        left += L"BCD timeout; ";
     return Utf8(left);
 }
 

@@ -32,7 +32,7 @@ struct Object {
 struct Store {
     std::vector<Object> objects;
     // Injected failures: "ConnectServer", a method name, or "Method:hexType" for one element type;
-    // with "!" at the end the method answers "done" but changes nothing.
+    // with "!" at the end the method answers "done" but changes nothing; "ConnectServer~" never answers.
     std::vector<std::wstring> failures;
     // 0: "no such object or element" is ReturnValue false; otherwise ExecMethod fails with it.
     HRESULT notFound = 0;

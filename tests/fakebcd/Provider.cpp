@@ -357,6 +357,8 @@ class Namespace final : public Unknown<IClassFactory, IWbemLocator, IWbemService
         if (!wmiNamespace || !Same(wmiNamespace, L"root\\wmi"))
             return WBEM_E_INVALID_NAMESPACE;
         Store store = LoadStore();
+        if (Failure(store, L"ConnectServer~", nullptr)) // a provider that never answers
+            Sleep(INFINITE);
         if (!Privileged() || Failure(store, L"ConnectServer", nullptr))
             return WBEM_E_ACCESS_DENIED;
         return QueryInterface(__uuidof(IWbemServices), reinterpret_cast<void**>(out));

@@ -7,6 +7,7 @@
 #include "tests/driver/Driver.h"
 #include "tests/fakebcd/FakeBcd.h"
 
+#include <shlwapi.h>
 #include <tlhelp32.h>
 #include <wbemidl.h>
 
@@ -74,9 +75,9 @@ TEST_CASE(
     CHECK(entry->Find(fakebcd::kApplicationPath)->text == L"\\zentaos\\zeldr.mbr");
     std::wstring log = ReadLog(L"ZentaLUM-Setup.log");
     CHECK(InOrder(log, {L"Zenta LUM Setup 8.1", L"package E:\\full", L"Windows kind 2", L"firmware BIOS",
-                        L"drive chosen: D:", L"installation record written", L"BcdStore.CreateObject",
-                        L"boot entry registered", L"copy planned: 4 file(s)", L"protected D:\\zentaos",
-                        L"protected D:\\zeldr", L"copy completed: 4 file(s)", L"uninstall record written"}));
+                        L"drive chosen: D:", L"installation record written", L"copy planned: 4 file(s)",
+                        L"protected D:\\zentaos", L"protected D:\\zeldr", L"copy completed: 4 file(s)",
+                        L"BcdStore.CreateObject", L"boot entry registered", L"uninstall record written"}));
 
     Process again;
     wizard = StartSetup(again, package);
@@ -184,4 +185,60 @@ TEST_CASE("a copy that fails and a boot entry that cannot be made: an error box 
     CHECK(Leftovers(Kind::Bcd) == "");
     CHECK(InOrder(ReadLog(L"ZentaLUM-Setup.log"), {L"SetPartitionDeviceElement", L"ReturnValue false",
                                                    L"installation failed", L"removal: boot entry removed"}));
+}
+
+TEST_CASE(
+    "a power cut after the copy, before the boot entry: no entry, and the next Setup removes the rest") {
+    REQUIRE(PrepareMachine(Kind::Bcd));
+    SetFakeBcd({L"ConnectServer~"}); // the registration hangs at its first call
+    std::wstring package = MakePackage(L"small", 0);
+    {
+        const size_t logged = ReadLog(L"ZentaLUM-Setup.log").size();
+        Process setup;
+        InstallTo(StartSetup(setup, package));
+        REQUIRE(WaitUntil(
+            [&] {
+                return ReadLog(L"ZentaLUM-Setup.log").find(L"copy completed", logged) != std::wstring::npos;
+            },
+            30000));
+        TerminateProcess(setup.handle, 1);
+        REQUIRE(setup.Ended(10000));
+    }
+    SetFakeBcd({});
+    CHECK(fakebcd::LoadStore().objects.size() == 2);
+    CHECK(Exists(L"D:\\zentaos\\Uninstall.exe"));
+    Process again;
+    HWND wizard = StartSetup(again, package);
+    REQUIRE(WaitForPage(wizard, Page::Remove, 10000));
+    Key(wizard, VK_RETURN);
+    REQUIRE(WaitForPage(wizard, Page::Welcome, 20000));
+    CHECK(Leftovers(Kind::Bcd) == "");
+}
+
+TEST_CASE("removal finds the recorded volume under its letter now, and touches nothing while it has none") {
+    REQUIRE(PrepareMachine(Kind::Bcd));
+    Process setup;
+    HWND wizard = StartSetup(setup, MakePackage(L"small", 0));
+    InstallTo(wizard);
+    REQUIRE(WaitForPage(wizard, Page::Notice, 30000));
+    PostMessageW(wizard, WM_CLOSE, 0, 0);
+    CHECK(setup.Ended(10000));
+    const std::wstring volume = RegText(kHardDiskKey, L"Volume");
+    CHECK(volume.find(L"\\\\?\\Volume{") == 0);
+
+    // The volume has no letter now: nothing at all is removed, and the user is told why.
+    REQUIRE(SetRegText(HKEY_LOCAL_MACHINE, kHardDiskKey, L"Volume",
+                       L"\\\\?\\Volume{0000abcd-0000-0000-0000-000000000000}\\"));
+    CHECK(Uninstall().find(L"没有驱动器号") != std::wstring::npos);
+    CHECK(Exists(L"D:\\zeldr"));
+    CHECK(fakebcd::LoadStore().Find(RegText(kHardDiskKey, L"Guid")));
+
+    // Letters moved: the record says E:, another volume's letter now; ours is D:.
+    REQUIRE(SetRegText(HKEY_LOCAL_MACHINE, kHardDiskKey, L"Volume", volume));
+    DWORD e = L'E';
+    REQUIRE(!SHSetValueW(HKEY_LOCAL_MACHINE, kHardDiskKey, L"Drive", REG_DWORD, &e, sizeof e));
+    REQUIRE(WriteBytes(L"E:\\zeldr", "not ours"));
+    CHECK(Uninstall() == L"已成功删除星岚LUM系统");
+    CHECK(WaitUntil([] { return Leftovers(Kind::Bcd).empty(); }, 10000));
+    CHECK(ReadBytes(L"E:\\zeldr") == "not ours");
 }

@@ -26,9 +26,9 @@ TEST_CASE("install to the Complete page, boot.ini held open during the removal, 
     CHECK(RegText(kUninstallKey, L"UninstallString") == L"D:\\zentaos\\Uninstall.exe");
     CHECK(InOrder(
         ReadLog(L"ZentaLUM-Setup.log"),
-        {L"Windows kind 1", L"drive chosen: D:", L"installation record written",
+        {L"Windows kind 1", L"drive chosen: D:", L"installation record written", L"copy completed",
          L"boot.ini add C:\\boot.ini: changed; 1 line(s) added, 0 removed; timeout 5 -> 10; backup written",
-         L"copy completed", L"uninstall record written"}));
+         L"uninstall record written"}));
 
     {
         zenta::ScopedHandle held(
@@ -114,4 +114,21 @@ TEST_CASE("the Welcome page refuses an incomplete package, a link or a folder at
     CHECK(AnswerBox(setup.id, L"磁盘空间不足", IDOK) != L"");
     CHECK(ReadPage(wizard) == Page::Welcome);
     CHECK(Leftovers(Kind::BootIni) == "");
+}
+
+TEST_CASE(
+    "a boot.ini saved as UTF-16 is refused: the copy is undone, nothing recorded, the next Setup welcomes") {
+    REQUIRE(PrepareMachine(Kind::BootIni));
+    const std::string wide("\xFF\xFE[\0b\0]\0", 8);
+    REQUIRE(WriteBytes(L"C:\\boot.ini", wide));
+    std::wstring package = MakePackage(L"small", 0);
+    Process setup;
+    InstallTo(StartSetup(setup, package));
+    CHECK(AnswerBox(setup.id, L"不是可以编辑的文本文件", IDOK) != L"");
+    CHECK(AnswerBox(setup.id, L"无法在 boot.ini 中加入", IDOK) != L"");
+    CHECK(setup.Ended(20000)); // and no box about anything left
+    CHECK(ReadBytes(L"C:\\boot.ini") == wide);
+    CHECK(Leftovers(Kind::BootIni) == "boot.ini timeout; ");
+    Process again;
+    CHECK(WaitForPage(StartSetup(again, package), Page::Welcome, 10000));
 }

@@ -46,6 +46,12 @@ TEST_CASE("boot.ini is replaced whole, with its attributes and one backup, or re
         REQUIRE(WriteBytes(path, wide));
         CHECK(EditBootIniFile(path, AddBootIniText, 'D').status == BootIniStatus::NotText);
         CHECK(ReadBytes(path) == wide);
+        // A removal reads it: no entry of ours shows, so there is nothing to remove; one that
+        // shows stays, and so does the installation's record.
+        REQUIRE(WriteBytes(L"C:\\boot.ini", wide));
+        CHECK(RemoveBootIniEntry(L"D:\\zentaos").done);
+        REQUIRE(WriteBytes(L"C:\\boot.ini", wide + std::string("\r\0\n\0D\0:\0\\\0z\0e\0l\0d\0r\0", 20)));
+        CHECK_FALSE(RemoveBootIniEntry(L"D:\\zentaos").done);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "common/BootIniText.h"
 #include "common/FastStartup.h"
 #include "common/Firmware.h"
+#include "common/Volume.h"
 #include "common/WindowsKind.h"
 #include "setup/CopyPlan.h"
 #include "setup/Drives.h"
@@ -82,6 +83,47 @@ TEST_CASE("boot.ini: removal takes every entry line of the drive and nothing els
     CHECK(IsPlainBootIniText(kHead));
     CHECK_FALSE(IsPlainBootIniText("\xFF\xFE[\0b\0"));
     CHECK_FALSE(IsPlainBootIniText(std::string("[boot loader]\0", 14)));
+}
+
+TEST_CASE("boot.ini: the timeout goes back only while it is the one the add wrote") {
+    const std::string loader = "default=x\r\n";
+    struct Case {
+        const char* name;
+        std::string before, recorded, after; // after == "" : nothing changes
+    } cases[] = {
+        {"the line as it was", kHead + "timeout=10\r\n" + loader, "Timeout=3",
+         kHead + "Timeout=3\r\n" + loader},
+        {"there was none: ours goes", kHead + "\r\ntimeout=10\r\n" + loader, "", kHead + "\r\n" + loader},
+        {"changed by the user since", kHead + "timeout=20\r\n" + loader, "timeout=5", ""},
+        {"10 written otherwise", kHead + "timeout = 10\r\n" + loader, "timeout=5", ""},
+        {"outside the section", kHead + kSystems + "timeout=10\r\n", "timeout=5", ""},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        std::string edited;
+        CHECK(RestoreBootIniTimeout(c.before, c.recorded, edited) == !c.after.empty());
+        if (!c.after.empty())
+            CHECK(edited == c.after);
+    }
+}
+
+TEST_CASE("volume identity: the files are where the recorded volume is now, or nowhere") {
+    const std::wstring v1 = L"\\\\?\\Volume{1}\\", v2 = L"\\\\?\\Volume{2}\\";
+    struct {
+        wchar_t recorded;
+        std::wstring volume, atLetter;
+        wchar_t current, drive;
+    } cases[] = {
+        {L'D', L"", v2, L'F', L'D'},                   // recorded before volumes were: the letter as it is
+        {L'?', L"", L"", 0, 0},                        // a letter that names no drive
+        {L'D', v1, v1, L'D', L'D'},                    // the letter still names the volume
+        {L'D', v1, L"\\\\?\\VOLUME{1}\\", L'D', L'D'}, // GUIDs ignore case
+        {L'D', v1, v2, L'F', L'F'},  // another volume has the letter now: the volume's own letter
+        {L'D', v1, L"", L'F', L'F'}, // the letter names nothing now
+        {L'D', v1, v2, 0, 0},        // the volume has no letter: nowhere
+    };
+    for (const auto& c : cases)
+        CHECK(RemovalDrive(c.recorded, c.volume, c.atLetter, c.current) == c.drive);
 }
 
 TEST_CASE("font styles: only pixel sizes count, bold only for 1, colours R,G,B modulo 256") {

@@ -1,0 +1,17 @@
+// Which volume an installation lives on. The record names the volume as well as its drive
+// letter: letters change (a disk added, letters reassigned), a volume's GUID path does not.
+#pragma once
+#include <windows.h>
+#include <string>
+
+// The GUID path of the volume that drive `letter` names now ("\\?\Volume{...}\"); empty when
+// the letter names none.
+std::wstring VolumeOfDrive(wchar_t letter);
+// The drive letter under which `volume` is mounted now, upper-case; 0 when it has none.
+wchar_t DriveOfVolume(const std::wstring& volume);
+
+// The drive a removal may work on: the recorded letter while it still names the recorded
+// volume, else the volume's current letter, else 0 (nowhere: the volume is not reachable).
+// A record without a volume (made before volumes were recorded) trusts the letter as it is.
+wchar_t RemovalDrive(wchar_t recordedLetter, const std::wstring& recordedVolume,
+                     const std::wstring& volumeAtLetter, wchar_t currentLetter);
