@@ -2,6 +2,7 @@
 
 #include "common/BootEntry.h"
 #include "common/BootIni.h"
+#include "common/FastStartup.h"
 #include "common/Log.h"
 #include "common/Registry.h"
 #include "common/SystemHelpers.h"
@@ -124,8 +125,15 @@ RemovalOutcome RemoveInstallation(WindowsKind kind, bool bootEntryMade) {
     outcome.loaderRemoved = outcome.drive && PathGone(loader);
     outcome.directoryRemoved = outcome.drive && PathGone(directory);
     if (outcome.bootEntryRemoved && outcome.loaderRemoved && outcome.directoryRemoved) {
-        DeleteRegistryTree(kHardDiskKey);
-        DeleteRegistryTree(kUninstallKey);
+        // Fast Startup stays off while anything of the installed system is left to use the drive.
+        CRegistry reopened;
+        outcome.fastStartupLeft =
+            !reopened.Open(kHardDiskKey, KEY_QUERY_VALUE) || !RestoreFastStartup(reopened);
+        reopened.Close();
+        if (!outcome.fastStartupLeft) {
+            DeleteRegistryTree(kHardDiskKey);
+            DeleteRegistryTree(kUninstallKey);
+        }
     }
     outcome.installRecordRemoved = RegistryKeyGone(kHardDiskKey);
     outcome.uninstallRecordRemoved = RegistryKeyGone(kUninstallKey);
@@ -157,6 +165,8 @@ std::wstring DescribeIncompleteRemoval(const RemovalOutcome& outcome) {
         if (!outcome.directoryRemoved)
             text += zenta::FormatText(L"\n文件夹 %lc:\\zentaos", static_cast<wint_t>(outcome.drive));
     }
+    if (outcome.fastStartupLeft)
+        text += L"\nWindows“快速启动”仍是关闭的（未能恢复为安装前的设置）";
     if (!outcome.installRecordRemoved)
         text += std::wstring(L"\n注册表项 HKEY_LOCAL_MACHINE\\") + kHardDiskKey;
     if (!outcome.uninstallRecordRemoved)

@@ -19,6 +19,7 @@ struct RemovalOutcome {
     bool bootEntryForeign = false; // the record names an entry that is not ours: left alone
     bool loaderRemoved = false;    // drive:\zeldr
     bool directoryRemoved = false; // drive:\zentaos
+    bool fastStartupLeft = false;  // Fast Startup, which the installation turned off, is still off
     bool installRecordRemoved = false;
     bool uninstallRecordRemoved = false;
     // What the boot configuration had to tell the user ("警告"), in the order it happened.
@@ -26,8 +27,8 @@ struct RemovalOutcome {
 
     // True when an installation was recorded and nothing of it is left.
     bool Complete() const {
-        return recorded && bootEntryRemoved && loaderRemoved && directoryRemoved && installRecordRemoved &&
-               uninstallRecordRemoved;
+        return recorded && bootEntryRemoved && loaderRemoved && directoryRemoved && !fastStartupLeft &&
+               installRecordRemoved && uninstallRecordRemoved;
     }
 };
 
@@ -37,7 +38,8 @@ struct RemovalOutcome {
 // only once nothing else is left, so that Setup and the uninstaller find the installation
 // again and can finish the removal. The files are looked for on the recorded volume wherever
 // its letter is now; a volume without a letter keeps everything as it is. The menu timeout
-// goes back to what it was when it is still the one the installation set. `bootEntryMade`
+// goes back to what it was when it is still the one the installation set, and so does Fast
+// Startup, once nothing else of the installation is left. `bootEntryMade`
 // false (a rollback of an installation that made no entry) leaves the boot configuration
 // alone. Shows nothing; writes each step to the log.
 RemovalOutcome RemoveInstallation(WindowsKind kind, bool bootEntryMade = true);

@@ -2,6 +2,7 @@
 
 #include "common/BootEntry.h"
 #include "common/BootIni.h"
+#include "common/FastStartup.h"
 #include "common/Log.h"
 #include "common/Registry.h"
 #include "common/Text.h"
@@ -46,10 +47,11 @@ HANDLE NewEvent(bool set) {
 
 } // namespace
 
-CInstallation::CInstallation(const std::wstring& packageDir, wchar_t drive, WindowsKind kind)
-    : packageDir_(packageDir), drive_(drive), kind_(kind), directory_(std::wstring(1, drive) + L":\\zentaos"),
-      job_(packageDir, kind, directory_), cancel_(NewEvent(false)), going_(NewEvent(true)),
-      release_(NewEvent(false)) {}
+CInstallation::CInstallation(const std::wstring& packageDir, wchar_t drive, WindowsKind kind,
+                             bool turnOffFastStartup)
+    : packageDir_(packageDir), drive_(drive), kind_(kind), turnOffFastStartup_(turnOffFastStartup),
+      directory_(std::wstring(1, drive) + L":\\zentaos"), job_(packageDir, kind, directory_),
+      cancel_(NewEvent(false)), going_(NewEvent(true)), release_(NewEvent(false)) {}
 
 CInstallation::~CInstallation() {
     if (!thread_)
@@ -86,8 +88,8 @@ DWORD WINAPI CInstallation::ThreadMain(void* installation) {
 void CInstallation::Run() {
     // The boot entry and its removal speak COM from this thread.
     zenta::ScopedCoInit com;
-    bool completed = Record() && GoOn() && Copy() && GoOn() && CheckCopy() && GoOn() && RegisterBoot() &&
-                     GoOn() && WriteUninstallRecord();
+    bool completed = Record() && TurnOffFastStartupIfAsked() && GoOn() && Copy() && GoOn() && CheckCopy() &&
+                     GoOn() && RegisterBoot() && GoOn() && WriteUninstallRecord();
     if (completed) {
         InterlockedExchange(&state_, static_cast<LONG>(InstallState::Completed));
         // Until the page has moved on, a confirmed cancel still undoes the whole installation.
@@ -126,6 +128,19 @@ bool CInstallation::Record() {
                                       ErrorText(GetLastError()).c_str()));
     Log(L"installation record written: Drive = %lu (%lc:), Volume = %ls", static_cast<unsigned long>(drive_),
         static_cast<wint_t>(drive_), volume.c_str());
+    return true;
+}
+
+bool CInstallation::TurnOffFastStartupIfAsked() {
+    if (!turnOffFastStartup_) {
+        Log(L"Fast Startup left as it is");
+        return true;
+    }
+    // After the record, which then holds the value to give back.
+    CRegistry record;
+    if (!record.Open(kHardDiskKey) || !TurnOffFastStartup(record))
+        return Fail(L"无法关闭Windows快速启动：" + ErrorText(GetLastError()) +
+                    L"。\n安装未能完成，已做的更改将被撤销。");
     return true;
 }
 

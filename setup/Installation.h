@@ -18,7 +18,10 @@ enum class InstallState { Running, Completed, Failed, Cancelled };
 
 class CInstallation {
   public:
-    CInstallation(const std::wstring& packageDir, wchar_t drive, WindowsKind kind);
+    // `turnOffFastStartup`: the user asked for Fast Startup to be turned off (recorded, so
+    // that the removal turns it on again).
+    CInstallation(const std::wstring& packageDir, wchar_t drive, WindowsKind kind,
+                  bool turnOffFastStartup = false);
     // Cancels a sequence that has not completed and waits for the worker and its rollback.
     ~CInstallation();
     CInstallation(const CInstallation&) = delete;
@@ -47,6 +50,7 @@ class CInstallation {
     void Run();
     // The steps, in order; each false when the installation cannot go on.
     bool Record();
+    bool TurnOffFastStartupIfAsked();
     bool Copy();
     bool CheckCopy();
     bool RegisterBoot();
@@ -59,6 +63,7 @@ class CInstallation {
     std::wstring packageDir_;
     wchar_t drive_;
     WindowsKind kind_;
+    bool turnOffFastStartup_;
     std::wstring directory_; // drive letter + ":\zentaos"
     CCopyJob job_;
     // Manual-reset: cancel_ once cancelled; going_ while not paused; release_ once the page

@@ -11,10 +11,9 @@ namespace {
 
 // Names the entry the boot menu really shows, so the user can find it after the restart.
 constexpr wchar_t kRestartHint[] = L"安装结束后请重启电脑，选择从‘星岚系统(boot zenta LUM)’ 启动";
-// Said only when the installation turned Fast Startup off, so that the user knows where to
-// turn it on again.
+// Said only when the installation turned Fast Startup off, so that the user knows it comes back.
 constexpr wchar_t kFastStartupOffHint[] =
-    L"已按您的选择关闭Windows快速启动；卸载星岚系统时会恢复，也可以在“电源选项”中重新打开。";
+    L"已按您的选择关闭Windows快速启动，卸载星岚系统时会恢复原来的设置。";
 constexpr COLORREF kHintColor = 0x00FF0000;
 
 } // namespace

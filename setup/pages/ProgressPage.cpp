@@ -96,7 +96,8 @@ void CProgressPage::StartInstallation() {
     SetTimer(hwnd, kSlideTimer, 5000, nullptr);
     SetTimer(hwnd, kProgressTimer, 1000, nullptr);
     finished_ = false;
-    installation_ = std::make_unique<CInstallation>(app->packageDir, app->targetDrive, app->windowsKind);
+    installation_ = std::make_unique<CInstallation>(app->packageDir, app->targetDrive, app->windowsKind,
+                                                    app->turnOffFastStartup);
     if (!installation_->Start())
         Abandon();
 }

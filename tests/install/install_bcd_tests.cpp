@@ -2,6 +2,7 @@
 // for the prefix: an installation from start to end, and every way it can be cut short.
 #include <doctest/doctest.h>
 
+#include "common/FastStartup.h"
 #include "common/Registry.h"
 #include "resources/resource.h"
 #include "tests/driver/Driver.h"
@@ -42,11 +43,23 @@ void HoldWorker(DWORD pid, HWND window, bool hold) {
     }
 }
 
+// Windows 8 (6.2) with Fast Startup and hibernation on: Setup asks whether to turn it off.
+void FastStartupOn() {
+    for (const wchar_t* exe : {L"Setup.exe", L"Uninstall.exe", L"Del_ZentaUninstall.exe"})
+        REQUIRE(SetRegText(HKEY_CURRENT_USER, std::wstring(L"Software\\Wine\\AppDefaults\\") + exe,
+                           L"Version", L"win8"));
+    DWORD on = 1;
+    REQUIRE(!SHSetValueW(HKEY_LOCAL_MACHINE, kPowerKey, L"HiberbootEnabled", REG_DWORD, &on, sizeof on));
+    REQUIRE(!SHSetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Power",
+                         L"HibernateEnabled", REG_DWORD, &on, sizeof on));
+}
+
 } // namespace
 
 TEST_CASE(
     "install from another working directory to the Complete page, restart Setup, remove with Uninstall") {
     REQUIRE(PrepareMachine(Kind::Bcd));
+    FastStartupOn();
     std::wstring package = MakePackage(L"full", kSystemDisks);
     Process setup;
     HWND wizard = StartSetup(setup, package, L"C:\\windows"); // the package is Setup's own folder
@@ -54,6 +67,7 @@ TEST_CASE(
     CHECK(Screenshot(wizard, L"welcome"));
     Key(wizard, VK_ESCAPE);
     InstallTo(wizard);
+    CHECK(AnswerBox(setup.id, L"是否关闭快速启动", IDYES).find(L"重启电脑不受影响") != std::wstring::npos);
     REQUIRE(WaitForPage(wizard, Page::Progress, 10000));
     Key(wizard, VK_ESCAPE);
     CHECK(Screenshot(wizard, L"progress"));
@@ -66,6 +80,8 @@ TEST_CASE(
     CHECK(code == 0);
 
     CHECK(RegDword(kHardDiskKey, L"Drive") == L'D');
+    CHECK(RegDword(kHardDiskKey, L"Hiberboot") == 1);
+    CHECK(RegDword(kPowerKey, L"HiberbootEnabled") == 0);
     CHECK(RegText(kUninstallKey, L"UninstallString") == L"D:\\zentaos\\Uninstall.exe");
     CHECK((GetFileAttributesW(L"D:\\zeldr") & 3) == 3);
     CHECK(ReadBytes(L"D:\\zentaos\\zeldr.mbr") == std::string(512, 'M'));
@@ -75,9 +91,10 @@ TEST_CASE(
     CHECK(entry->Find(fakebcd::kApplicationPath)->text == L"\\zentaos\\zeldr.mbr");
     std::wstring log = ReadLog(L"ZentaLUM-Setup.log");
     CHECK(InOrder(log, {L"Zenta LUM Setup 8.1", L"package E:\\full", L"Windows kind 2", L"firmware BIOS",
-                        L"drive chosen: D:", L"installation record written", L"copy planned: 4 file(s)",
-                        L"protected D:\\zentaos", L"protected D:\\zeldr", L"copy completed: 4 file(s)",
-                        L"BcdStore.CreateObject", L"boot entry registered", L"uninstall record written"}));
+                        L"drive chosen: D:", L"installation record written", L"Fast Startup turned off",
+                        L"copy planned: 4 file(s)", L"protected D:\\zentaos", L"protected D:\\zeldr",
+                        L"copy completed: 4 file(s)", L"BcdStore.CreateObject", L"boot entry registered",
+                        L"uninstall record written"}));
 
     Process again;
     wizard = StartSetup(again, package);
@@ -93,6 +110,7 @@ TEST_CASE(
     CHECK(Uninstall(L"", &caption) == L"已成功删除星岚LUM系统");
     CHECK(caption == L"提醒");
     CHECK(WaitUntil([] { return Leftovers(Kind::Bcd).empty(); }, 10000));
+    CHECK(RegDword(kPowerKey, L"HiberbootEnabled") == 1);
 }
 
 TEST_CASE(
@@ -217,10 +235,14 @@ TEST_CASE(
 
 TEST_CASE("removal finds the recorded volume under its letter now, and touches nothing while it has none") {
     REQUIRE(PrepareMachine(Kind::Bcd));
+    FastStartupOn();
     Process setup;
     HWND wizard = StartSetup(setup, MakePackage(L"small", 0));
     InstallTo(wizard);
+    AnswerBox(setup.id, L"是否关闭快速启动", IDNO);
     REQUIRE(WaitForPage(wizard, Page::Notice, 30000));
+    CHECK(RegDword(kPowerKey, L"HiberbootEnabled") == 1);
+    CHECK(RegDword(kHardDiskKey, L"Hiberboot") == 0xFFFFFFFF);
     PostMessageW(wizard, WM_CLOSE, 0, 0);
     CHECK(setup.Ended(10000));
     const std::wstring volume = RegText(kHardDiskKey, L"Volume");

@@ -35,7 +35,7 @@ TEST_CASE("Setup.exe and Uninstall.exe: XP headers, KnownDLL imports, the manife
     const struct {
         const wchar_t* name;
         size_t maxBytes;
-    } programs[] = {{L"Setup.exe", 450 * 1024}, {L"Uninstall.exe", 350 * 1024}};
+    } programs[] = {{L"Setup.exe", 480 * 1024}, {L"Uninstall.exe", 380 * 1024}};
     const char* knownDlls[] = {"kernel32.dll", "user32.dll",  "gdi32.dll",    "advapi32.dll",
                                "shell32.dll",  "ole32.dll",   "oleaut32.dll", "msvcrt.dll",
                                "rpcrt4.dll",   "shlwapi.dll", "comdlg32.dll"};
