@@ -2,9 +2,12 @@
 #include <doctest/doctest.h>
 
 #include "common/BootIni.h"
+#include "common/BootIniText.h"
 #include "common/Log.h"
 #include "common/Registry.h"
+#include "common/Removal.h"
 #include "common/SystemHelpers.h"
+#include "common/Volume.h"
 #include "setup/Config.h"
 #include "setup/Package.h"
 #include "setup/Protection.h"
@@ -87,6 +90,40 @@ TEST_CASE("a directory tree goes whole: read-only files too, links as links, not
     // A tree that is itself a link is not entered.
     CHECK(DeleteDirectoryTree(L"D:\\link") == 1);
     CHECK(Exists(L"E:\\outside\\keep.txt"));
+}
+
+TEST_CASE(
+    "the records go only once nothing is left: the boot entry, \\zeldr and \\zentaos each kept in turn") {
+    const std::string ini = "[boot loader]\r\ntimeout=10\r\n[operating systems]\r\n";
+    const std::string entry = "D:\\zeldr=\"" + std::string(kBootIniDescription) + "\"\r\n";
+    for (const wchar_t* held : {L"", L"C:\\boot.ini", L"D:\\zeldr", L"D:\\zentaos\\held"}) {
+        CAPTURE(driver::Utf8(held));
+        CRegistry record;
+        REQUIRE((record.Create(kHardDiskKey) && record.WriteDword(L"Drive", L'D') &&
+                 record.WriteString(L"Volume", VolumeOfDrive(L'D').c_str())));
+        record.Close();
+        REQUIRE(CRegistry().Create(kUninstallKey));
+        REQUIRE((driver::MakeDirs(L"D:\\zentaos") && WriteBytes(L"D:\\zentaos\\held", "x")));
+        SetFileAttributesW(L"D:\\zeldr", FILE_ATTRIBUTE_NORMAL);
+        REQUIRE(WriteBytes(L"D:\\zeldr", "L"));
+        SetFileAttributesW(L"D:\\zeldr", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+        SetFileAttributesW(L"C:\\boot.ini", FILE_ATTRIBUTE_NORMAL);
+        REQUIRE(WriteBytes(L"C:\\boot.ini", ini + entry));
+        {
+            zenta::ScopedHandle hold(
+                *held ? CreateFileW(held, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
+                      : INVALID_HANDLE_VALUE);
+            RemovalOutcome outcome = RemoveInstallation(BootIni);
+            CHECK(outcome.Complete() == !*held);
+            CHECK(RegistryKeyGone(kHardDiskKey) == !*held);
+            CHECK(RegistryKeyGone(kUninstallKey) == !*held);
+            // The files go only once the entry that starts them is gone.
+            CHECK(Exists(L"D:\\zeldr") ==
+                  (held == std::wstring(L"C:\\boot.ini") || held == std::wstring(L"D:\\zeldr")));
+        }
+        RemoveInstallation(BootIni); // what was held goes now
+        CHECK(RegistryKeyGone(kHardDiskKey));
+    }
 }
 
 TEST_CASE("registry: trees go whole") {

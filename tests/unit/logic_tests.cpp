@@ -33,21 +33,14 @@ TEST_CASE("boot.ini: an entry is a line of its own, matched as the boot loader r
         const char* name;
         std::string before, after; // after == "" : nothing changes
     } cases[] = {
-        {"timeout below 10 is raised", kHead + "timeout=5\r\n" + kSystems,
-         kHead + "timeout=10\r\n" + kSystems + kEntry},
-        {"Windows Setup's Timeout=5", kHead + "Timeout=5\r\n" + kSystems,
-         kHead + "timeout=10\r\n" + kSystems + kEntry},
         {"TIMEOUT=10 stays as it is, bare line feed and all", kHead + "TIMEOUT=10\n" + kSystems,
          kHead + "TIMEOUT=10\n" + kSystems + kEntry},
         {"no timeout: one after the header", kHead + kSystems,
          kHead + "\r\ntimeout=10\r\n" + kSystems + kEntry},
-        {"a timeout elsewhere is not the menu's", kHead + kSystems + "timeout=30\r\n",
-         kHead + "\r\ntimeout=10\r\n" + kSystems + "timeout=30\r\n" + kEntry},
         {"a commented entry is no entry", kHead + "timeout=10\r\n;D:\\zeldr=\"x\"\r\n",
          kHead + "timeout=10\r\n;D:\\zeldr=\"x\"\r\n" + kEntry},
         {"a key inside another line is no entry", kHead + "timeout=10\r\nC:\\x=\"D:\\zeldr=\"\r\n",
          kHead + "timeout=10\r\nC:\\x=\"D:\\zeldr=\"\r\n" + kEntry},
-        {"lower-case drive is our entry", kHead + "timeout=5\r\nd:\\zeldr=\"x\"\r\n", ""},
         {"changed description, blanks, case: still ours", kHead + "timeout=5\r\n  D:\\ZELDR = \"other\"\r\n",
          ""},
     };
@@ -58,6 +51,37 @@ TEST_CASE("boot.ini: an entry is a line of its own, matched as the boot loader r
         CHECK(AddBootIniText(c.before, 'D', edited, change) == !c.after.empty());
         if (!c.after.empty())
             CHECK(edited == c.after);
+    }
+}
+
+TEST_CASE("boot.ini: lower, upper and Windows Setup's capitalised forms, in every place the rules apply") {
+    const char* headers[] = {"[boot loader]", "[BOOT LOADER]", "[Boot Loader]"};
+    const char* timeouts[] = {"timeout", "TIMEOUT", "Timeout"};
+    const char* entries[] = {"d:\\zeldr", "D:\\ZELDR", "D:\\Zeldr"};
+    for (const char* header : headers)
+        for (const char* timeout : timeouts) {
+            CAPTURE(header);
+            CAPTURE(timeout);
+            const std::string head = std::string(header) + "\r\n", line = std::string(timeout) + "=5";
+            std::string edited, found;
+            BootIniChange change;
+            // Inside [boot loader]: the menu's timeout, raised, recorded as it was, given back.
+            REQUIRE(AddBootIniText(head + line + "\r\n" + kSystems, 'D', edited, change));
+            CHECK(edited == head + "timeout=10\r\n" + kSystems + kEntry);
+            CHECK((BootIniTimeoutLine(head + line + "\r\n", found) && found == line));
+            CHECK((RestoreBootIniTimeout(head + "timeout=10\r\n", line, edited) &&
+                   edited == head + line + "\r\n"));
+            // Outside it: not the menu's; the menu gets one of its own.
+            REQUIRE(AddBootIniText(head + kSystems + line + "\r\n", 'D', edited, change));
+            CHECK(edited == head + "\r\ntimeout=10\r\n" + kSystems + line + "\r\n" + kEntry);
+        }
+    for (const char* entry : entries) {
+        CAPTURE(entry);
+        const std::string content = kHead + kSystems + entry + "=\"x\"\r\n";
+        std::string edited;
+        BootIniChange change;
+        CHECK_FALSE(AddBootIniText(content, 'D', edited, change));
+        CHECK((RemoveBootIniText(content, 'D', edited, change) && edited == kHead + kSystems));
     }
 }
 
