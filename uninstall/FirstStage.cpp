@@ -184,8 +184,7 @@ bool Start(std::wstring& step, std::wstring& folder, std::wstring& copy) {
     if (!CreateProcessW(file.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
                         &startup, &started))
         return false;
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
+    zenta::ScopedHandle thread(started.hThread), process(started.hProcess);
     return true;
 }
 
