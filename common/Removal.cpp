@@ -81,7 +81,7 @@ const wchar_t* Word(bool removed) {
 
 } // namespace
 
-RemovalOutcome RemoveInstallation(WindowsKind kind, bool bootEntryMade) {
+RemovalOutcome RemoveInstallation(WindowsKind kind, bool bootEntryMade, bool filesMade) {
     RemovalOutcome outcome;
     CRegistry record;
     DWORD value = 0;
@@ -117,13 +117,19 @@ RemovalOutcome RemoveInstallation(WindowsKind kind, bool bootEntryMade) {
         outcome.bootEntryRemoved = true;
     }
     record.Close();
-    if (outcome.bootEntryRemoved && outcome.drive) {
-        // The boot-sector file is read-only: it keeps the bit when it cannot go.
-        DeleteFileKeepingAttributes(loader);
-        DeleteDirectoryTree(directory.c_str());
+    if (!filesMade) {
+        Log(L"removal: the installation made no files; %ls and %ls are not ours", loader.c_str(),
+            directory.c_str());
+        outcome.loaderRemoved = outcome.directoryRemoved = true;
+    } else {
+        if (outcome.bootEntryRemoved && outcome.drive) {
+            // The boot-sector file is read-only: it keeps the bit when it cannot go.
+            DeleteFileKeepingAttributes(loader);
+            DeleteDirectoryTree(directory.c_str());
+        }
+        outcome.loaderRemoved = outcome.drive && PathGone(loader);
+        outcome.directoryRemoved = outcome.drive && PathGone(directory);
     }
-    outcome.loaderRemoved = outcome.drive && PathGone(loader);
-    outcome.directoryRemoved = outcome.drive && PathGone(directory);
     if (outcome.bootEntryRemoved && outcome.loaderRemoved && outcome.directoryRemoved) {
         // Fast Startup stays off while anything of the installed system is left to use the drive.
         CRegistry reopened;

@@ -41,8 +41,10 @@ struct RemovalOutcome {
 // goes back to what it was when it is still the one the installation set, and so does Fast
 // Startup, once nothing else of the installation is left. `bootEntryMade`
 // false (a rollback of an installation that made no entry) leaves the boot configuration
-// alone. Shows nothing; writes each step to the log.
-RemovalOutcome RemoveInstallation(WindowsKind kind, bool bootEntryMade = true);
+// alone; `filesMade` false (a rollback of an installation that never made its directory) leaves
+// \zeldr and \zentaos alone: whatever has those names is someone else's. Shows nothing;
+// writes each step to the log.
+RemovalOutcome RemoveInstallation(WindowsKind kind, bool bootEntryMade = true, bool filesMade = true);
 
 // For an incomplete removal: what is left, one item a line, for a message box.
 std::wstring DescribeIncompleteRemoval(const RemovalOutcome& outcome);

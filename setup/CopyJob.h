@@ -49,6 +49,9 @@ class CCopyJob {
     void Stop();
     // Waits up to `milliseconds` for the worker to end; true when none is running.
     bool WaitForEnd(DWORD milliseconds);
+    // True once the worker has made the installation directory (and so may have placed the
+    // boot loader): before that, nothing on the target drive is the job's. Read after the end.
+    bool MadeTargetDirectory() const { return madeTarget_; }
     // The worker thread while there is one (for a wait that goes on answering the user).
     HANDLE Worker() const { return thread_.Get(); }
 
@@ -107,5 +110,6 @@ class CCopyJob {
     DWORD startTick_ = 0;
     int files_ = 0;
     bool stopSeen_ = false;
+    bool madeTarget_ = false;
     zenta::ScopedHeapBlock buffer_;
 };

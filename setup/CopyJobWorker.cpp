@@ -99,7 +99,8 @@ bool CCopyJob::MakeTargetDirectory() {
     // Only a folder made now, protected from its first moment, is ours: one that is already
     // there may belong to anybody, with files and links of theirs in it.
     DWORD error = CreateProtectedFolder(targetDir);
-    return error == ERROR_SUCCESS || Fail(error, targetDir); // ERROR_ALREADY_EXISTS: not ours
+    madeTarget_ = error == ERROR_SUCCESS;
+    return madeTarget_ || Fail(error, targetDir); // ERROR_ALREADY_EXISTS: not ours
 }
 
 bool CCopyJob::PlaceBootLoader() {

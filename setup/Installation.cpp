@@ -100,7 +100,7 @@ void CInstallation::Run() {
     }
     const bool cancelled = failure_.empty();
     Log(L"installation %ls: undoing what was done", cancelled ? L"cancelled" : L"failed");
-    rollback_ = RemoveInstallation(kind_, bootEntryMade_);
+    rollback_ = RemoveInstallation(kind_, bootEntryMade_, job_.MadeTargetDirectory());
     InterlockedExchange(&state_,
                         static_cast<LONG>(cancelled ? InstallState::Cancelled : InstallState::Failed));
 }

@@ -93,6 +93,16 @@ TEST_CASE(
         CHECK(RemoveInstallation(Bcd).Complete() == left); // a second removal finds a record only then
         CHECK(driver::Leftovers(driver::Kind::Bcd) == "");
     }
+    // A folder someone made after the Welcome page's check: the copy refuses it, and the
+    // rollback leaves it and what it holds alone.
+    REQUIRE((driver::MakeDirs(L"D:\\zentaos") && driver::WriteBytes(L"D:\\zentaos\\theirs", "x")));
+    CInstallation installation(package, L'D', Bcd);
+    REQUIRE(installation.Start());
+    int percent = 0;
+    REQUIRE(driver::WaitUntil([&] { return installation.Poll(percent) != InstallState::Running; }, 20000));
+    CHECK(installation.Rollback().Complete());
+    CHECK(driver::Exists(L"D:\\zentaos\\theirs"));
+    DeleteDirectoryTree(L"D:\\zentaos");
 }
 
 TEST_CASE("removal deletes only an entry that is ours, and takes only it out of the menu") {
