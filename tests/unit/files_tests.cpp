@@ -96,30 +96,45 @@ TEST_CASE(
     "the records go only once nothing is left: the boot entry, \\zeldr and \\zentaos each kept in turn") {
     const std::string ini = "[boot loader]\r\ntimeout=10\r\n[operating systems]\r\n";
     const std::string entry = "D:\\zeldr=\"" + std::string(kBootIniDescription) + "\"\r\n";
-    for (const wchar_t* held : {L"", L"C:\\boot.ini", L"D:\\zeldr", L"D:\\zentaos\\held"}) {
+    // The boot entry held (boot.ini open), also with the files already deleted by hand; \zeldr
+    // held; a file in \zentaos held.
+    const struct {
+        const wchar_t* held;
+        bool files;
+    } rows[] = {{L"", true},
+                {L"C:\\boot.ini", true},
+                {L"C:\\boot.ini", false},
+                {L"D:\\zeldr", true},
+                {L"D:\\zentaos\\held", true}};
+    for (const auto& row : rows) {
+        const std::wstring held = row.held;
         CAPTURE(driver::Utf8(held));
+        CAPTURE(row.files);
         CRegistry record;
         REQUIRE((record.Create(kHardDiskKey) && record.WriteDword(L"Drive", L'D') &&
                  record.WriteString(L"Volume", VolumeOfDrive(L'D').c_str())));
         record.Close();
         REQUIRE(CRegistry().Create(kUninstallKey));
-        REQUIRE((driver::MakeDirs(L"D:\\zentaos") && WriteBytes(L"D:\\zentaos\\held", "x")));
         SetFileAttributesW(L"D:\\zeldr", FILE_ATTRIBUTE_NORMAL);
-        REQUIRE(WriteBytes(L"D:\\zeldr", "L"));
-        SetFileAttributesW(L"D:\\zeldr", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+        DeleteFileW(L"D:\\zeldr");
+        DeleteDirectoryTree(L"D:\\zentaos");
+        if (row.files) {
+            REQUIRE((driver::MakeDirs(L"D:\\zentaos") && WriteBytes(L"D:\\zentaos\\held", "x")));
+            REQUIRE(WriteBytes(L"D:\\zeldr", "L"));
+            SetFileAttributesW(L"D:\\zeldr", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+        }
         SetFileAttributesW(L"C:\\boot.ini", FILE_ATTRIBUTE_NORMAL);
         REQUIRE(WriteBytes(L"C:\\boot.ini", ini + entry));
         {
-            zenta::ScopedHandle hold(
-                *held ? CreateFileW(held, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
-                      : INVALID_HANDLE_VALUE);
+            zenta::ScopedHandle hold(!held.empty() ? CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                                 nullptr, OPEN_EXISTING, 0, nullptr)
+                                                   : INVALID_HANDLE_VALUE);
             RemovalOutcome outcome = RemoveInstallation(BootIni);
-            CHECK(outcome.Complete() == !*held);
-            CHECK(RegistryKeyGone(kHardDiskKey) == !*held);
-            CHECK(RegistryKeyGone(kUninstallKey) == !*held);
+            CHECK(outcome.Complete() == held.empty());
+            CHECK(RegistryKeyGone(kHardDiskKey) == held.empty());
+            CHECK(RegistryKeyGone(kUninstallKey) == held.empty());
             // The files go only once the entry that starts them is gone.
-            CHECK(Exists(L"D:\\zeldr") ==
-                  (held == std::wstring(L"C:\\boot.ini") || held == std::wstring(L"D:\\zeldr")));
+            CHECK(Exists(L"D:\\zeldr") == (row.files && (held == L"C:\\boot.ini" || held == L"D:\\zeldr")));
         }
         RemoveInstallation(BootIni); // what was held goes now
         CHECK(RegistryKeyGone(kHardDiskKey));
