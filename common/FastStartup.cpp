@@ -92,8 +92,12 @@ bool RestoreFastStartup(CRegistry& record) {
     if (!isRecorded)
         return true;
     CRegistry power;
-    bool known =
-        power.Open(kPowerKey, KEY_QUERY_VALUE | KEY_SET_VALUE) && power.ReadDword(kHiberboot, current);
+    if (!power.Open(kPowerKey, KEY_QUERY_VALUE | KEY_SET_VALUE) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+        // Not to be looked at (or changed) now: still to be given back.
+        Log(L"Fast Startup could NOT be given back: %ls", ErrorText(GetLastError()).c_str());
+        return false;
+    }
+    bool known = power.Get() && power.ReadDword(kHiberboot, current);
     if (!HiberbootToRestore(isRecorded, known, current)) {
         // Not the 0 we wrote any more: the user's own setting now, nothing to give back.
         Log(L"Fast Startup left as it is: HiberbootEnabled %ls since the installation",

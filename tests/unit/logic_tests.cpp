@@ -244,7 +244,7 @@ TEST_CASE("the drive the installed system finds: Fast Startup asked and given ba
         const wchar_t* fileSystem;
         unsigned long long bytes;
         bool holds;
-    } holds[] = {{L"FAT32", 0xFFFFFFFFull, true},  {L"FAT32", 0x100000000ull, false},
+    } holds[] = {{L"FAT32", 0xFFFFFFFFull, true},  {L"Fat32", 0x100000000ull, false},
                  {L"fat", 0x100000000ull, false},  {L"NTFS", 0x100000000ull, true},
                  {L"exFAT", 0x100000000ull, true}, {L"", 0x100000000ull, true}};
     for (const auto& h : holds)
