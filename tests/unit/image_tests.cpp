@@ -64,8 +64,7 @@ TEST_CASE("Setup.exe and Uninstall.exe: XP headers, KnownDLL imports, the manife
                                       [&](const char* known) { return dll == known; }),
                           dll);
         }
-        HMODULE module =
-            LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST);
         REQUIRE(found);
         std::string manifest(static_cast<const char*>(LockResource(LoadResource(module, found))),
