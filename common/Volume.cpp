@@ -4,26 +4,44 @@
 #include "common/DynamicApi.h"
 #include "common/Text.h"
 
-namespace {
-
 using GetVolumePathNamesFunction = BOOL(WINAPI*)(LPCWSTR, LPWCH, DWORD, PDWORD);
 
-// A mount path that is a drive of its own: exactly "X:\".
-wchar_t LetterOfPath(const wchar_t* path) {
-    if (!IsDriveLetter(path[0]) || path[1] != L':' || path[2] != L'\\' || path[3] != L'\0')
+wchar_t DriveLetterOfMountPath(const wchar_t* mountPath) {
+    // Only the root of a drive names a letter of the volume's own; a folder such as
+    // C:\mnt\vol\ names the drive that hosts it.
+    if (!mountPath || !mountPath[0] || mountPath[1] != L':' || mountPath[2] != L'\\' || mountPath[3])
         return 0;
-    return static_cast<wchar_t>(path[0] & ~0x20); // upper case
+    wchar_t letter = mountPath[0];
+    if (letter >= L'a' && letter <= L'z')
+        letter = static_cast<wchar_t>(letter - L'a' + L'A');
+    return letter >= L'C' && letter <= L'Z' ? letter : 0;
 }
 
-} // namespace
+wchar_t DriveLetterOfMountPaths(const wchar_t* paths, size_t length) {
+    for (size_t start = 0; paths && start < length && paths[start];) {
+        size_t end = start;
+        while (end < length && paths[end])
+            ++end;
+        if (end == length) // not terminated within the list: not a path
+            return 0;
+        if (wchar_t letter = DriveLetterOfMountPath(paths + start))
+            return letter;
+        start = end + 1;
+    }
+    return 0;
+}
+
+namespace {
 
 // Every letter is asked which volume it names.
-static wchar_t DriveOfVolumeByLetters(const std::wstring& volume) {
+wchar_t DriveOfVolumeByLetters(const std::wstring& volume) {
     for (wchar_t letter = L'A'; letter <= L'Z'; ++letter)
         if (zenta::SameId(VolumeOfDrive(letter), volume))
             return letter;
     return 0;
 }
+
+} // namespace
 
 std::wstring VolumeOfDrive(wchar_t letter) {
     if (!IsDriveLetter(letter))
@@ -49,10 +67,7 @@ wchar_t DriveOfVolume(const std::wstring& volume) {
     if (!pathNames(volume.c_str(), paths, 4094, &length))
         return DriveOfVolumeByLetters(volume);
     paths[4094] = paths[4095] = L'\0'; // the list ends in two terminators, whatever the call gave
-    for (const wchar_t* path = paths; *path; path += lstrlenW(path) + 1)
-        if (wchar_t letter = LetterOfPath(path))
-            return letter;
-    return 0;
+    return DriveLetterOfMountPaths(paths, 4096);
 }
 
 wchar_t RemovalDrive(wchar_t recordedLetter, const std::wstring& recordedVolume,

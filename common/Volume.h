@@ -4,6 +4,13 @@
 #include <windows.h>
 #include <string>
 
+// The drive letter a mount path names: only a drive's root, exactly "X:\" with X from C to
+// Z (either case), gives its letter, upper-cased; anything else (a folder) gives 0.
+wchar_t DriveLetterOfMountPath(const wchar_t* mountPath);
+// The first drive letter among a volume's mount paths, as GetVolumePathNamesForVolumeNameW
+// gives them (`length` units: each path ends in a NUL, the list in one more); 0 when no path
+// is a drive's root.
+wchar_t DriveLetterOfMountPaths(const wchar_t* paths, size_t length);
 // The GUID path of the volume that drive `letter` names now ("\\?\Volume{...}\"); empty when
 // the letter names none.
 std::wstring VolumeOfDrive(wchar_t letter);

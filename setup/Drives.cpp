@@ -30,48 +30,7 @@ bool HasDosDevice(const std::wstring& volume) {
     return QueryDosDeviceW(device.c_str(), target, MAX_PATH) != 0;
 }
 
-// Every mount path of the volume is looked at: its drive root need not come first.
-wchar_t LetterOfVolume(const std::wstring& volume) {
-    DWORD capacity = MAX_PATH + 1, length = 0;
-    std::unique_ptr<wchar_t[]> paths(new (std::nothrow) wchar_t[capacity]());
-    if (!paths)
-        return 0;
-    if (!GetVolumePathNamesForVolumeNameW(volume.c_str(), paths.get(), capacity, &length)) {
-        if (GetLastError() != ERROR_MORE_DATA || length == 0)
-            return 0;
-        paths.reset(new (std::nothrow) wchar_t[capacity = length]());
-        if (!paths || !GetVolumePathNamesForVolumeNameW(volume.c_str(), paths.get(), capacity, &length))
-            return 0;
-    }
-    return DriveLetterOfMountPaths(paths.get(), capacity);
-}
-
 } // namespace
-
-wchar_t DriveLetterOfMountPath(const wchar_t* mountPath) {
-    // Only the root of a drive names a letter of the volume's own; a folder such as
-    // C:\mnt\vol\ names the drive that hosts it.
-    if (!mountPath || !mountPath[0] || mountPath[1] != L':' || mountPath[2] != L'\\' || mountPath[3])
-        return 0;
-    wchar_t letter = mountPath[0];
-    if (letter >= L'a' && letter <= L'z')
-        letter = static_cast<wchar_t>(letter - L'a' + L'A');
-    return letter >= L'C' && letter <= L'Z' ? letter : 0;
-}
-
-wchar_t DriveLetterOfMountPaths(const wchar_t* paths, size_t length) {
-    for (size_t start = 0; paths && start < length && paths[start];) {
-        size_t end = start;
-        while (end < length && paths[end])
-            ++end;
-        if (end == length) // not terminated within the list: not a path
-            return 0;
-        if (wchar_t letter = DriveLetterOfMountPath(paths + start))
-            return letter;
-        start = end + 1;
-    }
-    return 0;
-}
 
 void SortDriveLetters(std::wstring& letters) {
     for (size_t end = letters.size(); end > 1; --end) {
@@ -100,7 +59,7 @@ std::wstring CHardDriveInfo::GetFixedDrives() {
         std::wstring volume = name;
         if (!IsVolumeName(volume) || !HasDosDevice(volume))
             break;
-        if (wchar_t letter = LetterOfVolume(volume)) {
+        if (wchar_t letter = DriveOfVolume(volume)) {
             const wchar_t root[] = {letter, L':', L'\\', 0};
             if (GetDriveTypeW(root) == DRIVE_FIXED)
                 letters += letter;

@@ -1,6 +1,8 @@
 // Target drive discovery: the local fixed drives C: to Z: with their free space, the drive
 // box labels and the space check of the Welcome page.
 #pragma once
+#include "common/Volume.h"
+
 #include <windows.h>
 #include <string>
 #include <vector>
@@ -37,14 +39,6 @@ bool HasRoomFor(unsigned long long freeBytes, unsigned long long packageBytes);
 // for the package. No drive at all, or no drive chosen, never passes.
 bool SelectedDriveHasRoom(const std::vector<DriveEntry>& drives, int selected,
                           unsigned long long packageBytes);
-
-// The drive letter a mount path names: only a drive's root, exactly "X:\" with X from C to
-// Z (either case), gives its letter, upper-cased; anything else (a folder) gives 0.
-wchar_t DriveLetterOfMountPath(const wchar_t* mountPath);
-// The first drive letter among a volume's mount paths, as GetVolumePathNamesForVolumeNameW
-// gives them (`length` units: each path ends in a NUL, the list in one more); 0 when no path
-// is a drive's root.
-wchar_t DriveLetterOfMountPaths(const wchar_t* paths, size_t length);
 
 // Ascending code order by repeated exchange of neighbours.
 void SortDriveLetters(std::wstring& letters);
