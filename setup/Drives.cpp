@@ -4,8 +4,6 @@
 #include "common/Text.h"
 
 #include <cstdio>
-#include <memory>
-#include <new>
 #include <utility>
 
 namespace {
