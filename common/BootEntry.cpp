@@ -138,6 +138,22 @@ HRESULT Unlist(CBcdEditor& editor, const std::wstring& id) {
     return editor.WriteIds(manager.Get(), kElementDisplayOrder, order);
 }
 
+// Gives the menu its timeout back while it is still the one the registration set, through a
+// connected editor.
+bool GiveBackTimeout(CBcdEditor& editor, DWORD timeout, BcdResult& result) {
+    ComPtr<IWbemClassObject> manager;
+    unsigned long long now = 0;
+    HRESULT hr;
+    if ((hr = editor.OpenObject(kBootManagerId, manager)) != S_OK)
+        return Failed(result, L"open the Windows Boot Manager", hr);
+    if ((hr = editor.ReadInteger(manager.Get(), kElementTimeout, now)) != S_OK && hr != S_FALSE)
+        return Failed(result, L"read the boot menu timeout", hr);
+    if (hr == S_OK && now == kMenuTimeout &&
+        (hr = editor.WriteInteger(manager.Get(), kElementTimeout, timeout)) != S_OK)
+        return Failed(result, L"write the boot menu timeout", hr);
+    return true;
+}
+
 bool Remove(CBcdEditor& editor, const std::wstring& id, BcdResult& result, bool& foreign) {
     ComPtr<IWbemClassObject> entry;
     HRESULT hr;
@@ -220,7 +236,7 @@ BcdResult RegisterBootEntry(const wchar_t* targetPath) {
     return result;
 }
 
-BcdResult RemoveBootEntry(const std::wstring& id, bool& foreign) {
+BcdResult RemoveBootEntry(const std::wstring& id, bool& foreign, const DWORD* timeout, BcdResult* restored) {
     BcdResult result;
     foreign = false;
     // Only what the record can name exactly, and never the Boot Manager itself.
@@ -232,28 +248,24 @@ BcdResult RemoveBootEntry(const std::wstring& id, bool& foreign) {
     CBcdEditor editor;
     result.done = Remove(editor, id, result, foreign);
     result.warning = editor.Warning();
+    if (result.done && timeout && restored) {
+        // Through the connection the removal made: the provider is slow to reach.
+        restored->done = GiveBackTimeout(editor, *timeout, *restored);
+        restored->warning = editor.Warning();
+    }
     return result;
 }
 
 BcdResult RestoreBootMenuTimeout(DWORD timeout) {
     BcdResult result;
     CBcdEditor editor;
-    ComPtr<IWbemClassObject> manager;
-    unsigned long long now = 0;
     HRESULT hr;
     if ((hr = editor.Connect()) != S_OK)
         Failed(result, L"connect to WMI", hr);
     else if ((hr = editor.OpenSystemStore()) != S_OK)
         Failed(result, L"open the system store", hr);
-    else if ((hr = editor.OpenObject(kBootManagerId, manager)) != S_OK)
-        Failed(result, L"open the Windows Boot Manager", hr);
-    else if ((hr = editor.ReadInteger(manager.Get(), kElementTimeout, now)) != S_OK && hr != S_FALSE)
-        Failed(result, L"read the boot menu timeout", hr);
-    else if (hr == S_OK && now == kMenuTimeout &&
-             (hr = editor.WriteInteger(manager.Get(), kElementTimeout, timeout)) != S_OK)
-        Failed(result, L"write the boot menu timeout", hr);
     else
-        result.done = true;
+        result.done = GiveBackTimeout(editor, timeout, result);
     result.warning = editor.Warning();
     return result;
 }

@@ -31,7 +31,10 @@ BcdResult RegisterBootEntry(const wchar_t* targetPath);
 // only after checking that it is ours (a braced GUID naming a boot-sector object with our
 // description and boot file). An entry that is already gone counts as removed. `foreign`
 // is set when the record names something that is not ours, which is then left alone.
-BcdResult RemoveBootEntry(const std::wstring& id, bool& foreign);
+// `timeout`, when given, goes back to the boot menu once the entry is gone, as
+// RestoreBootMenuTimeout does but through the same connection; `restored` says how.
+BcdResult RemoveBootEntry(const std::wstring& id, bool& foreign, const DWORD* timeout = nullptr,
+                          BcdResult* restored = nullptr);
 
 // Gives the boot menu the timeout it had before the installation (recorded "Timeout") while
 // it is still the 10 seconds the registration set; any other value is the user's since.

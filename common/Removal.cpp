@@ -51,16 +51,18 @@ void RemoveBootEntryOf(WindowsKind kind, CRegistry& record, wchar_t recordedLett
             outcome.bootEntryRemoved = true;
             return;
         }
-        BcdResult result = RemoveBootEntry(id, outcome.bootEntryForeign);
+        DWORD timeout = 0;
+        const bool giveBack = record.ReadDword(L"Timeout", timeout);
+        BcdResult restored;
+        BcdResult result =
+            RemoveBootEntry(id, outcome.bootEntryForeign, giveBack ? &timeout : nullptr, &restored);
         if (!result.warning.empty())
             outcome.warnings.push_back(result.warning);
         outcome.bootEntryRemoved = result.done;
         if (!result.done)
             Log(L"removal: boot entry %ls left: %ls failed, %ls", id.c_str(), result.step.c_str(),
                 ErrorText(result.error).c_str());
-        DWORD timeout = 0;
-        if (result.done && record.ReadDword(L"Timeout", timeout)) {
-            BcdResult restored = RestoreBootMenuTimeout(timeout);
+        if (result.done && giveBack) {
             Log(L"removal: boot menu timeout %lu %ls%ls%ls", static_cast<unsigned long>(timeout),
                 restored.done ? L"given back where still 10 s" : L"NOT given back: ", restored.step.c_str(),
                 restored.done ? L"" : (L", " + ErrorText(restored.error)).c_str());
