@@ -1,5 +1,5 @@
 // Throughput of the copy job, measured inside one wine process; bench/run.sh drives it.
-//   copy_bench job PACKAGE TARGET     runs CCopyJob from PACKAGE into TARGET
+//   copy_bench job PACKAGE TARGET     runs CCopyJob from PACKAGE into TARGET (X:\zentaos)
 //   copy_bench memory PACKAGE TARGET  the same, watching the process's private memory
 //   copy_bench loop SOURCE TARGET     copies the files lying in SOURCE with a plain CopyFileW loop
 // Each prints one line: "bytes=N seconds=S", for the job its end state, and for "memory"
@@ -64,12 +64,12 @@ int RunJob(const wchar_t* package, const wchar_t* target, bool watchMemory) {
     {
         // The log as an installation keeps it: opened at the start, a line before and after.
         OpenLog(L"ZentaLUM-Bench.log");
-        CCopyJob job(package, Bcd, target);
+        // TARGET names the installation directory; the job makes it on TARGET's drive.
+        CWorkerControl control;
+        CCopyJob job(package, Bcd, target[0], control);
         job.ComputeTotal();
         Log(L"copy planned: %d file(s), %lld bytes", job.totalFiles, job.totalBytes);
-        job.Start();
-        job.WaitForEnd(INFINITE);
-        outcome = job.GetOutcome();
+        outcome = job.Run();
         Log(L"copy ended: state %d, %d file(s) in %lu ms", static_cast<int>(outcome.state), outcome.files,
             outcome.milliseconds);
         QueryPerformanceCounter(&end);

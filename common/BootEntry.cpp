@@ -2,7 +2,6 @@
 
 #include "common/Bcd.h"
 #include "common/Log.h"
-#include "common/Registry.h"
 #include "common/Text.h"
 
 #include <rpc.h>
@@ -25,11 +24,11 @@ bool Failed(BcdResult& result, const wchar_t* step, HRESULT hr) {
     return false;
 }
 
-// The NT device name of the drive of `path` ("D:" gives \Device\HarddiskVolume2).
-bool DeviceOfDrive(const wchar_t* path, std::wstring& device) {
-    const wchar_t drive[3] = {path[0], path[1], L'\0'};
+// The NT device name of `drive` ('D' gives \Device\HarddiskVolume2).
+bool DeviceOfDrive(wchar_t drive, std::wstring& device) {
+    const wchar_t letter[3] = {drive, L':', L'\0'};
     wchar_t name[MAX_PATH] = {};
-    if (!QueryDosDeviceW(drive, name, MAX_PATH) || !name[0])
+    if (!QueryDosDeviceW(letter, name, MAX_PATH) || !name[0])
         return false;
     device = name;
     return true;
@@ -69,8 +68,8 @@ bool Listed(const std::vector<std::wstring>& ids, const std::wstring& id) {
 
 // Creates the entry and everything it needs; false (and `result` tells why) when a step
 // failed. `created`, `orderWritten` say what the caller must undo.
-bool Register(CBcdEditor& editor, const std::wstring& id, const wchar_t* targetPath, BcdResult& result,
-              bool& created, std::vector<std::wstring>& order, bool& orderWritten) {
+bool Register(CBcdEditor& editor, const std::wstring& id, wchar_t drive, IMenuTimeoutRecorder& recorder,
+              BcdResult& result, bool& created, std::vector<std::wstring>& order, bool& orderWritten) {
     HRESULT hr;
     std::wstring device;
     ComPtr<IWbemClassObject> manager, entry, check;
@@ -84,13 +83,12 @@ bool Register(CBcdEditor& editor, const std::wstring& id, const wchar_t* targetP
     // there is nothing to register into.
     if ((hr = editor.ReadIds(manager.Get(), kElementDisplayOrder, order)) != S_OK)
         return Failed(result, L"read the display order", hr);
-    if (!DeviceOfDrive(targetPath, device))
+    if (!DeviceOfDrive(drive, device))
         return Failed(result, L"find the device of the target drive", HRESULT_FROM_WIN32(GetLastError()));
     if ((hr = editor.CreateObject(id, kBootSectorType, entry)) != S_OK)
         return Failed(result, L"create the entry", hr);
     created = true;
-    if ((hr = editor.WriteText(entry.Get(), kElementAppPath,
-                               std::wstring(targetPath + 2) + L"\\zeldr.mbr")) != S_OK)
+    if ((hr = editor.WriteText(entry.Get(), kElementAppPath, kBootEntryPath)) != S_OK)
         return Failed(result, L"write the application path", hr);
     if ((hr = editor.WriteText(entry.Get(), kElementDescription, kBootEntryDescription)) != S_OK)
         return Failed(result, L"write the description", hr);
@@ -110,11 +108,9 @@ bool Register(CBcdEditor& editor, const std::wstring& id, const wchar_t* targetP
     }
     // The timeout as it was goes into the record first, for the removal to give it back.
     unsigned long long before = 0;
-    CRegistry record;
     if ((hr = editor.ReadInteger(manager.Get(), kElementTimeout, before)) != S_OK && hr != S_FALSE)
         return Failed(result, L"read the boot menu timeout", hr);
-    if (hr == S_OK && before != kMenuTimeout &&
-        (!record.Open(kHardDiskKey) || !record.WriteDword(L"Timeout", static_cast<DWORD>(before))))
+    if (hr == S_OK && before != kMenuTimeout && !recorder.RecordMenuTimeout(static_cast<DWORD>(before)))
         return Failed(result, L"record the boot menu timeout", HRESULT_FROM_WIN32(GetLastError()));
     if ((hr = editor.WriteInteger(manager.Get(), kElementTimeout, kMenuTimeout)) != S_OK)
         return Failed(result, L"write the boot menu timeout", hr);
@@ -200,28 +196,16 @@ bool MakeBootEntryId(std::wstring& id) {
     return true;
 }
 
-BcdResult RegisterBootEntry(const wchar_t* targetPath) {
+BcdResult RegisterBootEntry(const std::wstring& id, wchar_t drive, IMenuTimeoutRecorder& recorder) {
     BcdResult result;
-    std::wstring id;
-    CRegistry record;
-    if (!targetPath || !targetPath[0] || targetPath[1] != L':') {
-        Failed(result, L"name the target drive", E_INVALIDARG);
+    if (!zenta::IsBracedGuid(id)) {
+        Failed(result, L"name the entry", E_INVALIDARG);
         return result;
     }
-    if (!MakeBootEntryId(id)) {
-        Failed(result, L"make an identifier", E_FAIL);
-        return result;
-    }
-    // Recorded before the store is touched, so that removal finds whatever gets created.
-    if (!record.Open(kHardDiskKey) || !record.WriteString(L"Guid", id.c_str())) {
-        Failed(result, L"record the identifier", HRESULT_FROM_WIN32(ERROR_CANTWRITE));
-        return result;
-    }
-
     CBcdEditor editor;
     bool created = false, orderWritten = false;
     std::vector<std::wstring> order;
-    result.done = Register(editor, id, targetPath, result, created, order, orderWritten);
+    result.done = Register(editor, id, drive, recorder, result, created, order, orderWritten);
     result.warning = editor.Warning();
     if (!result.done) {
         ComPtr<IWbemClassObject> manager;

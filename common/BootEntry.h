@@ -1,6 +1,8 @@
 // The boot-sector entry of the installed system in the BCD store (Windows Vista and later):
 // registering it all or nothing, and removing it only when it is provably ours.
 #pragma once
+#include "common/InstallRecord.h"
+
 #include <windows.h>
 #include <string>
 
@@ -8,7 +10,7 @@
 constexpr DWORD kBootSectorType = 0x10400008;
 // The boot-menu text of the installed system, and the boot file the entry loads.
 constexpr wchar_t kBootEntryDescription[] = L"星岚系统(boot zenta LUM)";
-constexpr wchar_t kBootEntryPath[] = L"\\zentaos\\zeldr.mbr";
+constexpr const wchar_t* kBootEntryPath = kBootSectorOnDevice;
 
 // What a registration or a removal came to, for the user and the log.
 struct BcdResult {
@@ -20,12 +22,22 @@ struct BcdResult {
     bool entryLeft = false;
 };
 
-// targetPath: drive letter + ":\zentaos". Records "Guid" under the installation record
-// before the store is touched, then creates the entry, writes its three elements, reads
-// them back, appends it to the boot menu and sets the menu's timeout to 10 seconds (the
-// timeout it had is recorded as "Timeout" first). Any step that fails undoes the ones before
-// it: the store is as it was.
-BcdResult RegisterBootEntry(const wchar_t* targetPath);
+// Where a registration records the boot menu's timeout as it was, before it changes it: false
+// stops the registration, which then undoes what it made.
+class IMenuTimeoutRecorder {
+  public:
+    virtual bool RecordMenuTimeout(DWORD seconds) = 0;
+
+  protected:
+    ~IMenuTimeoutRecorder() = default;
+};
+
+// Registers the entry `id` (from MakeBootEntryId, recorded by the caller before, so that a
+// removal finds whatever gets created) for the installation on `drive`: creates the entry,
+// writes its three elements, reads them back, appends it to the boot menu and sets the menu's
+// timeout to 10 seconds (the timeout it had goes to `recorder` first). Any step that fails
+// undoes the ones before it: the store is as it was.
+BcdResult RegisterBootEntry(const std::wstring& id, wchar_t drive, IMenuTimeoutRecorder& recorder);
 
 // Deletes the entry `id` that an installation recorded, and takes it out of the boot menu,
 // only after checking that it is ours (a braced GUID naming a boot-sector object with our

@@ -1,5 +1,7 @@
 #include "common/BootIniText.h"
 
+#include "common/InstallRecord.h"
+
 #include <climits>
 #include <vector>
 
@@ -140,7 +142,7 @@ bool IsDriveLetter(unsigned drive) {
 }
 
 std::string BootIniEntryKey(char drive) {
-    return std::string(1, drive) + ":\\zeldr";
+    return BootIniLoaderPath(drive);
 }
 
 std::string BootIniEntryLine(char drive) {

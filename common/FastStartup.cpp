@@ -7,7 +7,6 @@
 namespace {
 
 constexpr wchar_t kHiberboot[] = L"HiberbootEnabled";
-constexpr wchar_t kRecordedHiberboot[] = L"Hiberboot";
 
 bool ReadPowerDword(const wchar_t* subKey, const wchar_t* name, DWORD& value) {
     CRegistry key;
@@ -65,11 +64,13 @@ bool FastStartupQuestionNeeded() {
     return ask;
 }
 
-bool TurnOffFastStartup(CRegistry& record) {
+bool HiberbootBefore(DWORD& value) {
+    return ReadPowerDword(kPowerKey, kHiberboot, value);
+}
+
+bool TurnOffFastStartup(DWORD before) {
     CRegistry power;
-    DWORD before = 0;
-    if (!power.Open(kPowerKey, KEY_QUERY_VALUE | KEY_SET_VALUE) || !power.ReadDword(kHiberboot, before) ||
-        !record.WriteDword(kRecordedHiberboot, before))
+    if (!power.Open(kPowerKey, KEY_QUERY_VALUE | KEY_SET_VALUE))
         return false;
     DWORD after = 1;
     if (!power.WriteDword(kHiberboot, 0) || !power.ReadDword(kHiberboot, after))
@@ -86,10 +87,9 @@ bool HiberbootToRestore(bool recorded, bool currentKnown, DWORD current) {
     return recorded && currentKnown && current == 0;
 }
 
-bool RestoreFastStartup(CRegistry& record) {
-    DWORD recorded = 0, current = 0;
-    bool isRecorded = record.ReadDword(kRecordedHiberboot, recorded);
-    if (!isRecorded)
+bool RestoreFastStartup(const DWORD* recorded) {
+    DWORD current = 0;
+    if (!recorded)
         return true;
     CRegistry power;
     if (!power.Open(kPowerKey, KEY_QUERY_VALUE | KEY_SET_VALUE) && GetLastError() != ERROR_FILE_NOT_FOUND) {
@@ -98,7 +98,7 @@ bool RestoreFastStartup(CRegistry& record) {
         return false;
     }
     bool known = power.Get() && power.ReadDword(kHiberboot, current);
-    if (!HiberbootToRestore(isRecorded, known, current)) {
+    if (!HiberbootToRestore(true, known, current)) {
         // Not the 0 we wrote any more: the user's own setting now, nothing to give back.
         Log(L"Fast Startup left as it is: HiberbootEnabled %ls since the installation",
             known ? L"changed" : L"removed");
@@ -106,8 +106,8 @@ bool RestoreFastStartup(CRegistry& record) {
     }
     DWORD after = 0;
     bool done =
-        power.WriteDword(kHiberboot, recorded) && power.ReadDword(kHiberboot, after) && after == recorded;
-    Log(L"Fast Startup: HiberbootEnabled 0 -> %lu %ls", static_cast<unsigned long>(recorded),
+        power.WriteDword(kHiberboot, *recorded) && power.ReadDword(kHiberboot, after) && after == *recorded;
+    Log(L"Fast Startup: HiberbootEnabled 0 -> %lu %ls", static_cast<unsigned long>(*recorded),
         done ? L"given back" : L"could NOT be given back");
     return done;
 }

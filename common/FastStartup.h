@@ -5,8 +5,6 @@
 #pragma once
 #include <windows.h>
 
-class CRegistry;
-
 // HKEY_LOCAL_MACHINE\<kPowerKey> "HiberbootEnabled" is Fast Startup's switch.
 constexpr wchar_t kPowerKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power";
 
@@ -22,15 +20,18 @@ FastStartupState ReadFastStartup();
 bool FastStartupQuestionNeeded(DWORD major, DWORD minor, const FastStartupState& state);
 bool FastStartupQuestionNeeded();
 
-// Turns Fast Startup off for an installation: records the value it had as "Hiberboot" in
-// `record` first, then writes 0 and reads it back. False (the last error says why) when any
-// of that failed; what was recorded stays, so that the removal finds it.
-bool TurnOffFastStartup(CRegistry& record);
+// Turning Fast Startup off for an installation takes two calls, so that the value it had is
+// recorded in between: HiberbootBefore reads "HiberbootEnabled" as it is now, then
+// TurnOffFastStartup writes 0 and reads it back. False (the last error says why) when any of
+// that failed.
+bool HiberbootBefore(DWORD& value);
+bool TurnOffFastStartup(DWORD before);
 
 // Whether the removal sets "HiberbootEnabled" back: only when the installation recorded a
 // value and the setting is still the 0 it wrote (a value the user set since stays).
 bool HiberbootToRestore(bool recorded, bool currentKnown, DWORD current);
 
-// The removal's part: true when nothing is to be given back or it was given back (and read
-// back); false when writing it back failed and it is still to be done.
-bool RestoreFastStartup(CRegistry& record);
+// The removal's part, given the recorded value (null when none was recorded): true when
+// nothing is to be given back or it was given back (and read back); false when writing it
+// back failed and it is still to be done.
+bool RestoreFastStartup(const DWORD* recorded);

@@ -1,5 +1,7 @@
 #include "common/Registry.h"
 
+#include "common/DynamicApi.h"
+
 namespace {
 
 // The registry functions answer with their error instead of setting the thread's last error:
@@ -19,10 +21,10 @@ bool CRegistry::Open(const wchar_t* subKey, REGSAM access) {
     return true;
 }
 
-bool CRegistry::Create(const wchar_t* subKey) {
+bool CRegistry::Create(const wchar_t* subKey, REGSAM view) {
     HKEY key = nullptr;
     if (!Succeeded(RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                   KEY_ALL_ACCESS, nullptr, &key, nullptr)))
+                                   KEY_ALL_ACCESS | view, nullptr, &key, nullptr)))
         return false;
     key_.Reset(key);
     return true;
@@ -49,10 +51,10 @@ bool CRegistry::ReadDword(const wchar_t* name, DWORD& value) {
     return true;
 }
 
-bool CRegistry::ReadGuid(std::wstring& text) {
+bool CRegistry::ReadShortText(const wchar_t* name, DWORD bytes, std::wstring& text) {
     wchar_t buffer[101] = {}; // 200 bytes of value plus a terminator we add ourselves
-    DWORD size = 200;
-    if (!key_ || RegQueryValueExW(key_.Get(), L"Guid", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
+    DWORD size = bytes < 200 ? bytes : 200;
+    if (!key_ || RegQueryValueExW(key_.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
                                   &size) != ERROR_SUCCESS)
         return false;
     text = buffer;
@@ -78,10 +80,38 @@ bool CRegistry::DeleteValue(const wchar_t* name) {
     return Succeeded(status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status);
 }
 
-bool RegistryKeyGone(const wchar_t* subKey) {
+bool RegistryKeyGone(const wchar_t* subKey, REGSAM view) {
     HKEY key = nullptr;
-    LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, KEY_READ, &key);
+    LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, KEY_READ | view, &key);
     if (status == ERROR_SUCCESS)
         RegCloseKey(key);
     return status == ERROR_FILE_NOT_FOUND;
+}
+
+bool DeleteKeyTree(const wchar_t* subKey, REGSAM view) {
+    // An empty name would name HKEY_LOCAL_MACHINE itself.
+    if (!subKey || !*subKey)
+        return false;
+    {
+        CRegistry key;
+        if (!key.Open(subKey, KEY_READ | view))
+            return GetLastError() == ERROR_FILE_NOT_FOUND;
+        for (;;) {
+            // Always index 0: every pass deletes the subkey it found.
+            wchar_t name[256] = {};
+            DWORD length = 256;
+            if (RegEnumKeyExW(key.Get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
+            if (!DeleteKeyTree((std::wstring(subKey) + L"\\" + name).c_str(), view))
+                return false;
+        }
+    }
+    // RegDeleteKeyExW names the view (Windows XP x64 and later); 32-bit Windows XP, which
+    // has no other view, has only RegDeleteKeyW.
+    using RegDeleteKeyExFn = LONG(WINAPI*)(HKEY, const wchar_t*, REGSAM, DWORD);
+    auto deleteInView = LookupFunction<RegDeleteKeyExFn>(L"advapi32.dll", "RegDeleteKeyExW");
+    LONG status = deleteInView ? deleteInView(HKEY_LOCAL_MACHINE, subKey, view, 0)
+                               : RegDeleteKeyW(HKEY_LOCAL_MACHINE, subKey);
+    return Succeeded(status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status);
 }

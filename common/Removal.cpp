@@ -3,8 +3,8 @@
 #include "common/BootEntry.h"
 #include "common/BootIni.h"
 #include "common/FastStartup.h"
+#include "common/InstallRecord.h"
 #include "common/Log.h"
-#include "common/Registry.h"
 #include "common/SystemHelpers.h"
 #include "common/Text.h"
 #include "common/Volume.h"
@@ -18,25 +18,16 @@ bool PathGone(const std::wstring& path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// boot.ini keeps bytes: the recorded line is stored one byte a unit, so it comes back exactly.
-std::string Bytes(const std::wstring& units) {
-    std::string bytes;
-    for (wchar_t unit : units)
-        bytes += static_cast<char>(unit & 0xFF);
-    return bytes;
-}
-
-void RemoveBootEntryOf(WindowsKind kind, CRegistry& record, wchar_t recordedLetter, RemovalOutcome& outcome) {
+void RemoveBootEntryOf(WindowsKind kind, CInstallRecord& record, wchar_t recordedLetter,
+                       RemovalOutcome& outcome) {
     if (kind == BootIni) {
         // The line names the letter the installation had; without one there is no telling
         // which line is ours.
         if (!IsDriveLetter(recordedLetter))
             return;
-        const std::wstring directory = std::wstring(1, recordedLetter) + L":\\zentaos";
-        std::wstring recordedTimeout;
+        const std::wstring directory = InstallDirectory(recordedLetter);
         std::string timeoutLine;
-        bool restore = record.ReadText(L"Timeout", recordedTimeout);
-        timeoutLine = Bytes(recordedTimeout);
+        bool restore = record.ReadBootIniTimeout(timeoutLine);
         BootIniResult result = RemoveBootIniEntry(directory.c_str(), restore ? &timeoutLine : nullptr);
         if (const wchar_t* warning = BootIniStatusText(result.status))
             outcome.warnings.push_back(warning);
@@ -45,14 +36,14 @@ void RemoveBootEntryOf(WindowsKind kind, CRegistry& record, wchar_t recordedLett
             Log(L"removal: boot.ini is not plain text but shows no entry of ours: nothing to remove");
     } else if (kind == Bcd) {
         std::wstring id;
-        if (!record.ReadGuid(id)) {
+        if (!record.ReadBootEntryId(id)) {
             // Registration records the identifier before it touches the store: without one,
             // no entry was ever made.
             outcome.bootEntryRemoved = true;
             return;
         }
         DWORD timeout = 0;
-        const bool giveBack = record.ReadDword(L"Timeout", timeout);
+        const bool giveBack = record.ReadMenuTimeout(timeout);
         BcdResult restored;
         BcdResult result =
             RemoveBootEntry(id, outcome.bootEntryForeign, giveBack ? &timeout : nullptr, &restored);
@@ -85,9 +76,9 @@ const wchar_t* Word(bool removed) {
 
 RemovalOutcome RemoveInstallation(WindowsKind kind, bool bootEntryMade, bool filesMade) {
     RemovalOutcome outcome;
-    CRegistry record;
+    CInstallRecord record;
     DWORD value = 0;
-    if (!record.Open(kHardDiskKey) || !record.ReadDword(L"Drive", value)) {
+    if (!record.Open(false) || !record.ReadDrive(value)) {
         Log(L"removal: no installation recorded");
         return outcome;
     }
@@ -95,7 +86,7 @@ RemovalOutcome RemoveInstallation(WindowsKind kind, bool bootEntryMade, bool fil
     outcome.driveValue = value;
     const wchar_t letter = static_cast<wchar_t>(value & 0xFFFF);
     std::wstring volume;
-    record.ReadText(L"Volume", volume);
+    record.ReadVolume(volume);
     // A value that names no drive would make the paths point anywhere: no file is touched.
     outcome.drive = RemovalDrive(letter, volume, VolumeOfDrive(letter), DriveOfVolume(volume));
     outcome.volumeUnreachable = !volume.empty() && !outcome.drive;
@@ -109,8 +100,8 @@ RemovalOutcome RemoveInstallation(WindowsKind kind, bool bootEntryMade, bool fil
         return outcome;
     }
     const wchar_t onDrive = outcome.drive ? outcome.drive : letter;
-    const std::wstring loader = std::wstring(1, onDrive) + L":\\zeldr";
-    const std::wstring directory = std::wstring(1, onDrive) + L":\\zentaos";
+    const std::wstring loader = LoaderFile(onDrive);
+    const std::wstring directory = InstallDirectory(onDrive);
 
     if (bootEntryMade) {
         RemoveBootEntryOf(kind, record, letter, outcome);
@@ -134,17 +125,17 @@ RemovalOutcome RemoveInstallation(WindowsKind kind, bool bootEntryMade, bool fil
     }
     if (outcome.bootEntryRemoved && outcome.loaderRemoved && outcome.directoryRemoved) {
         // Fast Startup stays off while anything of the installed system is left to use the drive.
-        CRegistry reopened;
-        outcome.fastStartupLeft =
-            !reopened.Open(kHardDiskKey, KEY_QUERY_VALUE) || !RestoreFastStartup(reopened);
+        CInstallRecord reopened;
+        DWORD hiberboot = 0;
+        const bool opened = reopened.Open(false);
+        const bool recordedHiberboot = opened && reopened.ReadHiberboot(hiberboot);
         reopened.Close();
-        if (!outcome.fastStartupLeft) {
-            DeleteRegistryTree(kHardDiskKey);
-            DeleteRegistryTree(kUninstallKey);
-        }
+        outcome.fastStartupLeft = !opened || !RestoreFastStartup(recordedHiberboot ? &hiberboot : nullptr);
+        if (!outcome.fastStartupLeft)
+            DeleteRecords();
     }
-    outcome.installRecordRemoved = RegistryKeyGone(kHardDiskKey);
-    outcome.uninstallRecordRemoved = RegistryKeyGone(kUninstallKey);
+    outcome.installRecordRemoved = InstallRecordGone();
+    outcome.uninstallRecordRemoved = UninstallRecordGone();
     Log(L"removal: boot entry %ls%ls, %ls %ls, %ls %ls, installation record %ls, uninstall record %ls",
         Word(outcome.bootEntryRemoved), outcome.bootEntryForeign ? L" (not ours)" : L"", loader.c_str(),
         Word(outcome.loaderRemoved), directory.c_str(), Word(outcome.directoryRemoved),
@@ -169,9 +160,9 @@ std::wstring DescribeIncompleteRemoval(const RemovalOutcome& outcome) {
             static_cast<unsigned long>(outcome.driveValue));
     } else {
         if (!outcome.loaderRemoved)
-            text += zenta::FormatText(L"\n文件 %lc:\\zeldr", static_cast<wint_t>(outcome.drive));
+            text += L"\n文件 " + LoaderFile(outcome.drive);
         if (!outcome.directoryRemoved)
-            text += zenta::FormatText(L"\n文件夹 %lc:\\zentaos", static_cast<wint_t>(outcome.drive));
+            text += L"\n文件夹 " + InstallDirectory(outcome.drive);
     }
     if (outcome.fastStartupLeft)
         text += L"\nWindows“快速启动”仍是关闭的（未能恢复为安装前的设置）";

@@ -1,6 +1,7 @@
-// The worker side of CCopyJob: runs on the job's own thread.
+// The copy itself: runs on the installation's worker.
 #include "setup/CopyJob.h"
 
+#include "common/InstallRecord.h"
 #include "common/Log.h"
 #include "common/SystemHelpers.h"
 #include "common/Text.h"
@@ -61,25 +62,6 @@ DWORD CopyContent(HANDLE in, HANDLE out) {
 
 } // namespace
 
-DWORD WINAPI CCopyJob::ThreadMain(void* job) {
-    return static_cast<CCopyJob*>(job)->Run();
-}
-
-DWORD CCopyJob::Run() {
-    InterlockedExchange(&running_, 1);
-    startTick_ = GetTickCount();
-    seenRequests_ = 0;
-    files_ = 0;
-    end_ = CopyOutcome{CopyState::Completed, ERROR_SUCCESS, std::wstring()};
-    CopyAll();
-    buffer_.Reset();
-    end_.files = files_;
-    end_.milliseconds = GetTickCount() - startTick_;
-    Finish(end_);
-    InterlockedExchange(&running_, 0);
-    return 0;
-}
-
 bool CCopyJob::CopyAll() {
     if (!MakeTargetDirectory() || !PlaceBootLoader())
         return false;
@@ -108,10 +90,9 @@ bool CCopyJob::PlaceBootLoader() {
     // anew: whatever an earlier installation left there goes first, as itself, and a link
     // or a file with a second name (which would take our bytes and attributes to a file
     // elsewhere) is refused.
-    std::wstring from, to;
-    if (targetDir.size() < 2 || !zenta::JoinPath(commonSource, L"zeldr", from) ||
-        !zenta::JoinPath(targetDir.substr(0, 2), L"zeldr", to))
-        return Fail(ERROR_FILENAME_EXCED_RANGE, targetDir);
+    std::wstring from, to = LoaderFile(drive_);
+    if (!zenta::JoinPath(commonSource, L"zeldr", from))
+        return Fail(ERROR_FILENAME_EXCED_RANGE, commonSource);
     BY_HANDLE_FILE_INFORMATION info = {};
     if (ReadFileInfo(to, info)) {
         if (!IsPlainFile(info))
@@ -201,7 +182,7 @@ DWORD CALLBACK CCopyJob::OnCopyProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTE
                                         DWORD, HANDLE, HANDLE, void* job) {
     // A stop given during a system copy ends it there; the system deletes the partial copy.
     CCopyJob* self = static_cast<CCopyJob*>(job);
-    if (!self->StopRequested())
+    if (!self->control_.StopAsked())
         return PROGRESS_CONTINUE;
     self->stopSeen_ = true;
     return PROGRESS_CANCEL;
@@ -257,7 +238,7 @@ bool CCopyJob::CopyLargeFile(const std::wstring& from, const std::wstring& to, l
             // busy machine a yield hands the copy's time slice away.
             if (!CheckRequests())
                 return false;
-        } else if (StopRequested()) {
+        } else if (control_.StopAsked()) {
             return Halt();
         }
     }
@@ -265,34 +246,7 @@ bool CCopyJob::CopyLargeFile(const std::wstring& from, const std::wstring& to, l
 }
 
 bool CCopyJob::CheckRequests() {
-    LONG count = InterlockedCompareExchange(&requestCount_, 0, 0);
-    if (count == seenRequests_)
-        return true;
-    seenRequests_ = count;
-    // Time-out 0: a request that came with no pause among it lets the copy go straight on.
-    // Stop comes first in the list, so it wins over a pause given at the same time.
-    HANDLE requests[2] = {stopEvent_.Get(), pauseEvent_.Get()};
-    DWORD seen = WaitForMultipleObjects(2, requests, FALSE, 0);
-    if (seen == WAIT_TIMEOUT)
-        return true;
-    if (seen == WAIT_OBJECT_0)
-        return Halt();
-    if (seen != WAIT_OBJECT_0 + 1)
-        return Fail(GetLastError(), std::wstring());
-    HANDLE endOfPause[2] = {stopEvent_.Get(), resumeEvent_.Get()};
-    seen = WaitForMultipleObjects(2, endOfPause, FALSE, INFINITE);
-    if (seen == WAIT_OBJECT_0 + 1)
-        return true;
-    if (seen == WAIT_OBJECT_0)
-        return Halt();
-    return Fail(GetLastError(), std::wstring());
-}
-
-bool CCopyJob::StopRequested() {
-    // Leaves seenRequests_ as it is: a pause among the new requests waits for the next full
-    // check.
-    return InterlockedCompareExchange(&requestCount_, 0, 0) != seenRequests_ &&
-           WaitForSingleObject(stopEvent_.Get(), 0) == WAIT_OBJECT_0;
+    return control_.GoOn() || Halt();
 }
 
 bool CCopyJob::Fail(DWORD error, const std::wstring& path) {

@@ -4,12 +4,11 @@
 #include "common/BootIni.h"
 #include "common/FastStartup.h"
 #include "common/Log.h"
-#include "common/Registry.h"
+#include "common/InstallRecord.h"
 #include "common/Text.h"
 #include "common/Volume.h"
 #include "setup/Package.h"
 #include "resources/resource.h"
-#include "version.h"
 
 #include <algorithm>
 
@@ -33,35 +32,34 @@ std::wstring CopyFailureText(const CopyOutcome& outcome) {
     return what + L"。\n安装未能完成，已复制的文件将被删除。";
 }
 
-// boot.ini's bytes one a unit, so that the recorded line comes back exactly as it was.
-std::wstring Units(const std::string& bytes) {
-    std::wstring units;
-    for (char byte : bytes)
-        units += static_cast<wchar_t>(static_cast<unsigned char>(byte));
-    return units;
+std::wstring RecordFailureText() {
+    return zenta::FormatText(L"无法写入安装记录 HKEY_LOCAL_MACHINE\\%ls：%ls", kHardDiskKey,
+                             ErrorText(GetLastError()).c_str());
 }
 
-HANDLE NewEvent(bool set) {
-    return CreateEventW(nullptr, TRUE, set ? TRUE : FALSE, nullptr);
-}
+// The boot menu's timeout goes into the record before the registration changes it.
+struct TimeoutToRecord : IMenuTimeoutRecorder {
+    bool RecordMenuTimeout(DWORD seconds) override {
+        CInstallRecord record;
+        return record.Open(true) && record.WriteMenuTimeout(seconds);
+    }
+};
 
 } // namespace
 
 CInstallation::CInstallation(const std::wstring& packageDir, wchar_t drive, WindowsKind kind,
                              bool turnOffFastStartup)
     : packageDir_(packageDir), drive_(drive), kind_(kind), turnOffFastStartup_(turnOffFastStartup),
-      directory_(std::wstring(1, drive) + L":\\zentaos"), job_(packageDir, kind, directory_),
-      cancel_(NewEvent(false)), going_(NewEvent(true)), release_(NewEvent(false)) {}
+      directory_(InstallDirectory(drive)), job_(packageDir, kind, drive, control_),
+      release_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 CInstallation::~CInstallation() {
     if (!thread_)
         return;
     // A completed installation stays; anything short of that is undone.
     SetEvent(release_.Get());
-    if (static_cast<InstallState>(InterlockedCompareExchange(&state_, 0, 0)) == InstallState::Running) {
-        SetEvent(cancel_.Get());
-        job_.RequestStop();
-    }
+    if (static_cast<InstallState>(InterlockedCompareExchange(&state_, 0, 0)) == InstallState::Running)
+        control_.Stop();
     WaitForSingleObject(thread_.Get(), INFINITE);
 }
 
@@ -72,7 +70,7 @@ bool CInstallation::Fail(const std::wstring& text) {
 }
 
 bool CInstallation::Start() {
-    if (!cancel_ || !going_ || !release_)
+    if (!control_.Ready() || !release_)
         return Fail(L"无法开始安装：" + ErrorText(GetLastError()) + L"。\n安装未能完成。");
     thread_.Reset(CreateThread(nullptr, 0, &CInstallation::ThreadMain, this, 0, nullptr));
     if (!thread_)
@@ -88,12 +86,13 @@ DWORD WINAPI CInstallation::ThreadMain(void* installation) {
 void CInstallation::Run() {
     // The boot entry and its removal speak COM from this thread.
     zenta::ScopedCoInit com;
-    bool completed = Record() && TurnOffFastStartupIfAsked() && GoOn() && Copy() && GoOn() && CheckCopy() &&
-                     GoOn() && RegisterBoot() && GoOn() && WriteUninstallRecord();
+    bool completed = Record() && TurnOffFastStartupIfAsked() && control_.GoOn() && Copy() &&
+                     control_.GoOn() && CheckCopy() && control_.GoOn() && RegisterBoot() && control_.GoOn() &&
+                     WriteUninstallRecord();
     if (completed) {
         InterlockedExchange(&state_, static_cast<LONG>(InstallState::Completed));
         // Until the page has moved on, a confirmed cancel still undoes the whole installation.
-        HANDLE ends[] = {release_.Get(), cancel_.Get()};
+        HANDLE ends[] = {release_.Get(), control_.StopEvent()};
         if (WaitForMultipleObjects(2, ends, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
             return;
         Log(L"installation cancelled after it had completed");
@@ -103,12 +102,6 @@ void CInstallation::Run() {
     rollback_ = RemoveInstallation(kind_, bootEntryMade_, job_.MadeTargetDirectory());
     InterlockedExchange(&state_,
                         static_cast<LONG>(cancelled ? InstallState::Cancelled : InstallState::Failed));
-}
-
-bool CInstallation::GoOn() {
-    HANDLE waits[] = {cancel_.Get(), going_.Get()};
-    // The first signalled wins: a cancel over a resume.
-    return WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1;
 }
 
 bool CInstallation::Record() {
@@ -121,11 +114,10 @@ bool CInstallation::Record() {
                                       static_cast<wint_t>(drive_), ErrorText(GetLastError()).c_str()));
     // Recorded first, so that an interrupted installation is offered for removal next time;
     // without the record nothing may be changed, as nothing could be removed again.
-    CRegistry hardDisk;
-    if (!hardDisk.Create(kHardDiskKey) || !hardDisk.WriteDword(L"Drive", static_cast<DWORD>(drive_)) ||
-        !hardDisk.WriteString(L"Volume", volume.c_str()) || !hardDisk.DeleteValue(L"Timeout"))
-        return Fail(zenta::FormatText(L"无法写入安装记录 HKEY_LOCAL_MACHINE\\%ls：%ls", kHardDiskKey,
-                                      ErrorText(GetLastError()).c_str()));
+    CInstallRecord record;
+    if (!record.Create() || !record.WriteDrive(drive_) || !record.WriteVolume(volume) ||
+        !record.ForgetTimeout())
+        return Fail(RecordFailureText());
     Log(L"installation record written: Drive = %lu (%lc:), Volume = %ls", static_cast<unsigned long>(drive_),
         static_cast<wint_t>(drive_), volume.c_str());
     return true;
@@ -136,9 +128,11 @@ bool CInstallation::TurnOffFastStartupIfAsked() {
         Log(L"Fast Startup left as it is");
         return true;
     }
-    // After the record, which then holds the value to give back.
-    CRegistry record;
-    if (!record.Open(kHardDiskKey) || !TurnOffFastStartup(record))
+    // The value it had goes into the record first, for the removal to give it back.
+    CInstallRecord record;
+    DWORD before = 0;
+    if (!HiberbootBefore(before) || !record.Open(true) || !record.WriteHiberboot(before) ||
+        !TurnOffFastStartup(before))
         return Fail(L"无法关闭Windows快速启动：" + ErrorText(GetLastError()) +
                     L"。\n安装未能完成，已做的更改将被撤销。");
     return true;
@@ -148,9 +142,7 @@ bool CInstallation::Copy() {
     job_.ComputeTotal();
     Log(L"copy planned: %d file(s), %lld bytes, from %ls, %ls and %ls", job_.totalFiles, job_.totalBytes,
         job_.bootSource.c_str(), job_.commonSource.c_str(), job_.disksSource.c_str());
-    if (job_.Start() == ERROR_SUCCESS)
-        WaitForSingleObject(job_.Worker(), INFINITE);
-    CopyOutcome outcome = job_.GetOutcome();
+    CopyOutcome outcome = job_.Run();
     ReportCopyEnd(outcome);
     if (outcome.state == CopyState::Failed)
         return Fail(CopyFailureText(outcome));
@@ -177,11 +169,10 @@ bool CInstallation::RegisterBoot() {
     if (kind_ == BootIni) {
         // The timeout line the add replaces goes into the record first, for the removal.
         std::string timeoutLine;
-        CRegistry record;
+        CInstallRecord record;
         if (BootIniTimeoutBeforeAdd(directory_.c_str(), timeoutLine) &&
-            (!record.Open(kHardDiskKey) || !record.WriteString(L"Timeout", Units(timeoutLine).c_str())))
-            return Fail(zenta::FormatText(L"无法写入安装记录 HKEY_LOCAL_MACHINE\\%ls：%ls", kHardDiskKey,
-                                          ErrorText(GetLastError()).c_str()));
+            (!record.Open(true) || !record.WriteBootIniTimeout(timeoutLine)))
+            return Fail(RecordFailureText());
         BootIniResult result = AddBootIniEntry(directory_.c_str());
         // An unchanged file made no entry, unless one of ours was there already.
         bootEntryMade_ = result.done || result.status == BootIniStatus::Changed;
@@ -194,7 +185,22 @@ bool CInstallation::RegisterBoot() {
                         (result.error ? L"：" + ErrorText(result.error) : L"") + L"）。\n安装未能完成。");
         return true;
     }
-    BcdResult result = RegisterBootEntry(directory_.c_str());
+    // The identifier is recorded before the store is touched, so that a removal finds
+    // whatever gets created.
+    std::wstring id;
+    CInstallRecord record;
+    TimeoutToRecord timeoutRecord;
+    BcdResult result;
+    if (!MakeBootEntryId(id)) {
+        result.step = L"make an identifier";
+        result.error = E_FAIL;
+    } else if (!record.Open(true) || !record.WriteBootEntryId(id)) {
+        result.step = L"record the identifier";
+        result.error = HRESULT_FROM_WIN32(ERROR_CANTWRITE);
+    } else {
+        record.Close();
+        result = RegisterBootEntry(id, drive_, timeoutRecord);
+    }
     bootEntryMade_ = result.done || result.entryLeft;
     if (!result.warning.empty())
         warnings_.push_back(result.warning);
@@ -217,44 +223,26 @@ InstallState CInstallation::Poll(int& percent) {
 }
 
 bool CInstallation::WriteUninstallRecord() {
-    CRegistry key;
-    std::wstring uninstaller = directory_ + L"\\Uninstall.exe";
-    long long kib = job_.totalBytes / 1024;
-    bool written =
-        key.Create(kUninstallKey) && key.WriteString(L"DisplayName", L"" ZENTA_DISPLAY_NAME) &&
-        key.WriteString(L"DisplayVersion", L"" ZENTA_VERSION_TEXT) &&
-        key.WriteString(L"Publisher", L"" ZENTA_PUBLISHER) &&
-        key.WriteString(L"RegisterPath", uninstaller.c_str()) &&
-        key.WriteString(L"ProductName", L"" ZENTA_DISPLAY_NAME) &&
-        key.WriteString(L"UninstallString", uninstaller.c_str()) &&
-        // What Programs and Features needs to show the entry properly.
-        key.WriteString(L"DisplayIcon", uninstaller.c_str()) &&
-        key.WriteString(L"InstallLocation", directory_.c_str()) &&
-        key.WriteDword(L"EstimatedSize", static_cast<DWORD>(kib > 0xFFFFFFFFll ? 0xFFFFFFFFll : kib)) &&
-        key.WriteDword(L"NoModify", 1) && key.WriteDword(L"NoRepair", 1);
-    if (!written)
+    if (!::WriteUninstallRecord(drive_, job_.totalBytes))
         return Fail(zenta::FormatText(L"无法写入卸载记录 HKEY_LOCAL_MACHINE\\%ls：%ls", kUninstallKey,
                                       ErrorText(GetLastError()).c_str()));
-    Log(L"uninstall record written: UninstallString = %ls", uninstaller.c_str());
+    Log(L"uninstall record written: UninstallString = %ls", InstalledUninstaller(drive_).c_str());
     return true;
 }
 
 void CInstallation::Pause() {
     Log(L"installation paused (the user is asked whether to cancel)");
-    ResetEvent(going_.Get());
-    job_.RequestPause();
+    control_.Pause();
 }
 
 void CInstallation::Resume() {
     Log(L"installation resumed");
-    job_.RequestResume();
-    SetEvent(going_.Get());
+    control_.Resume();
 }
 
 void CInstallation::Cancel(void (*wait)(HANDLE worker)) {
     Log(L"installation cancelled by the user");
-    SetEvent(cancel_.Get());
-    job_.RequestStop();
+    control_.Stop();
     if (thread_)
         wait(thread_.Get());
 }

@@ -9,6 +9,7 @@
 #include "common/ScopedWin.h"
 #include "common/WindowsKind.h"
 #include "setup/CopyJob.h"
+#include "setup/WorkerControl.h"
 
 #include <windows.h>
 #include <string>
@@ -33,6 +34,7 @@ class CInstallation {
     // no longer Running, Failure(), Warnings() and Rollback() are final.
     InstallState Poll(int& percent);
     // The copy pauses at its next check; any other step runs to its end and the next waits.
+    // One control serves every step, the copy's chunks included.
     void Pause();
     void Resume();
     // The step that runs ends (the copy at its next check), then everything done so far is
@@ -55,8 +57,6 @@ class CInstallation {
     bool CheckCopy();
     bool RegisterBoot();
     bool WriteUninstallRecord();
-    // Between steps: waits while paused; false once a cancel is requested.
-    bool GoOn();
     bool Fail(const std::wstring& text);
     void ReportCopyEnd(const CopyOutcome& outcome);
 
@@ -64,11 +64,12 @@ class CInstallation {
     wchar_t drive_;
     WindowsKind kind_;
     bool turnOffFastStartup_;
-    std::wstring directory_; // drive letter + ":\zentaos"
+    std::wstring directory_; // the installation directory
+    CWorkerControl control_;
     CCopyJob job_;
-    // Manual-reset: cancel_ once cancelled; going_ while not paused; release_ once the page
-    // has moved on from a completed installation, which is then no longer undone.
-    zenta::ScopedHandle cancel_, going_, release_;
+    // Manual-reset: set once the page has moved on from a completed installation, which is
+    // then no longer undone.
+    zenta::ScopedHandle release_;
     zenta::ScopedHandle thread_;
     volatile LONG state_ = static_cast<LONG>(InstallState::Running);
 

@@ -1,5 +1,6 @@
 #include "setup/Package.h"
 
+#include "common/InstallRecord.h"
 #include "common/SystemHelpers.h"
 #include "common/Text.h"
 #include "setup/FileSystem.h"
@@ -43,8 +44,7 @@ TreeFiles PackageFiles(const std::wstring& packageDir) {
 }
 
 std::wstring LinkedTargetPath(wchar_t drive) {
-    std::wstring folder = std::wstring(1, drive) + L":\\zentaos",
-                 loader = std::wstring(1, drive) + L":\\zeldr";
+    std::wstring folder = InstallDirectory(drive), loader = LoaderFile(drive);
     if (IsLinkPath(folder))
         return folder;
     BY_HANDLE_FILE_INFORMATION info = {};
@@ -54,7 +54,7 @@ std::wstring LinkedTargetPath(wchar_t drive) {
 }
 
 std::wstring ExistingTargetFolder(wchar_t drive) {
-    std::wstring folder = std::wstring(1, drive) + L":\\zentaos";
+    std::wstring folder = InstallDirectory(drive);
     return GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES ? folder : std::wstring();
 }
 
@@ -88,11 +88,10 @@ std::wstring LinkInPackage(const std::wstring& packageDir) {
 
 std::vector<std::wstring> MissingInstalledFiles(wchar_t drive, WindowsKind kind) {
     std::vector<std::wstring> missing;
-    std::vector<const wchar_t*> names = {L":\\zeldr", L":\\zentaos\\Uninstall.exe"};
+    std::vector<std::wstring> paths = {LoaderFile(drive), InstalledUninstaller(drive)};
     if (kind == Bcd)
-        names.push_back(L":\\zentaos\\zeldr.mbr");
-    for (const wchar_t* name : names) {
-        std::wstring path = std::wstring(1, drive) + name;
+        paths.push_back(InstalledBootSector(drive));
+    for (const std::wstring& path : paths) {
         if (!IsFile(path))
             missing.push_back(path);
     }

@@ -2,7 +2,7 @@
 
 #include "common/Log.h"
 #include "common/Messages.h"
-#include "common/Registry.h"
+#include "common/InstallRecord.h"
 #include "common/Text.h"
 #include "common/UserMessages.h"
 #include "common/WindowBinding.h"
@@ -68,12 +68,6 @@ void ConfirmCancel(CSetupApp* app, HWND window) {
 bool CreateWizardWindow(CSetupApp* app) {
     app->mainWindow = CreateWizardFrame(app->instance, WizardWndProc, app->windowIcon.Get(), app);
     return app->mainWindow != nullptr;
-}
-
-bool InstallationRecorded() {
-    CRegistry key;
-    DWORD drive = 0;
-    return key.Open(kHardDiskKey) && key.ReadDword(L"Drive", drive);
 }
 
 void ShowFirstPage(CSetupApp* app) {

@@ -1,6 +1,8 @@
 // The wizard window of Setup and its page flow:
 // Remove -> Welcome -> Progress -> Complete or Notice.
 #pragma once
+#include "common/InstallRecord.h" // InstallationRecorded decides the first page
+
 #include <windows.h>
 
 struct CSetupApp;
@@ -13,8 +15,6 @@ constexpr wchar_t kUefiRefusalText[] =
 // Package size of copyfiles\Disks from which the package counts as carrying the system files.
 constexpr unsigned long long kSystemDisksBytes = 1048576000ull;
 
-// True when "Drive" under "SOFTWARE\Zenta\HardDisk" is readable: an installation is recorded.
-bool InstallationRecorded();
 bool CreateWizardWindow(CSetupApp* app);
 void ShowFirstPage(CSetupApp* app);
 bool AdvancePage(CSetupApp* app);

@@ -4,7 +4,7 @@
 
 #include "common/Bcd.h"
 #include "common/BootEntry.h"
-#include "common/Registry.h"
+#include "common/InstallRecord.h"
 #include "common/Removal.h"
 #include "common/SystemHelpers.h"
 #include "setup/Installation.h"
@@ -13,7 +13,7 @@
 
 namespace {
 
-// COM, the provider, a fresh store with `failures`, and the installation record for "Guid".
+// COM, the provider, a fresh store with `failures`, and no installation recorded.
 struct Session {
     zenta::ScopedCoInit com;
     fakebcd::InProcess provider;
@@ -22,22 +22,50 @@ struct Session {
         store.failures = std::move(failures);
         store.notFound = notFound;
         REQUIRE(fakebcd::SaveStore(store));
-        DeleteRegistryTree(kHardDiskKey);
-        REQUIRE(CRegistry().Create(kHardDiskKey));
+        DeleteRecords();
     }
 };
 
+// Keeps the boot menu timeout a registration hands over, or refuses it.
+struct Recorder : IMenuTimeoutRecorder {
+    DWORD timeout = 0xFFFFFFFF;
+    bool refuse = false;
+    bool RecordMenuTimeout(DWORD seconds) override {
+        timeout = seconds;
+        return !refuse;
+    }
+};
+
+std::wstring NewId() {
+    std::wstring id;
+    REQUIRE(MakeBootEntryId(id));
+    return id;
+}
+
+std::wstring Registered(Recorder& recorder) {
+    std::wstring id = NewId();
+    REQUIRE(RegisterBootEntry(id, L'D', recorder).done);
+    return id;
+}
+
 std::wstring Registered() {
-    BcdResult result = RegisterBootEntry(L"D:\\zentaos");
-    REQUIRE(result.done);
-    return driver::RegText(kHardDiskKey, L"Guid");
+    Recorder recorder;
+    return Registered(recorder);
 }
 
 } // namespace
 
-TEST_CASE("registration: our entry, last in the boot menu, recorded before the store is touched") {
+TEST_CASE("registration: our entry, last in the boot menu, the old timeout recorded before it changes") {
     Session session;
-    std::wstring id = Registered();
+    // A timeout that cannot be recorded is not changed: the registration undoes itself.
+    Recorder refusing;
+    refusing.refuse = true;
+    const std::wstring fresh = fakebcd::Serialize(fakebcd::LoadStore());
+    CHECK_FALSE(RegisterBootEntry(NewId(), L'D', refusing).done);
+    CHECK(refusing.timeout == 30);
+    CHECK(fakebcd::Serialize(fakebcd::LoadStore()) == fresh);
+    Recorder recorder;
+    std::wstring id = Registered(recorder);
     fakebcd::Store store = fakebcd::LoadStore();
     const fakebcd::Object* entry = store.Find(id);
     REQUIRE(entry);
@@ -49,7 +77,7 @@ TEST_CASE("registration: our entry, last in the boot menu, recorded before the s
     CHECK(entry->Find(fakebcd::kApplicationDevice)->path == device);
     CHECK(store.DisplayOrder() == std::vector<std::wstring>{fakebcd::kWindowsLoaderId, id});
     CHECK(store.Timeout() == 10);
-    CHECK(driver::RegDword(kHardDiskKey, L"Timeout") == 30);
+    CHECK(recorder.timeout == 30);
     CHECK(Registered() != id);
     // The timeout goes back only while it is still the one the registration set.
     for (unsigned long long now : {20ull, 10ull}) {
@@ -157,8 +185,9 @@ TEST_CASE(
     for (const wchar_t* failure : {L"SetStringElement:12000002", L"SetStringElement:12000004"}) {
         CAPTURE(driver::Utf8(failure));
         Session session({failure, L"DeleteObject"});
-        CHECK_FALSE(RegisterBootEntry(L"D:\\zentaos").done);
-        const std::wstring id = driver::RegText(kHardDiskKey, L"Guid");
+        const std::wstring id = NewId();
+        Recorder recorder;
+        CHECK_FALSE(RegisterBootEntry(id, L'D', recorder).done);
         fakebcd::Store store = fakebcd::LoadStore();
         REQUIRE(store.Find(id));
         CHECK_FALSE(store.Find(id)->Find(fakebcd::kDescription));

@@ -1,6 +1,6 @@
 #include "tests/driver/Driver.h"
 
-#include "common/Registry.h"
+#include "common/InstallRecord.h"
 #include "common/ScopedWin.h"
 #include "common/SystemHelpers.h"
 #include "resources/resource.h"
@@ -250,22 +250,44 @@ bool InOrder(const std::wstring& text, std::initializer_list<const wchar_t*> par
     return true;
 }
 
+namespace {
+
+// HKEY_LOCAL_MACHINE as the shipped 32-bit programs see it, in either flavour.
+bool ReadMachineValue(const std::wstring& subKey, const std::wstring& name, DWORD& type, void* data,
+                      DWORD& size) {
+    CRegistry key;
+    return key.Open(subKey.c_str(), KEY_QUERY_VALUE | KEY_WOW64_32KEY) &&
+           !RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, static_cast<BYTE*>(data), &size);
+}
+
+} // namespace
+
 std::wstring RegText(const std::wstring& subKey, const std::wstring& name) {
     wchar_t value[512] = {};
     DWORD type = 0, size = sizeof value - sizeof(wchar_t);
-    bool read = !SHGetValueW(HKEY_LOCAL_MACHINE, subKey.c_str(), name.c_str(), &type, value, &size);
+    bool read = ReadMachineValue(subKey, name, type, value, size);
     return read && type == REG_SZ ? value : L"(missing)";
 }
 
 DWORD RegDword(const std::wstring& subKey, const std::wstring& name, DWORD missing) {
     DWORD value = 0, type = 0, size = sizeof value;
-    bool read = !SHGetValueW(HKEY_LOCAL_MACHINE, subKey.c_str(), name.c_str(), &type, &value, &size);
+    bool read = ReadMachineValue(subKey, name, type, &value, size);
     return read && type == REG_DWORD ? value : missing;
 }
 
+bool SetRegValue(HKEY root, const std::wstring& subKey, const wchar_t* name, DWORD type, const void* data,
+                 DWORD size) {
+    HKEY opened = nullptr;
+    const REGSAM view = root == HKEY_LOCAL_MACHINE ? KEY_WOW64_32KEY : 0;
+    if (RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &opened, nullptr))
+        return false;
+    zenta::ScopedRegKey key(opened);
+    return !RegSetValueExW(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size);
+}
+
 bool SetRegText(HKEY root, const std::wstring& subKey, const wchar_t* name, const std::wstring& value) {
-    return !SHSetValueW(root, subKey.c_str(), name, REG_SZ, value.c_str(),
-                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    return SetRegValue(root, subKey, name, REG_SZ, value.c_str(),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
 std::string Utf8(const std::wstring& text) {
@@ -288,8 +310,7 @@ bool PrepareMachine(Kind kind) {
     SetFileAttributesW(L"D:\\zeldr", FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(L"D:\\zeldr");
     DeleteDirectoryTree(L"D:\\zentaos");
-    DeleteRegistryTree(kHardDiskKey);
-    DeleteRegistryTree(kUninstallKey);
+    DeleteRecords();
     if (kind == Kind::BootIni)
         return WriteBytes(
             L"C:\\boot.ini",
@@ -349,8 +370,8 @@ std::string Leftovers(Kind kind) {
     std::wstring left;
     for (const wchar_t* path : {L"D:\\zeldr", L"D:\\zentaos"})
         left += Exists(path) ? std::wstring(path) + L"; " : L"";
-    for (const wchar_t* key : {kHardDiskKey, kUninstallKey})
-        left += RegistryKeyGone(key) ? L"" : std::wstring(key) + L"; ";
+    left += InstallRecordGone() ? L"" : std::wstring(kHardDiskKey) + L"; ";
+    left += UninstallRecordGone() ? L"" : std::wstring(kUninstallKey) + L"; ";
     std::string bootIni = ReadBytes(L"C:\\boot.ini");
     if (kind == Kind::BootIni && bootIni.find("D:\\zeldr") != std::string::npos)
         left += L"boot.ini entry; ";

@@ -66,9 +66,13 @@ std::wstring ReadWide(const std::wstring& path);
 std::wstring ReadLog(const std::wstring& name);
 // True when `parts` occur in `text` in this order.
 bool InOrder(const std::wstring& text, std::initializer_list<const wchar_t*> parts);
+// Values under HKEY_LOCAL_MACHINE are read and written in the 32-bit view, the one the
+// shipped programs use, in either flavour.
 std::wstring RegText(const std::wstring& subKey, const std::wstring& name);
 // A REG_DWORD value; `missing` when absent or of another type.
 DWORD RegDword(const std::wstring& subKey, const std::wstring& name, DWORD missing = 0xFFFFFFFF);
+bool SetRegValue(HKEY root, const std::wstring& subKey, const wchar_t* name, DWORD type, const void* data,
+                 DWORD size);
 bool SetRegText(HKEY root, const std::wstring& subKey, const wchar_t* name, const std::wstring& value);
 std::string Utf8(const std::wstring& text);
 // Build output as the runner maps it: Y:\<relative>.

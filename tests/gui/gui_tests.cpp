@@ -2,7 +2,7 @@
 // the link's hit area, the slide show's cycle, and the refusal of a UEFI machine.
 #include <doctest/doctest.h>
 
-#include "common/Registry.h"
+#include "common/InstallRecord.h"
 #include "common/SystemHelpers.h"
 #include "resources/resource.h"
 #include "setup/SetupMain.h"
@@ -124,14 +124,14 @@ TEST_CASE("slide show: the pictures of the folder in turn, the first again after
 }
 
 TEST_CASE("Setup on a computer started through UEFI: one error box, exit 0, nothing written") {
-    DeleteRegistryTree(kHardDiskKey);
+    DeleteRecords();
     std::wstring text;
     zenta::ScopedHandle answerer(CreateThread(nullptr, 0, AnswerOne, &text, 0, nullptr));
     CHECK(RunSetup(GetModuleHandleW(nullptr), [] { return Firmware::Uefi; }) == 0);
     WaitForSingleObject(answerer.Get(), 30000);
     CHECK(text.find(L"UEFI") != std::wstring::npos);
     CHECK(text.find(L"日志文件：") != std::wstring::npos);
-    CHECK(RegistryKeyGone(kHardDiskKey));
+    CHECK(InstallRecordGone());
     CHECK_FALSE(driver::Exists(L"D:\\zentaos"));
 }
 

@@ -3,7 +3,7 @@
 #include <doctest/doctest.h>
 
 #include "common/FastStartup.h"
-#include "common/Registry.h"
+#include "common/InstallRecord.h"
 #include "resources/resource.h"
 #include "tests/driver/Driver.h"
 #include "tests/fakebcd/FakeBcd.h"
@@ -142,7 +142,7 @@ TEST_CASE(
     for (const wchar_t* left :
          {L"启动菜单中的星岚系统启动项", L"D:\\zeldr", L"D:\\zentaos", L"再次运行安装程序", L"日志文件："})
         CHECK(report.find(left) != std::wstring::npos);
-    CHECK_FALSE(RegistryKeyGone(kHardDiskKey));
+    CHECK_FALSE(InstallRecordGone());
     CHECK(Exists(L"D:\\zentaos\\zeldr.mbr"));
 
     SetFakeBcd({}, WBEM_E_NOT_FOUND);
@@ -258,7 +258,7 @@ TEST_CASE("removal finds the recorded volume under its letter now, and touches n
     // Letters moved: the record says E:, another volume's letter now; ours is D:.
     REQUIRE(SetRegText(HKEY_LOCAL_MACHINE, kHardDiskKey, L"Volume", volume));
     DWORD e = L'E';
-    REQUIRE(!SHSetValueW(HKEY_LOCAL_MACHINE, kHardDiskKey, L"Drive", REG_DWORD, &e, sizeof e));
+    REQUIRE(SetRegValue(HKEY_LOCAL_MACHINE, kHardDiskKey, L"Drive", REG_DWORD, &e, sizeof e));
     REQUIRE(WriteBytes(L"E:\\zeldr", "not ours"));
     CHECK(Uninstall() == L"已成功删除星岚LUM系统");
     CHECK(WaitUntil([] { return Leftovers(Kind::Bcd).empty(); }, 10000));

@@ -1,7 +1,7 @@
 // The real Setup.exe and Uninstall.exe as on Windows XP, whose boot menu is C:\boot.ini.
 #include <doctest/doctest.h>
 
-#include "common/Registry.h"
+#include "common/InstallRecord.h"
 #include "resources/resource.h"
 #include "tests/driver/Driver.h"
 
@@ -36,7 +36,7 @@ TEST_CASE("install to the Complete page, boot.ini held open during the removal, 
         std::wstring report = Uninstall(L"boot.ini 打开出错");
         CHECK(report.find(L"再次运行安装程序") != std::wstring::npos);
         CHECK(Exists(L"D:\\zentaos\\Uninstall.exe"));
-        CHECK_FALSE(RegistryKeyGone(kHardDiskKey));
+        CHECK_FALSE(InstallRecordGone());
     }
     CHECK(Uninstall() == L"已成功删除星岚LUM系统");
     CHECK(WaitUntil([] { return Leftovers(Kind::BootIni).empty(); }, 10000));

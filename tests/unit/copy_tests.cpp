@@ -32,12 +32,21 @@ struct Package {
     }
 };
 
-CopyOutcome RunToEnd(CCopyJob& job) {
-    job.ComputeTotal();
-    REQUIRE(job.Start() == ERROR_SUCCESS);
-    REQUIRE(job.WaitForEnd(60000));
-    return job.GetOutcome();
-}
+// A job with a control of its own, run on the test's thread as on the installation's worker.
+struct Job {
+    CWorkerControl control;
+    CCopyJob job;
+    CopyOutcome end;
+    Job(const std::wstring& package, wchar_t drive) : job(package, Bcd, drive, control) {}
+    CopyOutcome Run() {
+        job.ComputeTotal();
+        return end = job.Run();
+    }
+    static DWORD WINAPI Main(void* self) {
+        static_cast<Job*>(self)->Run();
+        return 0;
+    }
+};
 
 FILETIME WriteTime(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
@@ -62,12 +71,12 @@ TEST_CASE("what is copied: the kind's folder, then common, then disks; files onl
     // An earlier installation's loader, read-only and hidden, is replaced all the same.
     REQUIRE(driver::WriteBytes(L"D:\\zeldr", "stale"));
     REQUIRE(SetFileAttributesW(L"D:\\zeldr", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-    CCopyJob job(p.dir, Bcd, L"D:\\zentaos");
-    CopyOutcome end = RunToEnd(job);
+    Job j(p.dir, L'D');
+    CopyOutcome end = j.Run();
     CHECK(end.state == CopyState::Completed);
-    CHECK(job.totalBytes == 3 + 3 + 6 + 6 + 6 + 20 * MiB);
+    CHECK(j.job.totalBytes == 3 + 3 + 6 + 6 + 6 + 20 * MiB);
     CHECK(driver::ReadBytes(L"D:\\zentaos\\twice") == "common");
-    CHECK(job.GetPercent() == 100);
+    CHECK(j.job.GetPercent() == 100);
     CHECK(driver::ReadBytes(L"D:\\zentaos\\same").size() == 20 * MiB);
     CHECK(driver::Exists(L"D:\\zentaos\\bcd-only"));
     CHECK_FALSE(driver::Exists(L"D:\\zentaos\\ini-only"));
@@ -87,8 +96,7 @@ TEST_CASE("below 20 MiB the system copy (time stamp kept), from 20 MiB on the jo
                                                nullptr, OPEN_EXISTING, 0, nullptr));
         REQUIRE(SetFileTime(source.Get(), nullptr, nullptr, &old));
         source.Reset();
-        CCopyJob job(p.dir, Bcd, L"D:\\zentaos");
-        REQUIRE(RunToEnd(job).state == CopyState::Completed);
+        REQUIRE(Job(p.dir, L'D').Run().state == CopyState::Completed);
         FILETIME copied = WriteTime(L"D:\\zentaos\\image");
         CHECK((CompareFileTime(&copied, &old) == 0) == (size < 20 * MiB));
     }
@@ -99,15 +107,14 @@ TEST_CASE("a file that cannot be copied fails the job with its name; a link as t
     p.Put(L"common", L"locked", "x");
     zenta::ScopedHandle held(CreateFileW(p.Path(L"common", L"locked").c_str(), GENERIC_READ, 0, nullptr,
                                          OPEN_EXISTING, 0, nullptr));
-    CCopyJob job(p.dir, Bcd, L"D:\\zentaos");
-    CopyOutcome end = RunToEnd(job);
+    Job j(p.dir, L'D');
+    CopyOutcome end = j.Run();
     CHECK(end.state == CopyState::Failed);
     CHECK(end.fileName == p.Path(L"common", L"locked"));
-    CHECK(job.GetPercent() < 100);
+    CHECK(j.job.GetPercent() < 100);
 
     // E:\zentaos is a host link to E:\outside (tests/wine/run.sh).
-    CCopyJob linked(p.dir, Bcd, L"E:\\zentaos");
-    end = RunToEnd(linked);
+    end = Job(p.dir, L'E').Run();
     CHECK(end.state == CopyState::Failed);
     CHECK(end.error == kLinkedTargetError);
     CHECK_FALSE(driver::Exists(L"E:\\outside\\zeldr"));
@@ -116,20 +123,21 @@ TEST_CASE("a file that cannot be copied fails the job with its name; a link as t
 TEST_CASE("requests: a stop is seen after the next chunk; a paused worker stops at once") {
     Package p;
     p.Sparse(L"bcd", L"big", 60 * MiB);
-    CCopyJob job(p.dir, Bcd, L"D:\\zentaos");
-    job.RequestStop();
-    CHECK(RunToEnd(job).state == CopyState::Stopped);
-    CHECK(job.GetCopiedBytes() == MiB);
+    Job stopped(p.dir, L'D');
+    stopped.control.Stop();
+    CHECK(stopped.Run().state == CopyState::Stopped);
+    CHECK(stopped.job.GetCopiedBytes() == MiB);
 
     Package q;
     q.Put(L"common", L"small", "abc");
-    CCopyJob paused(q.dir, Bcd, L"D:\\zentaos");
-    paused.ComputeTotal();
-    paused.RequestPause();
-    REQUIRE(paused.Start() == ERROR_SUCCESS);
-    CHECK_FALSE(paused.WaitForEnd(300));
-    paused.Stop(); // a hang here is the fault
-    CHECK(paused.GetOutcome().state == CopyState::Stopped);
+    Job paused(q.dir, L'D');
+    paused.control.Pause();
+    zenta::ScopedHandle worker(CreateThread(nullptr, 0, &Job::Main, &paused, 0, nullptr));
+    REQUIRE(worker);
+    CHECK(WaitForSingleObject(worker.Get(), 300) == WAIT_TIMEOUT);
+    paused.control.Stop();
+    REQUIRE(WaitForSingleObject(worker.Get(), 20000) == WAIT_OBJECT_0); // a hang here is the fault
+    CHECK(paused.end.state == CopyState::Stopped);
     CHECK_FALSE(driver::Exists(L"D:\\zentaos\\small"));
 }
 
@@ -138,12 +146,10 @@ TEST_CASE("hard links planted in a folder already there or at the loader's name 
     REQUIRE(driver::WriteBytes(L"E:\\victim", "theirs"));
     REQUIRE(driver::MakeDirs(L"D:\\zentaos"));
     REQUIRE(CreateHardLinkW(L"D:\\zentaos\\zeldr", L"E:\\victim", nullptr));
-    CCopyJob existing(p.dir, Bcd, L"D:\\zentaos");
-    CHECK(RunToEnd(existing).error == ERROR_ALREADY_EXISTS);
+    CHECK(Job(p.dir, L'D').Run().error == ERROR_ALREADY_EXISTS);
     REQUIRE(DeleteDirectoryTree(L"D:\\zentaos"));
     REQUIRE(CreateHardLinkW(L"D:\\zeldr", L"E:\\victim", nullptr));
-    CCopyJob loader(p.dir, Bcd, L"D:\\zentaos");
-    CHECK(RunToEnd(loader).error == kLinkedTargetError);
+    CHECK(Job(p.dir, L'D').Run().error == kLinkedTargetError);
     CHECK(driver::ReadBytes(L"E:\\victim") == "theirs");
     CHECK((GetFileAttributesW(L"E:\\victim") & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) == 0);
     DeleteFileW(L"D:\\zeldr");

@@ -4,7 +4,7 @@
 #include "common/BootIni.h"
 #include "common/BootIniText.h"
 #include "common/Log.h"
-#include "common/Registry.h"
+#include "common/InstallRecord.h"
 #include "common/Removal.h"
 #include "common/SystemHelpers.h"
 #include "common/Volume.h"
@@ -110,11 +110,10 @@ TEST_CASE(
         const std::wstring held = row.held;
         CAPTURE(driver::Utf8(held));
         CAPTURE(row.files);
-        CRegistry record;
-        REQUIRE((record.Create(kHardDiskKey) && record.WriteDword(L"Drive", L'D') &&
-                 record.WriteString(L"Volume", VolumeOfDrive(L'D').c_str())));
+        CInstallRecord record;
+        REQUIRE((record.Create() && record.WriteDrive(L'D') && record.WriteVolume(VolumeOfDrive(L'D'))));
         record.Close();
-        REQUIRE(CRegistry().Create(kUninstallKey));
+        REQUIRE(WriteUninstallRecord(L'D', 0));
         SetFileAttributesW(L"D:\\zeldr", FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(L"D:\\zeldr");
         DeleteDirectoryTree(L"D:\\zentaos");
@@ -131,26 +130,26 @@ TEST_CASE(
                                                    : INVALID_HANDLE_VALUE);
             RemovalOutcome outcome = RemoveInstallation(BootIni);
             CHECK(outcome.Complete() == held.empty());
-            CHECK(RegistryKeyGone(kHardDiskKey) == held.empty());
-            CHECK(RegistryKeyGone(kUninstallKey) == held.empty());
+            CHECK(InstallRecordGone() == held.empty());
+            CHECK(UninstallRecordGone() == held.empty());
             // The files go only once the entry that starts them is gone.
             CHECK(Exists(L"D:\\zeldr") == (row.files && (held == L"C:\\boot.ini" || held == L"D:\\zeldr")));
         }
         RemoveInstallation(BootIni); // what was held goes now
-        CHECK(RegistryKeyGone(kHardDiskKey));
+        CHECK(InstallRecordGone());
     }
 }
 
 TEST_CASE("registry: trees go whole") {
     const wchar_t* key = L"SOFTWARE\\ZentaTest";
     CRegistry record;
-    REQUIRE(record.Create(L"SOFTWARE\\ZentaTest\\a\\b\\c"));
+    REQUIRE(record.Create(L"SOFTWARE\\ZentaTest\\a\\b\\c", KEY_WOW64_32KEY));
     REQUIRE(record.WriteString(L"v", L"abc"));
     record.Close();
-    REQUIRE(CRegistry().Create(L"SOFTWARE\\ZentaTest\\a\\b2"));
-    CHECK(DeleteRegistryTree(key) == 1);
-    CHECK(RegistryKeyGone(key));
-    CHECK(DeleteRegistryTree(key) == 0);
+    REQUIRE(CRegistry().Create(L"SOFTWARE\\ZentaTest\\a\\b2", KEY_WOW64_32KEY));
+    CHECK(DeleteKeyTree(key, KEY_WOW64_32KEY));
+    CHECK(RegistryKeyGone(key, KEY_WOW64_32KEY));
+    CHECK(DeleteKeyTree(key, KEY_WOW64_32KEY)); // already gone
 }
 
 TEST_CASE("the installation's DACL: protected, administrators and SYSTEM full, users read and execute") {
