@@ -238,39 +238,6 @@ int DeleteDirectoryTree(const wchar_t* path) {
     return DeleteTree(name, attributes) ? 1 : 0;
 }
 
-int DeleteRegistryTree(const wchar_t* subKey) {
-    return DeleteRegistryTreeUnder(HKEY_LOCAL_MACHINE, subKey);
-}
-
-int DeleteRegistryTreeUnder(HKEY root, const wchar_t* subKey) {
-    // An empty name would open the root itself and empty it.
-    if (!subKey || !*subKey)
-        return 0;
-    if (RegDeleteKeyW(root, subKey) == ERROR_SUCCESS)
-        return 1;
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(root, subKey, 0, KEY_READ, &opened) != ERROR_SUCCESS)
-        return 0;
-    zenta::ScopedRegKey key(opened);
-    std::wstring path = subKey;
-    if (path.back() != L'\\')
-        path += L'\\';
-    const size_t end = path.size();
-    for (;;) {
-        // Always index 0: every pass deletes the subkey it found.
-        wchar_t name[260] = {};
-        DWORD length = 260;
-        if (RegEnumKeyExW(key.Get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        path.resize(end);
-        path += name;
-        if (!DeleteRegistryTreeUnder(root, path.c_str()))
-            break;
-    }
-    key.Reset();
-    return RegDeleteKeyW(root, subKey) == ERROR_SUCCESS ? 1 : 0;
-}
-
 DWORD EnablePrivilege(const wchar_t* name) {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))

@@ -37,9 +37,6 @@ bool DeleteFileKeepingAttributes(const std::wstring& path);
 // Deletes a directory with everything in it; links are removed as links, never followed.
 // 1 when the directory could be listed (whatever was deleted), 0 otherwise.
 int DeleteDirectoryTree(const wchar_t* path);
-// Deletes a key below HKEY_LOCAL_MACHINE with everything under it; 1 on success.
-int DeleteRegistryTree(const wchar_t* subKey);
-int DeleteRegistryTreeUnder(HKEY root, const wchar_t* subKey);
 // Enables privilege `name` (such as L"SeBackupPrivilege") in the process token: ERROR_SUCCESS,
 // ERROR_NOT_ALL_ASSIGNED when the token does not hold it, or the error of the failing call.
 DWORD EnablePrivilege(const wchar_t* name);
