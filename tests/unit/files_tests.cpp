@@ -140,12 +140,29 @@ TEST_CASE(
     }
 }
 
-TEST_CASE("registry: trees go whole") {
-    const wchar_t* key = L"SOFTWARE\\ZentaTest";
-    CRegistry record;
-    REQUIRE(record.Create(L"SOFTWARE\\ZentaTest\\a\\b\\c", KEY_WOW64_32KEY));
-    REQUIRE(record.WriteString(L"v", L"abc"));
+TEST_CASE("registry: the record as earlier builds wrote it, boot.ini's line a byte a unit; trees go whole") {
+    const std::string line = "timeout=30 \xE9\xFF";
+    const wchar_t units[] = L"timeout=30 \x00E9\x00FF";
+    const wchar_t id[] = L"{0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4d}";
+    CRegistry earlier;
+    REQUIRE((earlier.Create(kHardDiskKey, KEY_WOW64_32KEY) && earlier.WriteString(L"Timeout", units) &&
+             earlier.WriteString(L"Guid", id)));
+    earlier.Close();
+    CInstallRecord record;
+    std::string timeout;
+    std::wstring guid;
+    REQUIRE(record.Open(false));
+    CHECK((record.ReadBootIniTimeout(timeout) && timeout == line));
+    CHECK((record.ReadBootEntryId(guid) && guid == id));
+    REQUIRE((record.Open(true) && record.WriteBootIniTimeout(line + "5")));
+    CHECK(driver::RegText(kHardDiskKey, L"Timeout") == std::wstring(units) + L"5");
     record.Close();
+    CHECK((DeleteRecords() && InstallRecordGone()));
+
+    const wchar_t* key = L"SOFTWARE\\ZentaTest";
+    REQUIRE(earlier.Create(L"SOFTWARE\\ZentaTest\\a\\b\\c", KEY_WOW64_32KEY));
+    REQUIRE(earlier.WriteString(L"v", L"abc"));
+    earlier.Close();
     REQUIRE(CRegistry().Create(L"SOFTWARE\\ZentaTest\\a\\b2", KEY_WOW64_32KEY));
     CHECK(DeleteKeyTree(key, KEY_WOW64_32KEY));
     CHECK(RegistryKeyGone(key, KEY_WOW64_32KEY));
