@@ -56,7 +56,7 @@ void QueryDisk(VolumeFacts& facts) {
         return;
     const auto* extents = reinterpret_cast<const VOLUME_DISK_EXTENTS*>(answer.data());
     facts.extents = extents->NumberOfDiskExtents;
-    facts.disk = extents->Extents[0].DiskNumber;
+    facts.disk = facts.extents ? extents->Extents[0].DiskNumber : 0;
     Log(L"%lc: has %lu extents, the first on disk %lu", facts.letter, facts.extents, facts.disk);
     if (facts.extents != 1)
         return;
@@ -189,7 +189,8 @@ BitLockerFacts QueryBitLocker(wchar_t letter) {
             hr = WBEM_E_TIMED_OUT;
         facts.lookup = facts.provider != S_OK ? E_PENDING : FAILED(hr) ? hr : S_OK;
         facts.listed = SUCCEEDED(hr) && count == 1 && volume;
-        Log(L"BitLocker: %lc: %ls", letter, facts.listed ? L"listed" : L"not listed");
+        if (facts.lookup == S_OK)
+            Log(L"BitLocker: %lc: %ls", letter, facts.listed ? L"listed" : L"not listed");
         if (facts.listed) {
             // "An empty string if the volume is a standard fully decrypted NTFS volume"; an
             // unset value is taken as empty, GetConversionStatus having the last word.

@@ -141,6 +141,7 @@ TEST_CASE("BitLocker through the provider, as Windows answers with packet privac
         {"decrypted", true, {{L"D:", 0, L""}, {L"E:", 1, L"{x}"}}, {}, ""},
         {"encrypted", true, {{L"D:", 1, L"{5be3f3d1-7e2a-4c39-9a7d-1b2c3d4e5f60}"}}, {}, "R"},
         {"encryption in progress, no id yet", true, {{L"D:", 2, L""}}, {}, "R"},
+        {"decrypted, but BitLocker's id is there", true, {{L"D:", 0, L"{x}"}}, {}, "R"},
         {"not listed", true, {{L"E:", 0, L""}}, {}, "A"},
         {"the lookup fails", true, {{L"D:", 1, L"{x}"}}, {L"ExecQuery"}, "A"},
         {"the volume is locked", true, {{L"D:", 0, L""}}, {L"GetConversionStatus"}, "A"},
