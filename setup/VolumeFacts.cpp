@@ -116,9 +116,11 @@ void QueryConversion(IWbemServices* services, IWbemClassObject* volume, BitLocke
     if (SUCCEEDED(hr) && !out)
         hr = WBEM_E_FAILED;
     DWORD returned = out ? Number(out.Get(), L"ReturnValue", hr) : 0;
+    if (SUCCEEDED(hr) && returned) // a failing call's outputs are not to be read
+        hr = static_cast<HRESULT>(returned);
     facts.conversionStatus = out ? Number(out.Get(), L"ConversionStatus", hr) : 0;
     facts.encryptionPercentage = out ? Number(out.Get(), L"EncryptionPercentage", hr) : 0;
-    facts.conversion = FAILED(hr) ? hr : static_cast<HRESULT>(returned);
+    facts.conversion = FAILED(hr) ? hr : S_OK;
     Log(L"BitLocker: ReturnValue 0x%08lX, ConversionStatus %lu, EncryptionPercentage %lu", returned,
         facts.conversionStatus, facts.encryptionPercentage);
 }
