@@ -3,6 +3,8 @@
 //   notfound 80041002
 //   failure "SetStringElement:12000004"
 //   object "<id>" <type>
+//   bitlocker 1                              (only when it has the namespace)
+//   volume "D:" <conversion status> "<persistent volume id>"
 //   element <type> "<text>" <integer> <device type> "<path>" "<options>" <id count> "<id>"...
 // An element belongs to the object above it.
 #include "FakeBcd.h"
@@ -41,6 +43,10 @@ static Store Parse(const std::wstring& text) {
             store.notFound = static_cast<HRESULT>(number);
         } else if (tag == L"failure" && in >> std::quoted(tag)) {
             store.failures.push_back(tag);
+        } else if (tag == L"bitlocker" && in >> number) {
+            store.bitLocker = number != 0;
+        } else if (tag == L"volume" && in >> std::quoted(tag) >> number >> std::quoted(e.text)) {
+            store.volumes.push_back({tag, static_cast<DWORD>(number), e.text});
         } else if (tag == L"object" && in >> std::quoted(tag) >> number) {
             store.objects.push_back({tag, number, {}});
         } else if (tag == L"element" && !store.objects.empty() &&
@@ -94,6 +100,11 @@ std::wstring Serialize(const Store& store) {
     out << std::hex << L"notfound " << static_cast<unsigned long>(store.notFound) << L"\n";
     for (const std::wstring& failure : store.failures)
         out << L"failure " << std::quoted(failure) << L"\n";
+    if (store.bitLocker)
+        out << L"bitlocker 1\n";
+    for (const EncryptableVolume& v : store.volumes)
+        out << L"volume " << std::quoted(v.letter) << L" " << v.conversionStatus << L" "
+            << std::quoted(v.persistentId) << L"\n";
     for (const Object& object : store.objects) {
         out << L"object " << std::quoted(object.id) << L" " << object.type << L"\n";
         for (const Element& e : object.elements) {

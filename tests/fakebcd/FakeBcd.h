@@ -29,8 +29,19 @@ struct Object {
     const Element* Find(DWORD type) const; // null when the object lacks it
 };
 
+// A volume as Root\CIMV2\Security\MicrosoftVolumeEncryption lists it (Win32_EncryptableVolume).
+struct EncryptableVolume {
+    std::wstring letter; // "D:"
+    DWORD conversionStatus = 0;
+    std::wstring persistentId; // empty: never touched by BitLocker
+};
+
 struct Store {
     std::vector<Object> objects;
+    // Whether this Windows has BitLocker's namespace, and the volumes it lists. Its failures:
+    // "ExecQuery" (the lookup fails), "GetConversionStatus" (answers the volume is locked).
+    bool bitLocker = false;
+    std::vector<EncryptableVolume> volumes;
     // Injected failures: "ConnectServer", a method name, or "Method:hexType" for one element type;
     // with "!" at the end the method answers "done" but changes nothing; "ConnectServer~" never answers.
     std::vector<std::wstring> failures;

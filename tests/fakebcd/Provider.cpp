@@ -343,10 +343,68 @@ Answer Run(Store& store, const Method& method, const wstring& path, IWbemClassOb
     return valid ? Answer::Changed : Answer::Refused;
 }
 
-// Class object, locator and root\wmi namespace in one, as none of them holds anything.
-// IClientSecurity is here because CoSetProxyBlanket asks an in-process object for it.
-class Namespace final : public Unknown<IClassFactory, IWbemLocator, IWbemServices, IClientSecurity> {
+// BitLocker's namespace serves only calls made with packet privacy, on each proxy; the level a
+// caller set on one through CoSetProxyBlanket arrives here.
+template <class... Interfaces> class Blanketed : public Unknown<Interfaces..., IClientSecurity> {
   public:
+    STDMETHOD(SetBlanket)(IUnknown*, DWORD, DWORD, OLECHAR*, DWORD level, DWORD, void*, DWORD) override {
+        level_ = level;
+        return S_OK;
+    }
+    NOT_SUPPORTED(QueryBlanket, IUnknown*, DWORD*, DWORD*, OLECHAR**, DWORD*, DWORD*, void**, DWORD*)
+    NOT_SUPPORTED(CopyProxy, IUnknown*, IUnknown**)
+
+  protected:
+    bool Private() const { return level_ >= RPC_C_AUTHN_LEVEL_PKT_PRIVACY; }
+    DWORD level_ = RPC_C_AUTHN_LEVEL_CONNECT; // the default of an unset blanket
+};
+
+const wchar_t kVolumeNamespace[] = L"Root\\CIMV2\\Security\\MicrosoftVolumeEncryption";
+
+wstring DeviceId(const EncryptableVolume& v) {
+    return L"\\\\?\\Volume{fa4e0000-0000-0000-0000-0000000000" + std::to_wstring(v.letter[0]) + L"}\\";
+}
+
+WbemObject* Instance(const EncryptableVolume& v) {
+    wstring path = L"Win32_EncryptableVolume.DeviceID=\"" +
+                   std::regex_replace(DeviceId(v), std::wregex(L"\\\\"), L"\\\\") + L"\"";
+    return (new WbemObject(L"Win32_EncryptableVolume", path))
+        ->Add(L"DeviceID", DeviceId(v))
+        ->Add(L"DriveLetter", v.letter)
+        ->Add(L"PersistentVolumeID", v.persistentId);
+}
+
+// The answer to a query: at most one instance.
+class Found final : public Blanketed<IEnumWbemClassObject> {
+  public:
+    explicit Found(WbemObject* item) : item_(item) {}
+    ~Found() override {
+        if (item_)
+            item_->Release();
+    }
+    STDMETHOD(Next)(LONG, ULONG count, IWbemClassObject** objects, ULONG* returned) override {
+        *returned = 0;
+        if (!Private())
+            return WBEM_E_ENCRYPTED_CONNECTION_REQUIRED;
+        if (count && item_)
+            objects[0] = item_, item_ = nullptr, *returned = 1;
+        return *returned == count ? WBEM_S_NO_ERROR : WBEM_S_FALSE;
+    }
+    NOT_SUPPORTED(Reset)
+    NOT_SUPPORTED(NextAsync, ULONG, IWbemObjectSink*)
+    NOT_SUPPORTED(Clone, IEnumWbemClassObject**)
+    NOT_SUPPORTED(Skip, LONG, ULONG)
+
+  private:
+    WbemObject* item_;
+};
+
+// Class object, locator and root\wmi namespace in one, as none of them holds anything.
+// IClientSecurity is here because CoSetProxyBlanket asks an in-process object for it. The same
+// object with `volumes` is BitLocker's namespace (Win32_EncryptableVolume), when the store has it.
+class Namespace final : public Blanketed<IClassFactory, IWbemLocator, IWbemServices> {
+  public:
+    explicit Namespace(bool volumes = false) : volumes_(volumes) {}
     STDMETHOD(CreateInstance)(IUnknown* outer, REFIID iid, void** out) override {
         return outer ? CLASS_E_NOAGGREGATION : QueryInterface(iid, out);
     }
@@ -354,6 +412,8 @@ class Namespace final : public Unknown<IClassFactory, IWbemLocator, IWbemService
     HRESULT STDMETHODCALLTYPE ConnectServer(const BSTR wmiNamespace, const BSTR, const BSTR, const BSTR, LONG,
                                             const BSTR, IWbemContext*, IWbemServices** out) override {
         *out = nullptr;
+        if (wmiNamespace && Same(wmiNamespace, kVolumeNamespace) && LoadStore().bitLocker)
+            return *out = new Namespace(true), S_OK;
         if (!wmiNamespace || !Same(wmiNamespace, L"root\\wmi"))
             return WBEM_E_INVALID_NAMESPACE;
         Store store = LoadStore();
@@ -378,6 +438,8 @@ class Namespace final : public Unknown<IClassFactory, IWbemLocator, IWbemService
             *out = nullptr;
         if (call)
             *call = nullptr;
+        if (volumes_)
+            return out ? VolumeMethod(path, name, out) : HRESULT(WBEM_E_INVALID_PARAMETER);
         const Method* method = path && name ? FindMethod(PathClass(path), name) : nullptr;
         if (!method || !in)
             return method ? WBEM_E_INVALID_PARAMETER : WBEM_E_INVALID_METHOD;
@@ -402,11 +464,47 @@ class Namespace final : public Unknown<IClassFactory, IWbemLocator, IWbemService
             (*call = result)->AddRef();
         return result->Release(), S_OK;
     }
-    STDMETHOD(SetBlanket)(IUnknown*, DWORD, DWORD, OLECHAR*, DWORD, DWORD, void*, DWORD) override {
+    // The one query the product makes: the volume with a drive letter.
+    HRESULT STDMETHODCALLTYPE ExecQuery(const BSTR language, const BSTR query, LONG, IWbemContext*,
+                                        IEnumWbemClassObject** out) override {
+        *out = nullptr;
+        std::wsmatch letter;
+        wstring text = query ? query : L"";
+        if (!volumes_ || !language || !Same(language, L"WQL") ||
+            !std::regex_match(
+                text, letter,
+                std::wregex(L"SELECT \\* FROM Win32_EncryptableVolume WHERE DriveLetter *= *'([A-Z]:)'",
+                            std::regex::icase)))
+            return WBEM_E_INVALID_QUERY;
+        Store store = LoadStore();
+        if (!Private() || Failure(store, L"ExecQuery", nullptr))
+            return Private() ? WBEM_E_ACCESS_DENIED : WBEM_E_ENCRYPTED_CONNECTION_REQUIRED;
+        auto v = std::find_if(store.volumes.begin(), store.volumes.end(),
+                              [&](const EncryptableVolume& v) { return Same(v.letter, letter[1].str()); });
+        return *out = new Found(v == store.volumes.end() ? nullptr : Instance(*v)), S_OK;
+    }
+    // GetConversionStatus, the one method called; its input (PrecisionFactor) is optional.
+    HRESULT VolumeMethod(const BSTR path, const BSTR name, IWbemClassObject** out) {
+        wstring id;
+        if (!name || !Same(name, L"GetConversionStatus"))
+            return WBEM_E_INVALID_METHOD;
+        if (!path || PathClass(path) != L"Win32_EncryptableVolume" || !PathKey(path, L"DeviceID", id))
+            return WBEM_E_INVALID_OBJECT_PATH;
+        if (!Private())
+            return WBEM_E_ENCRYPTED_CONNECTION_REQUIRED;
+        Store store = LoadStore();
+        auto v = std::find_if(store.volumes.begin(), store.volumes.end(),
+                              [&](const EncryptableVolume& v) { return DeviceId(v) == id; });
+        if (v == store.volumes.end())
+            return WBEM_E_NOT_FOUND;
+        DWORD locked =
+            Failure(store, L"GetConversionStatus", nullptr) ? 0x80310000 : 0; // FVE_E_LOCKED_VOLUME
+        *out = (new WbemObject(L"__PARAMETERS"))
+                   ->Add(L"ReturnValue", locked)
+                   ->Add(L"ConversionStatus", v->conversionStatus)
+                   ->Add(L"EncryptionPercentage", v->conversionStatus ? 100u : 0u);
         return S_OK;
     }
-    NOT_SUPPORTED(QueryBlanket, IUnknown*, DWORD*, DWORD*, OLECHAR**, DWORD*, DWORD*, void**, DWORD*)
-    NOT_SUPPORTED(CopyProxy, IUnknown*, IUnknown**)
     NOT_SUPPORTED(OpenNamespace, const BSTR, LONG, IWbemContext*, IWbemServices**, IWbemCallResult**)
     NOT_SUPPORTED(CancelAsyncCall, IWbemObjectSink*)
     NOT_SUPPORTED(QueryObjectSink, LONG, IWbemObjectSink**)
@@ -423,12 +521,14 @@ class Namespace final : public Unknown<IClassFactory, IWbemLocator, IWbemService
     NOT_SUPPORTED(DeleteInstanceAsync, const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
     NOT_SUPPORTED(CreateInstanceEnum, const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**)
     NOT_SUPPORTED(CreateInstanceEnumAsync, const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
-    NOT_SUPPORTED(ExecQuery, const BSTR, const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**)
     NOT_SUPPORTED(ExecQueryAsync, const BSTR, const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
     NOT_SUPPORTED(ExecNotificationQuery, const BSTR, const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**)
     NOT_SUPPORTED(ExecNotificationQueryAsync, const BSTR, const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
     NOT_SUPPORTED(ExecMethodAsync, const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*,
                   IWbemObjectSink*)
+
+  private:
+    bool volumes_;
 };
 
 } // namespace
