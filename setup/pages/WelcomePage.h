@@ -2,7 +2,7 @@
 // package is complete, the drive has room and nothing on it would lead the copy elsewhere.
 #pragma once
 #include "setup/Drives.h"
-#include "setup/FileSystem.h"
+#include "setup/Preflight.h"
 #include "setup/pages/DlgBase.h"
 
 #include <memory>
@@ -22,12 +22,9 @@ class CWelcomePage : public CDlgBase {
     void OnSelectionChange();
     // The checks of the button, each telling the user what is wrong: true lets the wizard go on.
     bool ReadyToInstall() const;
-    // Refuses (and says why) a drive whose file system cannot hold the package's largest file.
-    bool FileSystemHoldsPackage(wchar_t letter, const TreeFiles& files) const;
-    // A drive that keeps no access control lists only when the user says so.
-    bool AcceptsDriveWithoutAcls(wchar_t letter) const;
-    // Windows 8 and later with Fast Startup on: asks whether the installation turns it off.
-    bool AskAboutFastStartup() const;
+    // Shows the findings of the checks in order and logs the answers: true when none refused
+    // and no answer keeps the page.
+    bool ShowFindings(const std::vector<Finding>& findings) const;
 
     std::vector<DriveEntry> drives_;
     int selected_ = -1;

@@ -1,0 +1,229 @@
+#include "setup/Preflight.h"
+
+#include "common/FastStartup.h"
+#include "common/ScopedWin.h"
+#include "common/Text.h"
+#include "setup/Drives.h"
+#include "setup/Package.h"
+#include "setup/Protection.h"
+
+#include <aclapi.h>
+#include <sddl.h>
+
+namespace {
+
+const wchar_t kShortageText[] =
+    L"安装目标盘磁盘空间不足，请删除部分不需要的程序，或者删除(移走)部分不需要的数据再安装";
+const wchar_t kFastStartupQuestion[] =
+    L"这台电脑开启了Windows的“快速启动”。开启快速启动时，Windows关机后并没有完全关闭，"
+    L"星岚系统启动后将无法安全地使用安装它的驱动器。\n\n"
+    L"是否关闭快速启动？\n\n"
+    L"重启电脑不受影响；以后可以在控制面板的“电源选项”中重新打开快速启动。";
+const wchar_t kNoAclQuestion[] =
+    L"目标驱动器 %ls 的文件系统（例如 FAT32、exFAT）不能设置访问权限。安装到这里以后，这台电脑上的每一个用户"
+    L"都可以替换已安装的启动程序和卸载程序。\n\n确定仍然安装到这个驱动器吗？";
+const wchar_t kOpenRootQuestion[] =
+    L"目标驱动器 %ls 的根目录允许这台电脑上的每一个用户重命名或替换其中的文件夹。安装到这里以后，每一个用户"
+    L"都可以替换已安装的启动程序和卸载程序。\n\n确定仍然安装到这个驱动器吗？";
+
+Finding Note(const std::wstring& log) {
+    Finding finding;
+    finding.log = log;
+    return finding;
+}
+
+Finding Refusal(const std::wstring& text, const std::wstring& log = std::wstring()) {
+    Finding finding;
+    finding.kind = FindingKind::Refuse;
+    finding.text = text;
+    finding.caption = L"错误";
+    finding.icon = MB_ICONERROR;
+    finding.errorBox = true;
+    finding.log = log;
+    return finding;
+}
+
+// A refusal shown as a reminder: "提醒", no icon, no log path.
+Finding Reminder(const std::wstring& text, const std::wstring& log) {
+    Finding finding = Refusal(text, log);
+    finding.caption = L"提醒";
+    finding.icon = 0;
+    finding.errorBox = false;
+    return finding;
+}
+
+Finding AccessQuestion(const PreflightFacts& facts) {
+    const wchar_t root[] = {facts.drive, L':', L'\\', 0};
+    bool noAcls = facts.rootAccess == RootAccess::NoAcls;
+    Finding finding;
+    finding.kind = FindingKind::Ask;
+    finding.log =
+        zenta::FormatText(noAcls ? L"%ls keeps no access control lists: the user is asked"
+                                 : L"%ls lets every user rename what is made at its root: the user is asked",
+                          root);
+    finding.text = zenta::FormatText(noAcls ? kNoAclQuestion : kOpenRootQuestion, root);
+    finding.caption = L"警告";
+    finding.buttons = MB_YESNO;
+    finding.icon = MB_ICONWARNING;
+    finding.defaultButton = MB_DEFBUTTON2;
+    finding.yes = Answer::GoOn;
+    finding.no = Answer::KeepPage;
+    finding.yesLog = zenta::FormatText(L"the user installs on %ls all the same", root);
+    finding.noLog = L"the user keeps the page";
+    return finding;
+}
+
+Finding FastStartupQuestion() {
+    Finding finding;
+    finding.kind = FindingKind::Ask;
+    finding.text = kFastStartupQuestion;
+    finding.caption = L"提醒";
+    finding.buttons = MB_YESNO;
+    finding.icon = MB_ICONQUESTION;
+    finding.defaultButton = MB_DEFBUTTON1;
+    finding.yes = Answer::TurnOffFastStartup;
+    finding.no = Answer::GoOn;
+    finding.yesLog = L"Fast Startup: the user chose to turn it off";
+    finding.noLog = L"Fast Startup: the user chose to keep it on";
+    return finding;
+}
+
+bool IsUserSid(PSID sid) {
+    static const wchar_t* const kUsers[] = {L"S-1-1-0", L"S-1-5-11", L"S-1-5-32-545", L"S-1-5-4"};
+    for (const wchar_t* text : kUsers) {
+        PSID user = nullptr;
+        if (!ConvertStringSidToSidW(text, &user))
+            continue;
+        zenta::ScopedLocal owned(user);
+        if (EqualSid(sid, user))
+            return true;
+    }
+    return false;
+}
+
+// What the root's descriptor lets users do; a descriptor that cannot be read is taken as
+// the worst case.
+RootAccess ReadRootAccess(wchar_t drive) {
+    const wchar_t root[] = {drive, L':', L'\\', 0};
+    if (!VolumeKeepsAcls(root))
+        return RootAccess::NoAcls;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(root, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+        return RootAccess::UsersMayRename;
+    zenta::ScopedLocal owned(descriptor);
+    return UsersMayRenameAtRoot(descriptor) ? RootAccess::UsersMayRename : RootAccess::Protected;
+}
+
+} // namespace
+
+bool UsersMayRenameAtRoot(PSECURITY_DESCRIPTOR descriptor) {
+    PSID owner = nullptr;
+    BOOL defaulted = FALSE;
+    if (GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) && owner && IsUserSid(owner))
+        return true;
+    BOOL present = FALSE;
+    PACL dacl = nullptr;
+    if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted))
+        return true;
+    if (!present || !dacl)
+        return true; // no DACL: everyone may do everything
+    const ACCESS_MASK renames = FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER | GENERIC_ALL;
+    for (DWORD index = 0; index < dacl->AceCount; ++index) {
+        void* ace = nullptr;
+        if (!GetAce(dacl, index, &ace))
+            return true;
+        const ACE_HEADER* header = static_cast<const ACE_HEADER*>(ace);
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE))
+            continue;
+        ACCESS_ALLOWED_ACE* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+        if ((allowed->Mask & renames) && IsUserSid(&allowed->SidStart))
+            return true;
+    }
+    return false;
+}
+
+PreflightFacts GatherPreflightFacts(const std::wstring& packageDir, WindowsKind kind, wchar_t drive,
+                                    unsigned long long freeBytes) {
+    PreflightFacts facts;
+    facts.packageDir = packageDir;
+    facts.missingFiles = MissingPackageFiles(packageDir, kind);
+    facts.packageLink = LinkInPackage(packageDir);
+    facts.packageBytes = PackageFiles(packageDir).bytes;
+    facts.fastStartupOn = FastStartupQuestionNeeded();
+    if (!drive)
+        return facts;
+    facts.driveChosen = true;
+    facts.drive = drive;
+    facts.freeBytes = freeBytes;
+    facts.targetLink = LinkedTargetPath(drive);
+    facts.existingFolder = ExistingTargetFolder(drive);
+    facts.fileSystem = DriveFileSystem(drive);
+    TreeFiles copied = CopiedFiles(packageDir, kind);
+    facts.largestFile = copied.largest;
+    facts.largestBytes = copied.largestBytes;
+    facts.rootAccess = ReadRootAccess(drive);
+    return facts;
+}
+
+std::vector<Finding> DecidePreflight(const PreflightFacts& facts) {
+    std::vector<Finding> findings;
+    // A package without its boot files would install a boot entry that starts nothing and
+    // an uninstall record with nothing to run.
+    if (!facts.missingFiles.empty()) {
+        std::wstring list;
+        for (const std::wstring& file : facts.missingFiles)
+            list += L"\n" + facts.packageDir + L"\\" + file;
+        findings.push_back(Refusal(L"安装包不完整，缺少以下文件：" + list));
+        return findings;
+    }
+    if (!facts.packageLink.empty()) {
+        findings.push_back(
+            Refusal(L"安装包中的“" + facts.packageLink +
+                    L"”是一个链接（连接点或符号链接）。为安全起见，安装程序只安装安装包本身的文件，"
+                    L"不读取链接指向的位置。请重新获取完整的安装包。"));
+        return findings;
+    }
+    if (facts.driveChosen && !facts.targetLink.empty()) {
+        findings.push_back(
+            Refusal(L"目标驱动器上的“" + facts.targetLink +
+                    L"”是一个链接（连接点、符号链接或硬链接）。为安全起见，安装程序不会写入链接指向的"
+                    L"位置。请删除它，或者选择其他驱动器。"));
+        return findings;
+    }
+    if (facts.driveChosen && !facts.existingFolder.empty()) {
+        findings.push_back(Refusal(L"目标驱动器上已经有“" + facts.existingFolder +
+                                   L"”，它不是本安装程序创建的。为安全起见，安装程序只写入自己新建的文件夹。"
+                                   L"请删除或重命名它，或者选择其他驱动器。"));
+        return findings;
+    }
+    DriveEntry entry{facts.drive, facts.freeBytes};
+    if (!facts.driveChosen || !HasRoomFor(facts.freeBytes, facts.packageBytes)) {
+        findings.push_back(
+            Reminder(kShortageText,
+                     zenta::FormatText(L"space check refused: %ls, package %llu bytes",
+                                       facts.driveChosen ? FormatDriveLabel(entry).c_str() : L"no drive",
+                                       facts.packageBytes)));
+        return findings;
+    }
+    findings.push_back(
+        Note(zenta::FormatText(L"drive chosen: %lc: with %llu bytes free for a package of %llu bytes",
+                               static_cast<wint_t>(facts.drive), facts.freeBytes, facts.packageBytes)));
+    if (!FileSystemHoldsFile(facts.fileSystem, facts.largestBytes)) {
+        const wint_t letter = static_cast<wint_t>(facts.drive);
+        findings.push_back(Reminder(
+            zenta::FormatText(
+                L"目标驱动器 %lc: 的文件系统是 %ls，其中的单个文件不能达到 4 GB。安装包中的文件“%ls”有 "
+                L"%llu 字节，无法复制到这个驱动器。请选择 NTFS 格式的驱动器。",
+                letter, facts.fileSystem.c_str(), facts.largestFile.c_str(), facts.largestBytes),
+            zenta::FormatText(
+                L"file system check refused: %lc: is %ls, the package's largest file %ls has %llu bytes",
+                letter, facts.fileSystem.c_str(), facts.largestFile.c_str(), facts.largestBytes)));
+        return findings;
+    }
+    if (facts.rootAccess != RootAccess::Protected)
+        findings.push_back(AccessQuestion(facts));
+    if (facts.fastStartupOn)
+        findings.push_back(FastStartupQuestion());
+    return findings;
+}
