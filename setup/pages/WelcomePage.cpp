@@ -13,11 +13,17 @@ namespace {
 
 const wchar_t kDriveLabel[] = L"目标驱动器：";
 constexpr COLORREF kDriveLabelColor = 0x0077FFFF;
+// Worker -> page (posted): the facts of the button's checks are gathered.
+constexpr UINT WM_CHECKS_GATHERED = WM_APP + 1;
 
 } // namespace
 
 CWelcomePage::CWelcomePage(HINSTANCE instance, HWND parent, CSetupApp* app)
     : CDlgBase(instance, IDD_WELCOME, parent, app) {}
+
+CWelcomePage::~CWelcomePage() {
+    WaitForChecks();
+}
 
 void CWelcomePage::OnInitDialog(HWND) {
     nextButton_ =
@@ -63,12 +69,44 @@ void CWelcomePage::OnSelectionChange() {
     app->targetDrive = drives_[selected_].letter;
 }
 
-bool CWelcomePage::ReadyToInstall() const {
+void CWelcomePage::StartChecks() {
+    if (checks_)
+        return; // still gathering
     bool chosen = selected_ >= 0 && static_cast<size_t>(selected_) < drives_.size();
-    PreflightFacts facts =
-        GatherPreflightFacts(app->packageDir, app->windowsKind, chosen ? drives_[selected_].letter : 0,
-                             chosen ? drives_[selected_].freeBytes : 0);
-    return ShowFindings(DecidePreflight(facts));
+    checks_.reset(new ChecksJob{app->packageDir, app->windowsKind, chosen ? drives_[selected_].letter : L'\0',
+                                chosen ? drives_[selected_].freeBytes : 0, hwnd, PreflightFacts()});
+    // The drive stays the one checked until the findings are shown.
+    if (nextButton_)
+        EnableWindow(nextButton_->Window(), FALSE);
+    EnableWindow(driveBox_, FALSE);
+    checksThread_.Reset(CreateThread(nullptr, 0, GatherFacts, checks_.get(), 0, nullptr));
+    if (!checksThread_) {
+        Log(L"no worker for the checks (error %lu): they run here", GetLastError());
+        GatherFacts(checks_.get());
+    }
+}
+
+DWORD WINAPI CWelcomePage::GatherFacts(void* job) {
+    ChecksJob* checks = static_cast<ChecksJob*>(job);
+    checks->facts = GatherPreflightFacts(checks->packageDir, checks->kind, checks->drive, checks->freeBytes);
+    PostMessageW(checks->page, WM_CHECKS_GATHERED, 0, 0);
+    return 0;
+}
+
+void CWelcomePage::WaitForChecks() {
+    if (checksThread_)
+        WaitForSingleObject(checksThread_.Get(), INFINITE);
+    checksThread_.Reset();
+}
+
+bool CWelcomePage::FinishChecks() {
+    if (!checks_)
+        return false;
+    WaitForChecks(); // it has posted its last word: it ends at once
+    std::unique_ptr<ChecksJob> done = std::move(checks_);
+    EnableWindow(driveBox_, TRUE);
+    ActivateButton(nextButton_.get());
+    return ShowFindings(DecidePreflight(done->facts));
 }
 
 bool CWelcomePage::ShowFindings(const std::vector<Finding>& findings) const {
@@ -103,10 +141,15 @@ INT_PTR CWelcomePage::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
     case WM_COMMAND:
         if (HIWORD(wParam) == CBN_SELCHANGE && driveBox_ && reinterpret_cast<HWND>(lParam) == driveBox_)
             OnSelectionChange();
-        // Only the button moves on; Escape (IDCANCEL) and everything else does nothing here.
-        if (LOWORD(wParam) != IDC_PAGE_NEXT || !ReadyToInstall())
+        // Only the button moves on, once its checks pass; Escape (IDCANCEL) and everything
+        // else does nothing here.
+        if (LOWORD(wParam) == IDC_PAGE_NEXT)
+            StartChecks();
+        return 0;
+    case WM_CHECKS_GATHERED:
+        if (!FinishChecks())
             return 0;
-        break;
+        return CDlgBase::HandleMessage(window, WM_COMMAND, IDC_PAGE_NEXT, 0);
     case WM_PAGE_INIT:
         ActivateButton(nextButton_.get());
         break;

@@ -1,6 +1,7 @@
 // CWelcomePage: target drive choice and the button that starts the installation, once the
 // package is complete, the drive has room and nothing on it would lead the copy elsewhere.
 #pragma once
+#include "common/ScopedWin.h"
 #include "setup/Drives.h"
 #include "setup/Preflight.h"
 #include "setup/pages/DlgBase.h"
@@ -11,6 +12,7 @@
 class CWelcomePage : public CDlgBase {
   public:
     CWelcomePage(HINSTANCE instance, HWND parent, CSetupApp* app);
+    ~CWelcomePage() override;
     void OnPlaced() override;
 
   protected:
@@ -20,12 +22,27 @@ class CWelcomePage : public CDlgBase {
 
   private:
     void OnSelectionChange();
-    // The checks of the button, each telling the user what is wrong: true lets the wizard go on.
-    bool ReadyToInstall() const;
+    // The button's checks: their facts are gathered on a worker (the button and the drive
+    // box wait meanwhile); the findings are shown when they arrive.
+    void StartChecks();
+    // The worker's facts have arrived: true when the wizard may go on.
+    bool FinishChecks();
+    void WaitForChecks();
+    static DWORD WINAPI GatherFacts(void* job);
     // Shows the findings of the checks in order and logs the answers: true when none refused
     // and no answer keeps the page.
     bool ShowFindings(const std::vector<Finding>& findings) const;
 
+    struct ChecksJob {
+        std::wstring packageDir;
+        WindowsKind kind;
+        wchar_t drive;
+        unsigned long long freeBytes;
+        HWND page;
+        PreflightFacts facts;
+    };
+    std::unique_ptr<ChecksJob> checks_;
+    zenta::ScopedHandle checksThread_;
     std::vector<DriveEntry> drives_;
     int selected_ = -1;
     std::unique_ptr<CEmoButton> nextButton_;
