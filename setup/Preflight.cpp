@@ -52,39 +52,35 @@ Finding Reminder(const std::wstring& text, const std::wstring& log) {
     return finding;
 }
 
+// A Yes/No question; `yes` and `no` say how to go on after each answer, logged as given.
+Finding Question(const std::wstring& text, const wchar_t* caption, UINT icon, UINT defaultButton, Answer yes,
+                 Answer no, const std::wstring& yesLog, const std::wstring& noLog) {
+    Finding finding;
+    finding.kind = FindingKind::Ask;
+    finding.text = text;
+    finding.caption = caption;
+    finding.buttons = MB_YESNO;
+    finding.icon = icon;
+    finding.defaultButton = defaultButton;
+    finding.yes = yes;
+    finding.no = no;
+    finding.yesLog = yesLog;
+    finding.noLog = noLog;
+    return finding;
+}
+
+// Installing where every user may replace what was installed, only when the user says so.
 Finding AccessQuestion(const PreflightFacts& facts) {
     const wchar_t root[] = {facts.drive, L':', L'\\', 0};
     bool noAcls = facts.rootAccess == RootAccess::NoAcls;
-    Finding finding;
-    finding.kind = FindingKind::Ask;
+    Finding finding = Question(zenta::FormatText(noAcls ? kNoAclQuestion : kOpenRootQuestion, root), L"警告",
+                               MB_ICONWARNING, MB_DEFBUTTON2, Answer::GoOn, Answer::KeepPage,
+                               zenta::FormatText(L"the user installs on %ls all the same", root),
+                               L"the user keeps the page");
     finding.log =
         zenta::FormatText(noAcls ? L"%ls keeps no access control lists: the user is asked"
                                  : L"%ls lets every user rename what is made at its root: the user is asked",
                           root);
-    finding.text = zenta::FormatText(noAcls ? kNoAclQuestion : kOpenRootQuestion, root);
-    finding.caption = L"警告";
-    finding.buttons = MB_YESNO;
-    finding.icon = MB_ICONWARNING;
-    finding.defaultButton = MB_DEFBUTTON2;
-    finding.yes = Answer::GoOn;
-    finding.no = Answer::KeepPage;
-    finding.yesLog = zenta::FormatText(L"the user installs on %ls all the same", root);
-    finding.noLog = L"the user keeps the page";
-    return finding;
-}
-
-Finding FastStartupQuestion() {
-    Finding finding;
-    finding.kind = FindingKind::Ask;
-    finding.text = kFastStartupQuestion;
-    finding.caption = L"提醒";
-    finding.buttons = MB_YESNO;
-    finding.icon = MB_ICONQUESTION;
-    finding.defaultButton = MB_DEFBUTTON1;
-    finding.yes = Answer::TurnOffFastStartup;
-    finding.no = Answer::GoOn;
-    finding.yesLog = L"Fast Startup: the user chose to turn it off";
-    finding.noLog = L"Fast Startup: the user chose to keep it on";
     return finding;
 }
 
@@ -113,6 +109,34 @@ RootAccess ReadRootAccess(wchar_t drive) {
         return RootAccess::UsersMayRename;
     zenta::ScopedLocal owned(descriptor);
     return UsersMayRenameAtRoot(descriptor) ? RootAccess::UsersMayRename : RootAccess::Protected;
+}
+
+// The text of the first refusal about what the package or the target holds, in the order
+// they are checked; empty when there is none.
+std::wstring PackageOrTargetRefusal(const PreflightFacts& facts) {
+    // A package without its boot files would install a boot entry that starts nothing and
+    // an uninstall record with nothing to run.
+    if (!facts.missingFiles.empty()) {
+        std::wstring list;
+        for (const std::wstring& file : facts.missingFiles)
+            list += L"\n" + facts.packageDir + L"\\" + file;
+        return L"安装包不完整，缺少以下文件：" + list;
+    }
+    if (!facts.packageLink.empty())
+        return L"安装包中的“" + facts.packageLink +
+               L"”是一个链接（连接点或符号链接）。为安全起见，安装程序只安装安装包本身的文件，"
+               L"不读取链接指向的位置。请重新获取完整的安装包。";
+    if (!facts.driveChosen)
+        return std::wstring();
+    if (!facts.targetLink.empty())
+        return L"目标驱动器上的“" + facts.targetLink +
+               L"”是一个链接（连接点、符号链接或硬链接）。为安全起见，安装程序不会写入链接指向的"
+               L"位置。请删除它，或者选择其他驱动器。";
+    if (!facts.existingFolder.empty())
+        return L"目标驱动器上已经有“" + facts.existingFolder +
+               L"”，它不是本安装程序创建的。为安全起见，安装程序只写入自己新建的文件夹。"
+               L"请删除或重命名它，或者选择其他驱动器。";
+    return std::wstring();
 }
 
 } // namespace
@@ -168,33 +192,9 @@ PreflightFacts GatherPreflightFacts(const std::wstring& packageDir, WindowsKind 
 
 std::vector<Finding> DecidePreflight(const PreflightFacts& facts) {
     std::vector<Finding> findings;
-    // A package without its boot files would install a boot entry that starts nothing and
-    // an uninstall record with nothing to run.
-    if (!facts.missingFiles.empty()) {
-        std::wstring list;
-        for (const std::wstring& file : facts.missingFiles)
-            list += L"\n" + facts.packageDir + L"\\" + file;
-        findings.push_back(Refusal(L"安装包不完整，缺少以下文件：" + list));
-        return findings;
-    }
-    if (!facts.packageLink.empty()) {
-        findings.push_back(
-            Refusal(L"安装包中的“" + facts.packageLink +
-                    L"”是一个链接（连接点或符号链接）。为安全起见，安装程序只安装安装包本身的文件，"
-                    L"不读取链接指向的位置。请重新获取完整的安装包。"));
-        return findings;
-    }
-    if (facts.driveChosen && !facts.targetLink.empty()) {
-        findings.push_back(
-            Refusal(L"目标驱动器上的“" + facts.targetLink +
-                    L"”是一个链接（连接点、符号链接或硬链接）。为安全起见，安装程序不会写入链接指向的"
-                    L"位置。请删除它，或者选择其他驱动器。"));
-        return findings;
-    }
-    if (facts.driveChosen && !facts.existingFolder.empty()) {
-        findings.push_back(Refusal(L"目标驱动器上已经有“" + facts.existingFolder +
-                                   L"”，它不是本安装程序创建的。为安全起见，安装程序只写入自己新建的文件夹。"
-                                   L"请删除或重命名它，或者选择其他驱动器。"));
+    std::wstring refusal = PackageOrTargetRefusal(facts);
+    if (!refusal.empty()) {
+        findings.push_back(Refusal(refusal));
         return findings;
     }
     DriveEntry entry{facts.drive, facts.freeBytes};
@@ -224,6 +224,9 @@ std::vector<Finding> DecidePreflight(const PreflightFacts& facts) {
     if (facts.rootAccess != RootAccess::Protected)
         findings.push_back(AccessQuestion(facts));
     if (facts.fastStartupOn)
-        findings.push_back(FastStartupQuestion());
+        findings.push_back(Question(kFastStartupQuestion, L"提醒", MB_ICONQUESTION, MB_DEFBUTTON1,
+                                    Answer::TurnOffFastStartup, Answer::GoOn,
+                                    L"Fast Startup: the user chose to turn it off",
+                                    L"Fast Startup: the user chose to keep it on"));
     return findings;
 }
