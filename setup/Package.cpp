@@ -93,7 +93,8 @@ std::wstring ExistingTargetFolder(wchar_t drive) {
 
 std::wstring LinkInPackage(const std::wstring& packageDir) {
     std::wstring found;
-    // Depth first, never into a link; stops at the first one.
+    // Depth first, never into a link (other reparse points are folders like any other); stops
+    // at the first one.
     auto search = [&found](const std::wstring& folder, auto& self) -> void {
         ForEachEntry(folder, [&](const WIN32_FIND_DATAW& entry) {
             std::wstring path;
@@ -101,8 +102,7 @@ std::wstring LinkInPackage(const std::wstring& packageDir) {
                 return true;
             if (IsLinkEntry(entry.dwFileAttributes, entry.dwReserved0))
                 found = path;
-            else if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                     !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            else if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) // a folder like any other
                 self(path, self);
             return found.empty();
         });

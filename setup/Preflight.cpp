@@ -1,6 +1,7 @@
 #include "setup/Preflight.h"
 
 #include "common/FastStartup.h"
+#include "common/Log.h"
 #include "common/ScopedWin.h"
 #include "common/Text.h"
 #include "setup/Drives.h"
@@ -8,7 +9,6 @@
 #include "setup/Protection.h"
 
 #include <aclapi.h>
-#include <sddl.h>
 
 namespace {
 
@@ -84,19 +84,6 @@ Finding AccessQuestion(const PreflightFacts& facts) {
     return finding;
 }
 
-bool IsUserSid(PSID sid) {
-    static const wchar_t* const kUsers[] = {L"S-1-1-0", L"S-1-5-11", L"S-1-5-32-545", L"S-1-5-4"};
-    for (const wchar_t* text : kUsers) {
-        PSID user = nullptr;
-        if (!ConvertStringSidToSidW(text, &user))
-            continue;
-        zenta::ScopedLocal owned(user);
-        if (EqualSid(sid, user))
-            return true;
-    }
-    return false;
-}
-
 // What the root's descriptor lets users do; a descriptor that cannot be read is taken as
 // the worst case.
 RootAccess ReadRootAccess(wchar_t drive) {
@@ -104,9 +91,13 @@ RootAccess ReadRootAccess(wchar_t drive) {
     if (!VolumeKeepsAcls(root))
         return RootAccess::NoAcls;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoW(root, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                              nullptr, nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+    DWORD error =
+        GetNamedSecurityInfoW(root, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, nullptr, nullptr, &descriptor);
+    if (error != ERROR_SUCCESS) {
+        Log(L"the security of %ls cannot be read (error %lu): taken as open to every user", root, error);
         return RootAccess::UsersMayRename;
+    }
     zenta::ScopedLocal owned(descriptor);
     return UsersMayRenameAtRoot(descriptor) ? RootAccess::UsersMayRename : RootAccess::Protected;
 }
@@ -140,32 +131,6 @@ std::wstring PackageOrTargetRefusal(const PreflightFacts& facts) {
 }
 
 } // namespace
-
-bool UsersMayRenameAtRoot(PSECURITY_DESCRIPTOR descriptor) {
-    PSID owner = nullptr;
-    BOOL defaulted = FALSE;
-    if (GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) && owner && IsUserSid(owner))
-        return true;
-    BOOL present = FALSE;
-    PACL dacl = nullptr;
-    if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted))
-        return true;
-    if (!present || !dacl)
-        return true; // no DACL: everyone may do everything
-    const ACCESS_MASK renames = FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER | GENERIC_ALL;
-    for (DWORD index = 0; index < dacl->AceCount; ++index) {
-        void* ace = nullptr;
-        if (!GetAce(dacl, index, &ace))
-            return true;
-        const ACE_HEADER* header = static_cast<const ACE_HEADER*>(ace);
-        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE))
-            continue;
-        ACCESS_ALLOWED_ACE* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
-        if ((allowed->Mask & renames) && IsUserSid(&allowed->SidStart))
-            return true;
-    }
-    return false;
-}
 
 PreflightFacts GatherPreflightFacts(const std::wstring& packageDir, WindowsKind kind, wchar_t drive,
                                     unsigned long long freeBytes) {

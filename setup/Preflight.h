@@ -69,9 +69,3 @@ PreflightFacts GatherPreflightFacts(const std::wstring& packageDir, WindowsKind 
 // The findings in the order they are shown. The list ends with the first refusal; an answer
 // that keeps the page skips the rest. No refusal and every answer going on: the wizard goes on.
 std::vector<Finding> DecidePreflight(const PreflightFacts& facts);
-
-// True when a root with descriptor `descriptor` lets Everyone, Authenticated Users, Users or
-// INTERACTIVE rename or replace what is made in it: as its owner, or by an allow entry that
-// applies to the root itself and grants delete-child, write-DAC, write-owner or generic-all.
-// A null DACL grants everything to everyone.
-bool UsersMayRenameAtRoot(PSECURITY_DESCRIPTOR descriptor);

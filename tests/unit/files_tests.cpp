@@ -209,7 +209,8 @@ TEST_CASE("the log: UTF-16 with a byte-order mark, one dated line per event, a n
     CHECK_FALSE(Exists(L"E:\\outside\\linked.log"));
 }
 
-TEST_CASE("a package lacking a file the installation cannot do without is named") {
+TEST_CASE("the package: a file it cannot do without named, the largest file copied, links in it or as its "
+          "folders") {
     const wchar_t* files[] = {L"copyfiles\\common\\zeldr", L"copyfiles\\common\\Uninstall.exe",
                               L"copyfiles\\bcd\\zeldr.mbr"};
     for (const wchar_t* left : files) {
