@@ -1,5 +1,5 @@
-// CWelcomePage: target drive choice and the button that starts the installation, once the
-// package is complete, the drive has room and nothing on it would lead the copy elsewhere.
+// CWelcomePage: target drive choice and the button that starts the installation once the
+// checks of Preflight pass; the page only shows their findings and logs the answers.
 #pragma once
 #include "common/ScopedWin.h"
 #include "setup/Drives.h"
