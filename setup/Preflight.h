@@ -2,8 +2,10 @@
 // and the chosen drive are like (gathered without a window, so that it may run on a worker),
 // and what follows from it (a pure decision), as the boxes the page shows in order.
 //
-// A new check adds its facts to PreflightFacts, gathers them in GatherPreflightFacts and
-// places its finding in DecidePreflight where it belongs in the order.
+// A new check adds its facts to PreflightFacts, gathers them in GatherPreflightFacts (which
+// the Welcome page runs on a worker, so a fact that takes a second to learn, such as an
+// answer from WMI, keeps no window waiting) and places its finding in DecidePreflight where
+// it belongs in the order.
 #pragma once
 #include "common/WindowsKind.h"
 
