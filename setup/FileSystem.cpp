@@ -37,6 +37,10 @@ TreeFiles MeasureTree(const std::wstring& path) {
     return tree;
 }
 
+void MeasureFolder(const std::wstring& path, TreeFiles& tree) {
+    Measure(path, false, tree);
+}
+
 unsigned long long GetDirectorySize(const std::wstring& path) {
     return MeasureTree(path).bytes;
 }

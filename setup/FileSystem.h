@@ -10,6 +10,8 @@ struct TreeFiles {
     std::wstring largest; // the largest file's path; empty when there is no file
 };
 TreeFiles MeasureTree(const std::wstring& path);
+// The files lying directly in `path`, added to `tree` (what a copy source gives).
+void MeasureFolder(const std::wstring& path, TreeFiles& tree);
 // Bytes of all files below `path`, at all depths; 0 when it is missing or empty.
 unsigned long long GetDirectorySize(const std::wstring& path);
 // Bytes of the files lying directly in `path` (what a copy source gives); subfolders and

@@ -3,6 +3,7 @@
 #include "common/InstallRecord.h"
 #include "common/SystemHelpers.h"
 #include "common/Text.h"
+#include "setup/CopyPlan.h"
 #include "setup/FileSystem.h"
 
 #include <windows.h>
@@ -19,6 +20,14 @@ bool InPackage(const std::wstring& packageDir, const wchar_t* relative) {
     return zenta::JoinPath(packageDir, relative, path) && IsFile(path);
 }
 
+// True when `path` itself (not what it leads to) is a link. Its search entry carries the
+// reparse tag, on every Windows version.
+bool IsLinkAt(const std::wstring& path) {
+    WIN32_FIND_DATAW entry;
+    zenta::ScopedFindHandle search(FindFirstFileW(path.c_str(), &entry));
+    return search && IsLinkEntry(entry.dwFileAttributes, entry.dwReserved0);
+}
+
 } // namespace
 
 std::wstring PackageDirOf(const std::wstring& modulePath) {
@@ -28,12 +37,22 @@ std::wstring PackageDirOf(const std::wstring& modulePath) {
 
 std::vector<std::wstring> MissingPackageFiles(const std::wstring& packageDir, WindowsKind kind) {
     std::vector<std::wstring> missing;
-    for (const wchar_t* file : {L"copyfiles\\common\\zeldr", L"copyfiles\\common\\Uninstall.exe"})
-        if (!InPackage(packageDir, file))
-            missing.push_back(file);
-    // The boot sector may come from either folder the BCD installation copies.
-    if (kind == Bcd && !InPackage(packageDir, L"copyfiles\\bcd\\zeldr.mbr") &&
-        !InPackage(packageDir, L"copyfiles\\common\\zeldr.mbr"))
+    // The loader goes to the drive root from the common folder only.
+    if (!InPackage(packageDir, L"copyfiles\\common\\zeldr"))
+        missing.push_back(L"copyfiles\\common\\zeldr");
+    // The installation directory gets what every copy source of this kind holds.
+    const std::array<std::wstring, 3> sources = CopySourceFolders(packageDir, kind);
+    auto copied = [&sources](const wchar_t* name) {
+        for (const std::wstring& source : sources) {
+            std::wstring path;
+            if (zenta::JoinPath(source, name, path) && IsFile(path))
+                return true;
+        }
+        return false;
+    };
+    if (!copied(L"Uninstall.exe"))
+        missing.push_back(L"copyfiles\\common\\Uninstall.exe");
+    if (kind == Bcd && !copied(L"zeldr.mbr"))
         missing.push_back(L"copyfiles\\bcd\\zeldr.mbr");
     return missing;
 }
@@ -43,12 +62,26 @@ TreeFiles PackageFiles(const std::wstring& packageDir) {
     return zenta::JoinPath(packageDir, L"copyfiles", copyFiles) ? MeasureTree(copyFiles) : TreeFiles();
 }
 
+bool IsLinkEntry(DWORD attributes, DWORD reparseTag) {
+    // No tag is no valid reparse point: what it is cannot be known, so it is taken as a link.
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+           (reparseTag == 0 || IsReparseTagNameSurrogate(reparseTag));
+}
+
+TreeFiles CopiedFiles(const std::wstring& packageDir, WindowsKind kind) {
+    TreeFiles files;
+    for (const std::wstring& source : CopySourceFolders(packageDir, kind))
+        MeasureFolder(source, files);
+    return files;
+}
+
 std::wstring LinkedTargetPath(wchar_t drive) {
     std::wstring folder = InstallDirectory(drive), loader = LoaderFile(drive);
-    if (IsLinkPath(folder))
+    if (IsLinkAt(folder))
         return folder;
     BY_HANDLE_FILE_INFORMATION info = {};
-    if (ReadFileInfo(loader, info) && !IsPlainFile(info))
+    if (ReadFileInfo(loader, info) &&
+        (IsLinkAt(loader) || info.nNumberOfLinks > 1 || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)))
         return loader;
     return std::wstring();
 }
@@ -60,15 +93,16 @@ std::wstring ExistingTargetFolder(wchar_t drive) {
 
 std::wstring LinkInPackage(const std::wstring& packageDir) {
     std::wstring found;
-    // Depth first, never into a link; stops at the first one.
+    // Depth first, never into a link (other reparse points are folders like any other); stops
+    // at the first one.
     auto search = [&found](const std::wstring& folder, auto& self) -> void {
         ForEachEntry(folder, [&](const WIN32_FIND_DATAW& entry) {
             std::wstring path;
             if (!zenta::JoinPath(folder, entry.cFileName, path))
                 return true;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            if (IsLinkEntry(entry.dwFileAttributes, entry.dwReserved0))
                 found = path;
-            else if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            else if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) // a folder like any other
                 self(path, self);
             return found.empty();
         });
@@ -77,7 +111,7 @@ std::wstring LinkInPackage(const std::wstring& packageDir) {
         std::wstring folder;
         if (!zenta::JoinPath(packageDir, name, folder))
             continue;
-        if (IsLinkPath(folder))
+        if (IsLinkAt(folder))
             return folder;
         search(folder, search);
         if (!found.empty())

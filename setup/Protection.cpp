@@ -4,6 +4,24 @@
 
 #include <sddl.h>
 
+namespace {
+
+// Everyone, Authenticated Users, Users, INTERACTIVE: every standard user is one of them.
+bool IsUserSid(PSID sid) {
+    static const wchar_t* const kUsers[] = {L"S-1-1-0", L"S-1-5-11", L"S-1-5-32-545", L"S-1-5-4"};
+    for (const wchar_t* text : kUsers) {
+        PSID user = nullptr;
+        if (!ConvertStringSidToSidW(text, &user))
+            continue;
+        zenta::ScopedLocal owned(user);
+        if (EqualSid(sid, user))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 bool MakeSecurityDescriptor(const wchar_t* sddl, zenta::ScopedLocal& descriptor) {
     PSECURITY_DESCRIPTOR made = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &made, nullptr))
@@ -40,4 +58,30 @@ DWORD CreateProtectedFolder(const std::wstring& path) {
     if (descriptor)
         Log(L"protected %ls (administrators and SYSTEM only may change it): created so", path.c_str());
     return ERROR_SUCCESS;
+}
+
+bool UsersMayRenameAtRoot(PSECURITY_DESCRIPTOR descriptor) {
+    PSID owner = nullptr;
+    BOOL defaulted = FALSE;
+    if (GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) && owner && IsUserSid(owner))
+        return true;
+    BOOL present = FALSE;
+    PACL dacl = nullptr;
+    if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted))
+        return true;
+    if (!present || !dacl)
+        return true; // no DACL: everyone may do everything
+    const ACCESS_MASK renames = FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER | GENERIC_ALL;
+    for (DWORD index = 0; index < dacl->AceCount; ++index) {
+        void* ace = nullptr;
+        if (!GetAce(dacl, index, &ace))
+            return true;
+        const ACE_HEADER* header = static_cast<const ACE_HEADER*>(ace);
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE))
+            continue;
+        ACCESS_ALLOWED_ACE* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+        if ((allowed->Mask & renames) && IsUserSid(&allowed->SidStart))
+            return true;
+    }
+    return false;
 }

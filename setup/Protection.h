@@ -18,6 +18,12 @@ bool MakeSecurityDescriptor(const wchar_t* sddl, zenta::ScopedLocal& descriptor)
 // True when the volume of `path` keeps access control lists (NTFS does, FAT32 does not).
 bool VolumeKeepsAcls(const std::wstring& path);
 
+// True when a root with descriptor `descriptor` lets Everyone, Authenticated Users, Users or
+// INTERACTIVE rename or replace what is made in it: as its owner, or by an allow entry that
+// applies to the root itself and grants delete-child, write-DAC, write-owner or generic-all.
+// A null DACL grants everything to everyone.
+bool UsersMayRenameAtRoot(PSECURITY_DESCRIPTOR descriptor);
+
 // The descriptor a new file or folder at `path` is created with: the protected one of its
 // kind, or none (null) on a volume that keeps no ACLs. False (GetLastError says why) when it
 // cannot be made: then nothing may be created.

@@ -1,8 +1,9 @@
-// CWelcomePage: target drive choice and the button that starts the installation, once the
-// package is complete, the drive has room and nothing on it would lead the copy elsewhere.
+// CWelcomePage: target drive choice and the button that starts the installation once the
+// checks of Preflight pass; the page only shows their findings and logs the answers.
 #pragma once
+#include "common/ScopedWin.h"
 #include "setup/Drives.h"
-#include "setup/FileSystem.h"
+#include "setup/Preflight.h"
 #include "setup/pages/DlgBase.h"
 
 #include <memory>
@@ -11,6 +12,7 @@
 class CWelcomePage : public CDlgBase {
   public:
     CWelcomePage(HINSTANCE instance, HWND parent, CSetupApp* app);
+    ~CWelcomePage() override;
     void OnPlaced() override;
 
   protected:
@@ -20,15 +22,27 @@ class CWelcomePage : public CDlgBase {
 
   private:
     void OnSelectionChange();
-    // The checks of the button, each telling the user what is wrong: true lets the wizard go on.
-    bool ReadyToInstall() const;
-    // Refuses (and says why) a drive whose file system cannot hold the package's largest file.
-    bool FileSystemHoldsPackage(wchar_t letter, const TreeFiles& files) const;
-    // A drive that keeps no access control lists only when the user says so.
-    bool AcceptsDriveWithoutAcls(wchar_t letter) const;
-    // Windows 8 and later with Fast Startup on: asks whether the installation turns it off.
-    bool AskAboutFastStartup() const;
+    // The button's checks: their facts are gathered on a worker (the button and the drive
+    // box wait meanwhile); the findings are shown when they arrive.
+    void StartChecks();
+    // The worker's facts have arrived: true when the wizard may go on.
+    bool FinishChecks();
+    void WaitForChecks();
+    static DWORD WINAPI GatherFacts(void* job);
+    // Shows the findings of the checks in order and logs the answers: true when none refused
+    // and no answer keeps the page.
+    bool ShowFindings(const std::vector<Finding>& findings) const;
 
+    struct ChecksJob {
+        std::wstring packageDir;
+        WindowsKind kind;
+        wchar_t drive;
+        unsigned long long freeBytes;
+        HWND page;
+        PreflightFacts facts;
+    };
+    std::unique_ptr<ChecksJob> checks_;
+    zenta::ScopedHandle checksThread_;
     std::vector<DriveEntry> drives_;
     int selected_ = -1;
     std::unique_ptr<CEmoButton> nextButton_;

@@ -225,7 +225,8 @@ TEST_CASE("the log: UTF-16 with a byte-order mark, one dated line per event, a n
     CHECK_FALSE(Exists(L"E:\\outside\\linked.log"));
 }
 
-TEST_CASE("a package lacking a file the installation cannot do without is named") {
+TEST_CASE("the package: a file it cannot do without named, the largest file copied, links in it or as its "
+          "folders") {
     const wchar_t* files[] = {L"copyfiles\\common\\zeldr", L"copyfiles\\common\\Uninstall.exe",
                               L"copyfiles\\bcd\\zeldr.mbr"};
     for (const wchar_t* left : files) {
@@ -237,11 +238,31 @@ TEST_CASE("a package lacking a file the installation cannot do without is named"
         }
         CHECK(MissingPackageFiles(L"E:\\p", Bcd) == std::vector<std::wstring>{left});
     }
-    // The boot sector may come with the common files; boot.ini needs none.
-    REQUIRE(WriteBytes(L"E:\\p\\copyfiles\\common\\zeldr.mbr", "x"));
+    // The uninstaller and the boot sector may come from any folder the kind copies, never
+    // from the other kind's; boot.ini needs no boot sector.
+    REQUIRE((driver::MakeDirs(L"E:\\p\\copyfiles\\disks\\sub") &&
+             driver::MakeDirs(L"E:\\p\\copyfiles\\ini") && driver::MakeDirs(L"E:\\p\\copyfiles\\bcd")));
+    REQUIRE(MoveFileW(L"E:\\p\\copyfiles\\common\\Uninstall.exe", L"E:\\p\\copyfiles\\bcd\\Uninstall.exe"));
+    REQUIRE(WriteBytes(L"E:\\p\\copyfiles\\disks\\zeldr.mbr", "x"));
     CHECK(MissingPackageFiles(L"E:\\p", Bcd).empty());
+    CHECK(MissingPackageFiles(L"E:\\p", BootIni) ==
+          std::vector<std::wstring>{L"copyfiles\\common\\Uninstall.exe"});
+    REQUIRE(MoveFileW(L"E:\\p\\copyfiles\\bcd\\Uninstall.exe", L"E:\\p\\copyfiles\\disks\\Uninstall.exe"));
+    CHECK(MissingPackageFiles(L"E:\\p", BootIni).empty());
+    // The loader goes to the root from the common folder only.
+    REQUIRE(MoveFileW(L"E:\\p\\copyfiles\\common\\zeldr", L"E:\\p\\copyfiles\\disks\\zeldr"));
+    CHECK(MissingPackageFiles(L"E:\\p", BootIni) == std::vector<std::wstring>{L"copyfiles\\common\\zeldr"});
+    // The file system must hold the largest file the kind copies: not the other kind's, not
+    // one below a source.
+    REQUIRE(WriteBytes(L"E:\\p\\copyfiles\\ini\\big", "xxxx"));
+    REQUIRE(WriteBytes(L"E:\\p\\copyfiles\\disks\\sub\\big", "xxxx"));
+    REQUIRE(WriteBytes(L"E:\\p\\copyfiles\\bcd\\two", "xx"));
+    TreeFiles copied = CopiedFiles(L"E:\\p", Bcd);
+    CHECK((copied.largest == L"E:\\p\\copyfiles\\bcd\\two" && copied.largestBytes == 2));
     CHECK(LinkInPackage(L"E:\\p").empty());
+    // A link below a package folder, or the package folder itself.
     CHECK(LinkInPackage(L"E:\\linked") == L"E:\\linked\\copyfiles\\common\\outside");
+    CHECK(LinkInPackage(L"E:\\rootlink") == L"E:\\rootlink\\copyfiles");
 }
 
 TEST_CASE("configuration: texts cut to their buffers, a missing document changes nothing") {

@@ -12,8 +12,11 @@
 #include "setup/Drives.h"
 #include "setup/FontStyleText.h"
 #include "setup/Package.h"
+#include "setup/Preflight.h"
+#include "setup/Protection.h"
 #include "setup/ProgressText.h"
 #include "setup/pages/SlideShow.h"
+#include "tests/driver/Driver.h"
 #include "uninstall/Stages.h"
 
 #include <string>
@@ -222,6 +225,176 @@ TEST_CASE("space check: 4 GiB at least, and 512 MiB beyond the package") {
          {std::make_pair(1610612736ull, L"C:(1 GB空闲)"), std::make_pair(3000000000ull, L"C:(2 GB空闲)"),
           std::make_pair(1000000000000ull, L"C:(931 GB空闲)")})
         CHECK(FormatDriveLabel({L'C', label.first}) == label.second);
+}
+
+TEST_CASE("the Welcome button's checks: each fact alone decides, in their order, the first refusal ends") {
+    const unsigned long long GiB = 1ull << 30;
+    PreflightFacts ready;
+    ready.packageDir = L"E:\\p";
+    ready.packageBytes = 5 * GiB;
+    ready.driveChosen = true;
+    ready.drive = L'D';
+    ready.freeBytes = 40 * GiB;
+    ready.fileSystem = L"FAT32";
+    ready.largestFile = L"E:\\p\\copyfiles\\disks\\a";
+    ready.largestBytes = 2 * GiB; // a package of 2 GiB files fits on FAT32, whatever its total
+    struct Case {
+        const char* name;
+        void (*change)(PreflightFacts&);
+        std::vector<const wchar_t*> shown; // the boxes in order, each by a part of its text
+    } cases[] = {
+        {"ready", [](PreflightFacts&) {}, {}},
+        {"a file missing",
+         [](PreflightFacts& f) { f.missingFiles = {L"copyfiles\\common\\zeldr"}; },
+         {L"缺少以下文件：\nE:\\p\\copyfiles\\common\\zeldr"}},
+        {"a link in the package",
+         [](PreflightFacts& f) { f.packageLink = L"E:\\p\\copyfiles"; },
+         {L"安装包中的“E:\\p\\copyfiles”是一个链接"}},
+        {"a link at the target",
+         [](PreflightFacts& f) { f.targetLink = L"D:\\zeldr"; },
+         {L"目标驱动器上的“D:\\zeldr”是一个链接"}},
+        {"a folder at the target",
+         [](PreflightFacts& f) { f.existingFolder = L"D:\\zentaos"; },
+         {L"已经有“D:\\zentaos”"}},
+        {"no drive chosen", [](PreflightFacts& f) { f.driveChosen = false; }, {L"磁盘空间不足"}},
+        {"no room", [](PreflightFacts& f) { f.freeBytes = 5 * GiB; }, {L"磁盘空间不足"}},
+        {"a file FAT32 cannot hold",
+         [](PreflightFacts& f) { f.largestBytes = 4 * GiB; },
+         {L"文件系统是 FAT32，其中的单个文件不能达到 4 GB。安装包中的文件“E:\\p\\copyfiles\\disks\\a”有 "
+          L"4294967296 字节"}},
+        {"no ACLs",
+         [](PreflightFacts& f) { f.rootAccess = RootAccess::NoAcls; },
+         {L"D:\\ 的文件系统（例如 FAT32、exFAT）"}},
+        {"a root users may rename in",
+         [](PreflightFacts& f) { f.rootAccess = RootAccess::UsersMayRename; },
+         {L"D:\\ 的根目录允许这台电脑上的每一个用户重命名或替换其中的文件夹"}},
+        {"Fast Startup on", [](PreflightFacts& f) { f.fastStartupOn = true; }, {L"快速启动"}},
+        // The order: the earlier check speaks, the later is not reached (the questions both come).
+        {"missing before link",
+         [](PreflightFacts& f) {
+             f.missingFiles = {L"x"};
+             f.packageLink = L"l";
+         },
+         {L"不完整"}},
+        {"package link before target link",
+         [](PreflightFacts& f) {
+             f.packageLink = L"l";
+             f.targetLink = L"t";
+         },
+         {L"安装包中的"}},
+        {"target link before folder",
+         [](PreflightFacts& f) {
+             f.targetLink = L"t";
+             f.existingFolder = L"e";
+         },
+         {L"链接"}},
+        {"folder before room",
+         [](PreflightFacts& f) {
+             f.existingFolder = L"e";
+             f.freeBytes = 0;
+         },
+         {L"已经有"}},
+        {"room before FAT",
+         [](PreflightFacts& f) {
+             f.freeBytes = 0;
+             f.largestBytes = 4 * GiB;
+         },
+         {L"磁盘空间不足"}},
+        {"FAT before ACLs",
+         [](PreflightFacts& f) {
+             f.largestBytes = 4 * GiB;
+             f.rootAccess = RootAccess::NoAcls;
+         },
+         {L"单个文件"}},
+        {"ACLs, then Fast Startup",
+         [](PreflightFacts& f) {
+             f.rootAccess = RootAccess::NoAcls;
+             f.fastStartupOn = true;
+         },
+         {L"访问权限", L"快速启动"}},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        PreflightFacts facts = ready;
+        c.change(facts);
+        std::vector<Finding> findings = DecidePreflight(facts);
+        std::vector<std::wstring> boxes;
+        for (size_t i = 0; i < findings.size(); ++i) {
+            if (findings[i].kind == FindingKind::Refuse)
+                CHECK(i + 1 == findings.size()); // nothing after a refusal
+            if (findings[i].kind != FindingKind::Note)
+                boxes.push_back(findings[i].text);
+        }
+        REQUIRE(boxes.size() == c.shown.size());
+        for (size_t i = 0; i < boxes.size(); ++i)
+            CHECK(boxes[i].find(c.shown[i]) != std::wstring::npos);
+    }
+    // The questions: what each button and answer means.
+    PreflightFacts asked = ready;
+    asked.rootAccess = RootAccess::UsersMayRename;
+    asked.fastStartupOn = true;
+    std::vector<Finding> findings = DecidePreflight(asked);
+    REQUIRE(findings.size() == 3);
+    const Finding &access = findings[1], &fastStartup = findings[2];
+    CHECK((access.caption == L"警告" && access.buttons == MB_YESNO && access.icon == MB_ICONWARNING &&
+           access.defaultButton == MB_DEFBUTTON2 && access.yes == Answer::GoOn &&
+           access.no == Answer::KeepPage));
+    CHECK((fastStartup.caption == L"提醒" && fastStartup.buttons == MB_YESNO &&
+           fastStartup.icon == MB_ICONQUESTION && fastStartup.defaultButton == MB_DEFBUTTON1 &&
+           fastStartup.yes == Answer::TurnOffFastStartup && fastStartup.no == Answer::GoOn));
+}
+
+TEST_CASE("the drive root: users who may rename what is made there, and links that count as links") {
+    struct {
+        const wchar_t* sddl;
+        bool usersMayRename;
+    } roots[] = {
+        // Windows 10's system drive: Authenticated Users may create, not rename others' folders.
+        {L"O:SYD:(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;;0x1301bf;;;AU)(A;OICIIO;SDGXGWGR;;;AU)(A;OICI;0x1200a9;;"
+         L";BU)",
+         false},
+        {L"O:BAD:PAI(A;OICI;FA;;;WD)", true}, // Windows XP's data volume
+        {L"O:WDD:(A;;FA;;;BA)", true},        // the owner
+        {L"O:BUD:(A;;FA;;;BA)", true},
+        {L"O:BAD:(A;;0x40;;;WD)", true}, // each right
+        {L"O:BAD:(A;;WD;;;WD)", true},
+        {L"O:BAD:(A;;WO;;;WD)", true},
+        {L"O:BAD:(A;;GA;;;WD)", true},
+        {L"O:BAD:(A;;0x1301bf;;;WD)", false}, // modify without delete-child
+        {L"O:BAD:(A;;GW;;;WD)", false},
+        {L"O:BAD:(A;;0x40;;;AU)", true}, // each trustee
+        {L"O:BAD:(A;;0x40;;;BU)", true},
+        {L"O:BAD:(A;;0x40;;;IU)", true},
+        {L"O:BAD:(A;;0x40;;;BA)(A;;0x40;;;SY)(A;;0x40;;;CO)", false},
+        {L"O:BAD:(A;OICIIO;FA;;;BU)", false}, // for what is made in it, not for the root
+        {L"O:BAD:(A;OICI;FA;;;BU)", true},
+        {L"O:BAD:(D;;FA;;;WD)", false},
+        {nullptr, true},    // a null DACL: everyone may do everything
+        {L"O:BAD:", false}, // an empty one: nobody may
+    };
+    for (const auto& r : roots) {
+        CAPTURE(driver::Utf8(r.sddl ? r.sddl : L"null DACL"));
+        zenta::ScopedLocal descriptor;
+        SECURITY_DESCRIPTOR open;
+        // wine's SDDL reading gives NO_ACCESS_CONTROL an empty DACL: the null one is made here.
+        REQUIRE((r.sddl ? MakeSecurityDescriptor(r.sddl, descriptor)
+                        : InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION) &&
+                              SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE)));
+        CHECK(UsersMayRenameAtRoot(r.sddl ? descriptor.Get() : &open) == r.usersMayRename);
+    }
+    struct {
+        DWORD attributes, tag;
+        bool link;
+    } entries[] = {
+        {FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_MOUNT_POINT, true},
+        {FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_SYMLINK, true},
+        {FILE_ATTRIBUTE_REPARSE_POINT, 0x9000601Au, false}, // a cloud placeholder
+        {FILE_ATTRIBUTE_REPARSE_POINT, 0x80000013u, false}, // a deduplicated file
+        {FILE_ATTRIBUTE_DIRECTORY, IO_REPARSE_TAG_MOUNT_POINT,
+         false}, // no reparse point: the tag means nothing
+    };
+    for (const auto& e : entries)
+        CHECK(IsLinkEntry(e.attributes, e.tag) == e.link);
 }
 
 TEST_CASE("the drive the installed system finds: Fast Startup asked and given back, files FAT can hold") {
