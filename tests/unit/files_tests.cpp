@@ -3,6 +3,7 @@
 
 #include "common/BootIni.h"
 #include "common/BootIniText.h"
+#include "common/FastStartup.h"
 #include "common/Log.h"
 #include "common/Registry.h"
 #include "common/Removal.h"
@@ -207,6 +208,56 @@ TEST_CASE("the log: UTF-16 with a byte-order mark, one dated line per event, a n
     OpenLog(L"linked.log");
     Log(L"x");
     CHECK_FALSE(Exists(L"E:\\outside\\linked.log"));
+    CHECK_FALSE(LogHoldsRun());
+    // A file made and then refused (its final path is not the one asked for) goes again.
+    REQUIRE(driver::MakeDirs(L"D:\\fwd"));
+    REQUIRE(SetEnvironmentVariableW(L"TMP", L"D:/fwd/"));
+    OpenLog(L"made.log");
+    Log(L"x");
+    CHECK_FALSE(Exists(L"D:\\fwd\\made.log"));
+}
+
+TEST_CASE("boot.ini: a recorded timeout line is written back only as a timeout key with a number") {
+    const struct {
+        const char* line;
+        bool accepted;
+    } rows[] = {{"timeout=5", true},
+                {" Timeout\t= 30 ", true},
+                {"timeout=5\r\n[operating systems]", false},
+                {"timeout=5\nC:\\x=\"y\"", false},
+                {"timeouts=5", false},
+                {"C:\\x=\"timeout\"", false},
+                {"timeout", false},
+                {"timeout=", false},
+                {"timeout=5;x", false},
+                {"timeout=-1", false},
+                {"timeout=1234567890", false}};
+    for (const auto& row : rows) {
+        CAPTURE(row.line);
+        CHECK((BootIniTimeoutLineFault(row.line) == nullptr) == row.accepted);
+    }
+}
+
+namespace {
+int fastStartupReads = 0;
+FastStartupState CountedRead() {
+    ++fastStartupReads;
+    return {true, true};
+}
+} // namespace
+
+TEST_CASE("Fast Startup is read (and powrprof.dll loaded) only on Windows 6.2 and later") {
+    const struct {
+        DWORD major, minor;
+        bool read;
+    } rows[] = {{5, 1, false}, {6, 1, false}, {6, 2, true}, {10, 0, true}};
+    for (const auto& row : rows) {
+        CAPTURE(row.major);
+        CAPTURE(row.minor);
+        fastStartupReads = 0;
+        CHECK(FastStartupQuestionNeeded(row.major, row.minor, CountedRead) == row.read);
+        CHECK(fastStartupReads == (row.read ? 1 : 0));
+    }
 }
 
 TEST_CASE("a package lacking a file the installation cannot do without is named") {
