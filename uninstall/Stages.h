@@ -21,6 +21,11 @@ bool MakeTemporaryFolder(const std::wstring& temp, std::wstring& folder, zenta::
 // nothing is started.
 void StartTemporaryCopy();
 
+// The second stage's hold on its own folder, handed over by the first stage as the third
+// argument of `commandLine`: kept while it lives, closed when it ends. Empty when the
+// argument names no folder handle of this process.
+zenta::ScopedHandle AdoptFolderHold(const wchar_t* commandLine);
+
 // Second stage: one uninstaller at a time, the question, the removal and its report; in the
 // end its own copy and folder are scheduled for deletion at the next restart.
 void RunRemovalStage(HINSTANCE instance);

@@ -51,6 +51,8 @@ TEST_CASE("the copy goes into a new folder of its own: a planted file of its nam
     REQUIRE(folders.size() == 1);
     std::wstring copy = folders[0] + L"\\" + kTemporaryCopyName;
     CHECK(ReadBytes(copy) == ReadBytes(Build(L"Uninstall.exe")));
+    // The first stage's hold on the folder went over to the copy before it let go.
+    CHECK(ReadLog(L"ZentaLUM-Uninstall.log").find(L"own folder held") != std::wstring::npos);
     Answer(question, IDCANCEL);
     // The copy and its folder go at the next restart.
     HKEY opened = nullptr;
