@@ -26,6 +26,9 @@ void StartTemporaryCopy();
 // argument names no folder handle of this process.
 zenta::ScopedHandle AdoptFolderHold(const wchar_t* commandLine);
 
+// The name of the mutex that keeps the second stage to one running uninstaller.
+constexpr wchar_t kUninstallMutexName[] = L"MUTEX_ZENTA_UNINSTALL";
+
 // Second stage: one uninstaller at a time, the question, the removal and its report; in the
 // end its own copy and folder are scheduled for deletion at the next restart.
 void RunRemovalStage(HINSTANCE instance);
