@@ -133,13 +133,16 @@ bool ReadWhole(HANDLE file, std::string& bytes) {
     return true;
 }
 
-// The copy is what we are, byte for byte: nothing else is ever started.
+} // namespace
+
 bool SameContent(const std::wstring& self, HANDLE copy) {
     zenta::ScopedHandle original(CreateFileW(Unlimited(self).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string ours, theirs;
     return original && ReadWhole(original.Get(), ours) && ReadWhole(copy, theirs) && ours == theirs;
 }
+
+namespace {
 
 bool Start(std::wstring& step, std::wstring& folder, std::wstring& copy) {
     std::wstring temp = TempDirectory(), self = OwnProgramPath();

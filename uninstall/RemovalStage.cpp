@@ -24,21 +24,23 @@ BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM found) {
     return FALSE;
 }
 
-std::wstring LongForm(const std::wstring& path);
-
 // A window of the wizard's class proves another program of ours only when its process is
-// one: an administrator's (as Setup and the uninstaller always run) running Setup.exe, or an
-// uninstaller copy that a first stage made in our temporary directory. Anyone may make a
-// window of that class.
+// one: an administrator's (as Setup and the uninstaller always run; a program without
+// administrator rights never counts) running Setup.exe, or running an uninstaller with our
+// own bytes (the installed one or a copy of it). Anyone may make a window of that class.
 bool IsOurProgramWindow(HWND window) {
     DWORD id = 0;
     GetWindowThreadProcessId(window, &id);
-    std::wstring image = id ? LongForm(ProcessImagePath(id)) : std::wstring();
+    std::wstring image = id ? ProcessImagePath(id) : std::wstring();
     if (image.empty() || !ProcessIsAdministrator(id))
         return false;
     size_t slash = image.find_last_of(L'\\');
-    return lstrcmpiW(image.c_str() + (slash == std::wstring::npos ? 0 : slash + 1), L"Setup.exe") == 0 ||
-           IsTemporaryCopy(image, LongForm(TempDirectory()));
+    if (lstrcmpiW(image.c_str() + (slash == std::wstring::npos ? 0 : slash + 1), L"Setup.exe") == 0)
+        return true;
+    std::wstring name = image.size() < MAX_PATH ? image : L"\\\\?\\" + image;
+    zenta::ScopedHandle theirs(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return theirs && SameContent(OwnProgramPath(), theirs.Get());
 }
 
 BOOL CALLBACK FindOurWindow(HWND window, LPARAM found) {

@@ -16,6 +16,9 @@ constexpr wchar_t kTemporaryFolderPrefix[] = L"ZentaUninstall.";
 // it cannot be made so; nothing is made without its protection.
 bool MakeTemporaryFolder(const std::wstring& temp, std::wstring& folder, zenta::ScopedHandle& hold);
 
+// True when the file `self` and the open `copy` hold the same bytes (up to 64 MiB each).
+bool SameContent(const std::wstring& self, HANDLE copy);
+
 // First stage: copies the program into a new folder of its own in the temporary directory
 // and starts exactly that copy, hidden. Anything that goes wrong is told in a "错误" box and
 // nothing is started.

@@ -3,6 +3,8 @@
 #include <doctest/doctest.h>
 
 #include "common/ScopedWin.h"
+#include "common/SingleInstance.h"
+#include "common/WizardWindow.h"
 #include "tests/driver/Driver.h"
 #include "uninstall/Stages.h"
 
@@ -103,6 +105,18 @@ TEST_CASE("a second uninstaller brings the running one forward and asks nothing"
     CHECK(second.Ended(20000));
     CHECK_FALSE(WaitForBox(second.id, L"", 500));
     Answer(question, IDCANCEL);
+    REQUIRE(running.Ended(20000));
+    // The name held, and a window of the wizard's class, by a program that is not ours: the
+    // uninstaller asks all the same.
+    CSingleInstance name(kUninstallMutexName);
+    RegisterWizardClass(GetModuleHandleW(nullptr), DefWindowProcW, nullptr);
+    HWND stranger = CreateWindowExW(0, kWizardClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                    nullptr, GetModuleHandleW(nullptr), nullptr);
+    REQUIRE(stranger);
+    Process third;
+    REQUIRE(Start(third, L"D:\\zentaos\\Uninstall.exe", L"1"));
+    CHECK(AnswerBox(third.id, L"确定删除星岚LUM系统", IDCANCEL, 20000) != L"");
+    DestroyWindow(stranger);
 }
 
 TEST_CASE("the private folder is held from the moment it exists: nobody can swap it") {
