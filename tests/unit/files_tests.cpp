@@ -236,6 +236,13 @@ TEST_CASE("boot.ini: a recorded timeout line is written back only as a timeout k
         CAPTURE(row.line);
         CHECK((BootIniTimeoutLineFault(row.line) == nullptr) == row.accepted);
     }
+    // Where the removal writes it back: a record that is no timeout line leaves boot.ini's.
+    const std::string systems = "[boot loader]\r\ntimeout=10\r\n[operating systems]\r\n";
+    SetFileAttributesW(L"C:\\boot.ini", FILE_ATTRIBUTE_NORMAL);
+    REQUIRE(WriteBytes(L"C:\\boot.ini", systems + "D:\\zeldr=\"x\"\r\n"));
+    const std::string recorded = "timeout=5\r\nC:\\x=\"y\"";
+    CHECK(RemoveBootIniEntry(L"D:\\zentaos", &recorded).status == BootIniStatus::Changed);
+    CHECK(ReadBytes(L"C:\\boot.ini") == systems);
 }
 
 namespace {
