@@ -85,6 +85,7 @@ TEST_CASE("a directory tree goes whole: read-only files too, links as links, not
     REQUIRE(CreateHardLinkW(L"D:\\tree\\shared", L"E:\\shared", nullptr));
     CHECK(DeleteDirectoryTree(L"D:\\tree\\") == 1);
     CHECK_FALSE(Exists(L"D:\\tree\\sub\\deeper"));
+    CHECK_FALSE(Exists(L"D:\\tree\\shared")); // a read-only name shared with E:\shared too
     CHECK(Exists(L"E:\\outside\\keep.txt"));
     CHECK(Exists(L"D:\\keep\\file"));
     CHECK((GetFileAttributesW(L"E:\\shared") & FILE_ATTRIBUTE_READONLY) != 0);
