@@ -18,16 +18,6 @@ const CLSID kClsidWbemLocator = {
 // OpenStore is static: it is called on the class, not on an instance.
 constexpr wchar_t kStoreClassPath[] = L"\\\\.\\ROOT\\WMI:BcdStore";
 
-// The provider serves only callers that have enabled both privileges in their token; an
-// elevated token holds them disabled. A privilege that cannot be enabled is only logged: the
-// provider's answer is what counts.
-void EnableBcdPrivileges() {
-    for (const wchar_t* name : {L"SeBackupPrivilege", L"SeRestorePrivilege"}) {
-        DWORD error = EnablePrivilege(name);
-        Log(L"%ls: %ls", name, error == ERROR_SUCCESS ? L"enabled" : ErrorText(error).c_str());
-    }
-}
-
 // A value read from an element: the element is there, but not of the kind asked for.
 HRESULT Checked(bool read) {
     return read ? S_OK : static_cast<HRESULT>(WBEM_E_TYPE_MISMATCH);
@@ -60,6 +50,7 @@ HRESULT CBcdEditor::Fail(const wchar_t* warning, HRESULT hr) {
     locator_.Reset();
     services_.Reset();
     CoUninitialize();
+    GiveBackPrivileges();
     return FAILED(hr) ? hr : E_FAIL;
 }
 
@@ -71,6 +62,7 @@ HRESULT CBcdEditor::Connect() {
     HRESULT hr = CoInitialize(nullptr);
     if (FAILED(hr)) {
         warning_ = L"未能初始化COM库";
+        GiveBackPrivileges();
         return hr;
     }
     hr = CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
@@ -212,14 +204,33 @@ HRESULT CBcdEditor::WritePartition(IWbemClassObject* object, DWORD element, cons
                       out);
 }
 
+// The provider serves only callers that have enabled both privileges in their token; an
+// elevated token holds them disabled. A privilege that cannot be enabled is only logged: the
+// provider's answer is what counts.
+void CBcdEditor::EnableBcdPrivileges() {
+    const wchar_t* names[] = {L"SeBackupPrivilege", L"SeRestorePrivilege"};
+    for (int i = 0; i < 2; ++i) {
+        DWORD error = privileges_[i].Enable(names[i]);
+        Log(L"%ls: %ls", names[i], error == ERROR_SUCCESS ? L"enabled" : ErrorText(error).c_str());
+    }
+}
+
+// With them enabled every open with backup semantics would pass by access checks: they go
+// back to what they were as soon as the store is done with, in the reverse order.
+void CBcdEditor::GiveBackPrivileges() {
+    privileges_[1].GiveBack();
+    privileges_[0].GiveBack();
+}
+
 void CBcdEditor::Teardown() {
     // Objects from the provider go before COM does: releasing them later could call into a
     // provider that CoUninitialize has already unloaded.
     store_.Reset();
-    if (!connected_)
-        return;
-    services_.Reset();
-    locator_.Reset();
-    CoUninitialize();
-    connected_ = false;
+    if (connected_) {
+        services_.Reset();
+        locator_.Reset();
+        CoUninitialize();
+        connected_ = false;
+    }
+    GiveBackPrivileges();
 }

@@ -3,6 +3,7 @@
 // talks to the user.
 #pragma once
 #include "common/ScopedWin.h"
+#include "common/SystemHelpers.h"
 #include "common/WmiCall.h"
 
 #include <windows.h>
@@ -32,8 +33,8 @@ class CBcdEditor {
     CBcdEditor(const CBcdEditor&) = delete;
     CBcdEditor& operator=(const CBcdEditor&) = delete;
 
-    // COM, WMI and root\wmi. On failure COM is as it was before and Warning() holds the text
-    // the user is to be shown. S_OK at once when already connected.
+    // The Backup and Restore privileges, COM, WMI and root\wmi. On failure COM is as it was before and
+    // Warning() holds the text the user is to be shown. S_OK at once when already connected.
     HRESULT Connect();
     // The system store; S_OK at once when it is already open.
     HRESULT OpenSystemStore();
@@ -53,7 +54,8 @@ class CBcdEditor {
     // A partition device: `device` is the NT device name of the volume (\Device\HarddiskVolume2).
     HRESULT WritePartition(IWbemClassObject* object, DWORD element, const std::wstring& device);
 
-    // Releases every WMI object and undoes Connect's CoInitialize; safe to call twice.
+    // Releases every WMI object, undoes Connect's CoInitialize and gives the privileges back
+    // to their state before Connect; safe to call twice.
     void Teardown();
     const std::wstring& Warning() const { return warning_; }
 
@@ -64,8 +66,11 @@ class CBcdEditor {
                        const std::vector<zenta::WmiInput>& inputs, zenta::ComPtr<IWbemClassObject>& output);
     HRESULT ReadElement(IWbemClassObject* object, DWORD element, zenta::ComPtr<IWbemClassObject>& value);
     HRESULT Fail(const wchar_t* warning, HRESULT hr);
+    void EnableBcdPrivileges();
+    void GiveBackPrivileges();
 
     bool connected_ = false;
+    CPrivilegeHold privileges_[2]; // SeBackupPrivilege, SeRestorePrivilege
     zenta::ComPtr<IWbemLocator> locator_;
     zenta::ComPtr<IWbemServices> services_;
     zenta::ComPtr<IWbemClassObject> store_;

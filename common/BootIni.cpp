@@ -146,7 +146,13 @@ class RemoveAndRestore : public Editor {
               BootIniChange& change) const override {
         bool removed = RemoveBootIniText(content, drive, edited, change);
         std::string restored;
-        if (!timeoutLine_ || !RestoreBootIniTimeout(removed ? edited : content, *timeoutLine_, restored))
+        if (!timeoutLine_)
+            return removed;
+        if (const char* fault = timeoutLine_->empty() ? nullptr : BootIniTimeoutLineFault(*timeoutLine_)) {
+            Log(L"boot.ini: the recorded timeout line is not written back: %hs", fault);
+            return removed;
+        }
+        if (!RestoreBootIniTimeout(removed ? edited : content, *timeoutLine_, restored))
             return removed;
         const std::string& line = *timeoutLine_;
         change.timeoutBefore = 10;

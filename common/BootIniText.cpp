@@ -27,6 +27,13 @@ std::string Trim(const std::string& text) {
     return text.substr(start, end - start);
 }
 
+// Spaces and tabs only: what a boot.ini line may have around its key and value.
+std::string TrimBlanks(const std::string& text) {
+    size_t start = text.find_first_not_of(" \t");
+    return start == std::string::npos ? std::string()
+                                      : text.substr(start, text.find_last_not_of(" \t") + 1 - start);
+}
+
 bool SameText(const std::string& a, const std::string& b) {
     if (a.size() != b.size())
         return false;
@@ -176,6 +183,19 @@ long ParseBootIniTimeout(const std::string& value) {
         number = number * 10 + digit;
     }
     return negative ? -number : number;
+}
+
+const char* BootIniTimeoutLineFault(const std::string& line) {
+    size_t equals = line.find('=');
+    for (char c : line)
+        if (c == '\r' || c == '\n' || c == '\0')
+            return "it is not a single line";
+    if (equals == std::string::npos || !SameText(TrimBlanks(line.substr(0, equals)), "timeout"))
+        return "its key is not timeout";
+    std::string value = TrimBlanks(line.substr(equals + 1));
+    if (value.empty() || value.size() > 9 || value.find_first_not_of("0123456789") != std::string::npos)
+        return "its value is not a number";
+    return nullptr;
 }
 
 bool AddBootIniText(const std::string& content, char drive, std::string& edited, BootIniChange& change) {

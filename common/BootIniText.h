@@ -31,6 +31,11 @@ bool BootIniTimeoutLine(const std::string& content, std::string& line);
 // "timeout=10" as an add wrote it, becomes `recorded` again (an empty `recorded`: there was
 // none, and the line goes). False (and `edited` untouched) when nothing changes.
 bool RestoreBootIniTimeout(const std::string& content, const std::string& recorded, std::string& edited);
+// Why a recorded timeout line may not be written back into boot.ini; null when it may: a
+// single line whose key is "timeout" (any case, blanks around it and "=" aside) and whose
+// value is a number of at most 9 digits. Anything else could put text of another's making
+// into the boot loader's file.
+const char* BootIniTimeoutLineFault(const std::string& line);
 // The timeout value as boot.ini's reader sees it: at most 63 bytes, trailing white space
 // dropped, leading digits in decimal; text that is no number counts as 0.
 long ParseBootIniTimeout(const std::string& value);

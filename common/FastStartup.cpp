@@ -52,15 +52,32 @@ bool FastStartupQuestionNeeded(DWORD major, DWORD minor, const FastStartupState&
     return windows8OrLater && state.hiberbootOn && state.hibernationAvailable;
 }
 
+namespace {
+
+FastStartupState ReadAndLogFastStartup() {
+    FastStartupState state = ReadFastStartup();
+    Log(L"Fast Startup: HiberbootEnabled %ls, hibernation %ls", state.hiberbootOn ? L"1" : L"not 1",
+        state.hibernationAvailable ? L"available" : L"off");
+    return state;
+}
+
+} // namespace
+
+bool FastStartupQuestionNeeded(DWORD major, DWORD minor, FastStartupState (*read)()) {
+    // Nothing is read (and powrprof.dll not loaded) where there is no Fast Startup to ask about.
+    if (!FastStartupQuestionNeeded(major, minor, FastStartupState{true, true}))
+        return false;
+    return FastStartupQuestionNeeded(major, minor, read());
+}
+
 bool FastStartupQuestionNeeded() {
     OSVERSIONINFOW info = {};
     info.dwOSVersionInfoSize = sizeof info;
     if (!GetVersionExW(&info))
         return false;
-    FastStartupState state = ReadFastStartup();
-    bool ask = FastStartupQuestionNeeded(info.dwMajorVersion, info.dwMinorVersion, state);
-    Log(L"Fast Startup: HiberbootEnabled %ls, hibernation %ls: %ls", state.hiberbootOn ? L"1" : L"not 1",
-        state.hibernationAvailable ? L"available" : L"off", ask ? L"the user is asked" : L"nothing to ask");
+    bool ask = FastStartupQuestionNeeded(info.dwMajorVersion, info.dwMinorVersion, ReadAndLogFastStartup);
+    Log(L"Fast Startup on Windows %lu.%lu: %ls", static_cast<unsigned long>(info.dwMajorVersion),
+        static_cast<unsigned long>(info.dwMinorVersion), ask ? L"the user is asked" : L"nothing to ask");
     return ask;
 }
 

@@ -18,6 +18,9 @@ FastStartupState ReadFastStartup();
 // True when the user is to be asked whether Fast Startup should go: Windows 6.2 or later,
 // Fast Startup on and hibernation available.
 bool FastStartupQuestionNeeded(DWORD major, DWORD minor, const FastStartupState& state);
+// The same, with the state read by `read` only on the versions that have Fast Startup.
+bool FastStartupQuestionNeeded(DWORD major, DWORD minor, FastStartupState (*read)());
+// For the running Windows, with ReadFastStartup.
 bool FastStartupQuestionNeeded();
 
 // Turning Fast Startup off for an installation takes two calls, so that the value it had is

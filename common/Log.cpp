@@ -18,6 +18,7 @@ class CRunLog {
         if (temp.empty())
             return;
         path_ = temp + fileName;
+        linesWritten_ = false;
         OpenFile();
     }
 
@@ -38,9 +39,10 @@ class CRunLog {
                 return;
         }
         DWORD written = 0;
-        if (WriteFile(file_.Get(), line.data(), bytes, &written, nullptr))
+        if (WriteFile(file_.Get(), line.data(), bytes, &written, nullptr) && written == bytes) {
             size_ += written;
-        else
+            linesWritten_ = true;
+        } else
             file_.Reset(); // a disk that refuses one line refuses the next as well
     }
 
@@ -49,39 +51,86 @@ class CRunLog {
         return path_;
     }
 
+    // Every line so far reached the file: it is open, took a line, and refused none.
+    bool HoldsRun() {
+        zenta::ScopedLock hold(lock_);
+        return file_.Valid() && linesWritten_;
+    }
+
   private:
     // Both stages of the uninstaller may have the file open for a moment: appends are shared.
     // The program runs elevated in a folder its user can write to: a link planted under the
     // log's name or anywhere on the way to it must not lead its writes anywhere else, so
     // links are opened as themselves and refused, and so is a file with a second name or one
-    // that is not where we meant it to be.
+    // that is not where we meant it to be. A file there already is looked at before anything
+    // is made; a file we made and then refuse is deleted again through its handle, so that
+    // nothing is left where a link led.
     bool OpenFile() {
         if (PathThroughLink(path_))
             return false; // nothing is made where a link leads
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            file_.Reset(CreateFileW(path_.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-            BY_HANDLE_FILE_INFORMATION info = {};
-            if (!file_ || !GetFileInformationByHandle(file_.Get(), &info) || info.nNumberOfLinks != 1 ||
-                (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
-                !OpenedWhereMeant(file_.Get(), path_)) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            bool made = false;
+            if (!OpenChecked(made)) {
+                const bool taken = !file_ && GetLastError() == ERROR_FILE_EXISTS;
+                if (made)
+                    DeleteThroughHandle(file_.Get());
                 file_.Reset();
-                return false;
+                if (!taken)
+                    return false;
+                continue; // made by someone else between the two opens: look at it again
             }
-            size_ = (static_cast<LONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
             if (size_ < kLogCap)
                 break;
             file_.Reset();
-            if (attempt == 1 || !Rotate())
+            if (attempt == 2 || !Rotate())
                 return false;
         }
+        if (!file_)
+            return false;
         if (size_ == 0) {
             const wchar_t bom = 0xFEFF;
             DWORD written = 0;
             WriteFile(file_.Get(), &bom, sizeof bom, &written, nullptr);
             size_ = written;
         }
+        return true;
+    }
+
+    // Opens the file that is there, or makes a new one (`made`), and checks it; false (with
+    // file_ still open when it was made) when it may not be written.
+    bool OpenChecked(bool& made) {
+        const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+        file_.Reset(CreateFileW(path_.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, share, nullptr,
+                                OPEN_EXISTING, flags, nullptr));
+        if (!file_) {
+            if (GetLastError() != ERROR_FILE_NOT_FOUND)
+                return false;
+            file_.Reset(CreateFileW(path_.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | DELETE,
+                                    share | FILE_SHARE_DELETE, nullptr, CREATE_NEW, flags, nullptr));
+            made = file_.Valid();
+            if (!made)
+                return false;
+        }
+        BY_HANDLE_FILE_INFORMATION info = {};
+        if (!GetFileInformationByHandle(file_.Get(), &info) || info.nNumberOfLinks != 1 ||
+            (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
+            !OpenedWhereMeant(file_.Get(), path_))
+            return false;
+        size_ = (static_cast<LONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+        if (!made)
+            return true;
+        // The handle that may delete it keeps others from reading it: the file checked is
+        // opened again without that right, and the handle is kept only when it is the same file.
+        zenta::ScopedHandle plain(CreateFileW(path_.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+                                              share | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, flags,
+                                              nullptr));
+        BY_HANDLE_FILE_INFORMATION again = {};
+        if (!plain || !GetFileInformationByHandle(plain.Get(), &again) ||
+            again.dwVolumeSerialNumber != info.dwVolumeSerialNumber ||
+            again.nFileIndexHigh != info.nFileIndexHigh || again.nFileIndexLow != info.nFileIndexLow)
+            return false;
+        file_ = std::move(plain);
         return true;
     }
 
@@ -94,6 +143,7 @@ class CRunLog {
     std::wstring path_;
     zenta::ScopedHandle file_;
     LONGLONG size_ = 0;
+    bool linesWritten_ = false;
 };
 
 CRunLog& RunLog() {
@@ -117,6 +167,10 @@ void Log(const wchar_t* format, ...) {
 
 std::wstring LogPath() {
     return RunLog().Path();
+}
+
+bool LogHoldsRun() {
+    return RunLog().HoldsRun();
 }
 
 std::wstring ErrorText(DWORD error) {

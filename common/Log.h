@@ -13,6 +13,9 @@ void OpenLog(const wchar_t* fileName);
 void Log(const wchar_t* format, ...);
 // The log's full path, also when it could not be opened; empty before OpenLog.
 std::wstring LogPath();
+// True while the log file holds this run's lines: it is open, and every line since OpenLog
+// was written to it.
+bool LogHoldsRun();
 
 // The system's wording for a Win32 error or an HRESULT, with its code: "5 (拒绝访问。)",
 // "0x80041002"; just the code when the system has no text for it.

@@ -4,6 +4,8 @@
 #include "common/ScopedWin.h"
 #include "common/Text.h"
 
+#include <winternl.h>
+
 #include <string>
 #include <vector>
 
@@ -31,29 +33,43 @@ constexpr DWORD kSettableAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
     FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-// SetFileInformationByHandle (Vista and later) and the two classes of it used here, which
-// the XP headers do not declare: FILE_BASIC_INFO and FILE_DISPOSITION_INFO.
-using SetFileInformationByHandleFn = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
-constexpr int kFileBasicInfo = 0, kFileDispositionInfo = 4;
-struct BasicInfo {
+// NtSetInformationFile (ntdll, Windows XP and later) and the two classes of it used here:
+// FILE_BASIC_INFORMATION and FILE_DISPOSITION_INFORMATION. One call on every Windows: what
+// XP runs is what every version runs.
+using NtSetInformationFileFn = NTSTATUS(NTAPI*)(HANDLE, IO_STATUS_BLOCK*, void*, ULONG,
+                                                FILE_INFORMATION_CLASS);
+using StatusToErrorFn = ULONG(NTAPI*)(NTSTATUS);
+struct BasicInformation {
     LARGE_INTEGER creationTime, lastAccessTime, lastWriteTime, changeTime;
-    DWORD fileAttributes;
+    ULONG fileAttributes;
 };
-struct DispositionInfo {
+struct DispositionInformation {
     BOOLEAN deleteFile;
 };
 
-SetFileInformationByHandleFn SetInfoByHandle() {
-    return LookupFunction<SetFileInformationByHandleFn>(L"kernel32.dll", "SetFileInformationByHandle");
+// False with the Win32 error in GetLastError when the system refuses.
+bool SetInformation(HANDLE file, void* information, ULONG size, FILE_INFORMATION_CLASS kind) {
+    auto set = LookupFunction<NtSetInformationFileFn>(L"ntdll.dll", "NtSetInformationFile");
+    auto toError = LookupFunction<StatusToErrorFn>(L"ntdll.dll", "RtlNtStatusToDosError");
+    if (!set || !toError) {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return false;
+    }
+    IO_STATUS_BLOCK io = {};
+    NTSTATUS status = set(file, &io, information, size, kind);
+    if (status < 0) {
+        SetLastError(toError(status));
+        return false;
+    }
+    return true;
 }
 
-bool SetAttributesByHandle(SetFileInformationByHandleFn setInfo, HANDLE file, DWORD attributes) {
-    BasicInfo basic = {}; // zero times: left as they are
+bool SetAttributesByHandle(HANDLE file, DWORD attributes) {
+    BasicInformation basic = {}; // zero times: left as they are
     basic.fileAttributes =
         (attributes & kSettableAttributes) ? (attributes & kSettableAttributes) : FILE_ATTRIBUTE_NORMAL;
-    return setInfo(file, kFileBasicInfo, &basic, sizeof basic) != 0;
+    return SetInformation(file, &basic, sizeof basic, FileBasicInformation);
 }
-
 // A read-only directory refuses to be deleted; the bit is lifted first and put back when the
 // delete fails anyway, so nothing changes but what went.
 void RemoveDirectoryWithoutReadOnly(const std::wstring& path, DWORD attributes) {
@@ -177,8 +193,12 @@ bool OpenedWhereMeant(HANDLE file, const std::wstring& path) {
 }
 
 bool SetAttributesThrough(HANDLE file, DWORD attributes) {
-    SetFileInformationByHandleFn setInfo = SetInfoByHandle();
-    return !setInfo || SetAttributesByHandle(setInfo, file, attributes);
+    return SetAttributesByHandle(file, attributes);
+}
+
+bool DeleteThroughHandle(HANDLE file) {
+    DispositionInformation disposition = {TRUE};
+    return SetInformation(file, &disposition, sizeof disposition, FileDispositionInformation);
 }
 
 bool DeleteFileKeepingAttributes(const std::wstring& path) {
@@ -194,32 +214,16 @@ bool DeleteFileKeepingAttributes(const std::wstring& path) {
         file.Reset();
         return DeleteFileW(path.c_str()) != 0;
     }
-    if (SetFileInformationByHandleFn setInfo = SetInfoByHandle()) {
-        // All through the handle: the file cleared is the file deleted, whatever is done
-        // to its names meanwhile.
-        if (!SetAttributesByHandle(setInfo, file.Get(), attributes & ~FILE_ATTRIBUTE_READONLY))
-            return false;
-        DispositionInfo disposition = {TRUE};
-        bool deleted = setInfo(file.Get(), kFileDispositionInfo, &disposition, sizeof disposition) != 0;
-        DWORD error = GetLastError();
-        if (!deleted || info.nNumberOfLinks > 1)
-            SetAttributesByHandle(setInfo, file.Get(), attributes);
-        SetLastError(error);
-        return deleted;
-    }
-    if (info.nNumberOfLinks > 1) {
-        SetLastError(ERROR_ACCESS_DENIED);
+    // All through the handle: the file cleared is the file deleted, whatever is done to its
+    // names meanwhile.
+    if (!SetAttributesByHandle(file.Get(), attributes & ~FILE_ATTRIBUTE_READONLY))
         return false;
-    }
-    file.Reset();
-    DWORD writable = attributes & ~FILE_ATTRIBUTE_READONLY & kSettableAttributes;
-    SetFileAttributesW(path.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL);
-    if (DeleteFileW(path.c_str()))
-        return true;
+    bool deleted = DeleteThroughHandle(file.Get());
     DWORD error = GetLastError();
-    SetFileAttributesW(path.c_str(), attributes & kSettableAttributes);
+    if (!deleted || info.nNumberOfLinks > 1)
+        SetAttributesByHandle(file.Get(), attributes);
     SetLastError(error);
-    return false;
+    return deleted;
 }
 
 int DeleteDirectoryTree(const wchar_t* path) {
@@ -238,20 +242,54 @@ int DeleteDirectoryTree(const wchar_t* path) {
     return DeleteTree(name, attributes) ? 1 : 0;
 }
 
-DWORD EnablePrivilege(const wchar_t* name) {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
-        return GetLastError();
-    zenta::ScopedHandle tokenHolder(token);
+namespace {
+
+// Enables privilege `name` in `token`; `previous`, when given, receives what it was before
+// (no entry when the token does not hold it).
+DWORD EnableIn(HANDLE token, const wchar_t* name, TOKEN_PRIVILEGES* previous) {
     TOKEN_PRIVILEGES privileges = {};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
     if (!LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid))
         return GetLastError();
-    if (!AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr))
+    DWORD length = 0;
+    if (!AdjustTokenPrivileges(token, FALSE, &privileges, previous ? sizeof *previous : 0, previous,
+                               previous ? &length : nullptr))
         return GetLastError();
     // Success may still be ERROR_NOT_ALL_ASSIGNED: the token does not hold the privilege.
     return GetLastError();
+}
+
+HANDLE OwnToken() {
+    HANDLE token = nullptr;
+    return OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token) ? token
+                                                                                                : nullptr;
+}
+
+} // namespace
+
+DWORD EnablePrivilege(const wchar_t* name) {
+    zenta::ScopedHandle token(OwnToken());
+    return token ? EnableIn(token.Get(), name, nullptr) : GetLastError();
+}
+
+DWORD CPrivilegeHold::Enable(const wchar_t* name) {
+    GiveBack();
+    token_.Reset(OwnToken());
+    if (!token_)
+        return GetLastError();
+    previous_ = {};
+    DWORD error = EnableIn(token_.Get(), name, &previous_);
+    if (error != ERROR_SUCCESS && error != ERROR_NOT_ALL_ASSIGNED)
+        previous_.PrivilegeCount = 0; // nothing was changed, nothing to give back
+    return error;
+}
+
+void CPrivilegeHold::GiveBack() {
+    if (token_ && previous_.PrivilegeCount > 0)
+        AdjustTokenPrivileges(token_.Get(), FALSE, &previous_, 0, nullptr, nullptr);
+    previous_ = {};
+    token_.Reset();
 }
 
 int RestartComputer() {

@@ -26,13 +26,14 @@ bool PathThroughLink(const std::wstring& path);
 // one and, where Windows tells it (Vista and later), the file's final path is `path` itself.
 bool OpenedWhereMeant(HANDLE file, const std::wstring& path);
 // Sets the attributes of the open `file` through its handle (it needs FILE_WRITE_ATTRIBUTES).
-// Windows XP has no way to: true there, for a file created with them.
 bool SetAttributesThrough(HANDLE file, DWORD attributes);
+// Marks the open `file` for deletion through its handle (it needs DELETE): the file opened
+// is the file that goes, whatever is done to its name meanwhile.
+bool DeleteThroughHandle(HANDLE file);
 // Deletes the file `path` as itself, a link as a link. A read-only file loses the bit for the
-// delete only: it gets it back when the delete fails, and after it when the file lives on
-// under another name (attributes belong to the file, which all its hard links share). On
-// Windows XP, which cannot change a file through a handle, a read-only file with another
-// name is left alone. False (GetLastError says why) when the name is still there.
+// delete only, through the handle it is deleted with: it gets it back when the delete fails,
+// and after it when the file lives on under another name (attributes belong to the file,
+// which all its hard links share). False (GetLastError says why) when the name is still there.
 bool DeleteFileKeepingAttributes(const std::wstring& path);
 // Deletes a directory with everything in it; links are removed as links, never followed.
 // 1 when the directory could be listed (whatever was deleted), 0 otherwise.
@@ -40,6 +41,23 @@ int DeleteDirectoryTree(const wchar_t* path);
 // Enables privilege `name` (such as L"SeBackupPrivilege") in the process token: ERROR_SUCCESS,
 // ERROR_NOT_ALL_ASSIGNED when the token does not hold it, or the error of the failing call.
 DWORD EnablePrivilege(const wchar_t* name);
+// One privilege enabled in the process token for as long as the holder lives: GiveBack (or
+// the destructor) puts it back into the state it was in before Enable. Holders given back in
+// the reverse order of their Enable leave the token as it was.
+class CPrivilegeHold {
+  public:
+    CPrivilegeHold() = default;
+    ~CPrivilegeHold() { GiveBack(); }
+    CPrivilegeHold(const CPrivilegeHold&) = delete;
+    CPrivilegeHold& operator=(const CPrivilegeHold&) = delete;
+    // As EnablePrivilege; a holder that holds one already gives it back first.
+    DWORD Enable(const wchar_t* name);
+    void GiveBack();
+
+  private:
+    zenta::ScopedHandle token_;
+    TOKEN_PRIVILEGES previous_ = {};
+};
 // Enables the shutdown privilege and asks Windows to restart; 1 when it was initiated.
 int RestartComputer();
 

@@ -5,9 +5,10 @@
 
 namespace {
 
-// The text of an error box: `text`, an empty line, and the log's path.
+// The text of an error box: `text`, an empty line, and the log's path when the log holds the
+// run's lines; a log that could not be written is not named.
 std::wstring WithLogPath(const std::wstring& text) {
-    return text + L"\n\n日志文件：" + LogPath();
+    return LogHoldsRun() ? text + L"\n\n日志文件：" + LogPath() : text;
 }
 
 } // namespace

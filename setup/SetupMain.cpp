@@ -2,6 +2,7 @@
 
 #include "common/Log.h"
 #include "common/ScopedWin.h"
+#include "common/SingleInstance.h"
 #include "common/SystemHelpers.h"
 #include "common/UserMessages.h"
 #include "common/WizardWindow.h"
@@ -14,6 +15,10 @@
 #include <memory>
 
 namespace {
+
+// How long a second start waits for the running wizard to show, in tenths of a second.
+constexpr int kWizardWaits = 50;
+constexpr wchar_t kAlreadyRunningText[] = L"星岚系统安装程序已经在运行。";
 
 // The Progress page's bar is a common control, whose class must exist before the page.
 // comctl32 is no KnownDLL: imported, a copy planted beside Setup.exe would be loaded into
@@ -50,14 +55,19 @@ void RunMessageLoop(CSetupApp& app) {
 } // namespace
 
 int RunSetup(HINSTANCE instance, Firmware (*detectFirmware)()) {
-    zenta::ScopedHandle mutex(CreateMutexW(nullptr, TRUE, L"MUTEX_ZENTA_SETUP"));
-    const bool another = GetLastError() == ERROR_ALREADY_EXISTS;
+    CSingleInstance single(kSetupMutexName);
     OpenLog(L"ZentaLUM-Setup.log");
-    if (another) {
+    if (single.Another()) {
         // One wizard at a time: two would share one installation record. A Setup that has
-        // not shown its wizard yet is still starting and shows it soon.
-        Log(L"---- another Setup is running; %ls",
-            BringWizardToFront() ? L"its wizard brought to the front" : L"its wizard is not shown yet");
+        // not shown its wizard yet is still starting and shows it soon; when none comes
+        // forward, the user hears that Setup runs (or that something else holds its name).
+        bool shown = false;
+        for (int wait = 0; wait < kWizardWaits && !(shown = BringWizardToFront()); ++wait)
+            Sleep(100);
+        Log(L"---- another Setup is running (%ls name); %ls", single.Private() ? L"private" : L"plain",
+            shown ? L"its wizard brought to the front" : L"no wizard came forward");
+        if (!shown)
+            MessageBoxW(nullptr, kAlreadyRunningText, L"提醒", MB_OK | MB_ICONINFORMATION);
         return 0;
     }
     std::wstring packageDir = PackageDirOf(OwnProgramPath());

@@ -133,13 +133,16 @@ bool ReadWhole(HANDLE file, std::string& bytes) {
     return true;
 }
 
-// The copy is what we are, byte for byte: nothing else is ever started.
+} // namespace
+
 bool SameContent(const std::wstring& self, HANDLE copy) {
     zenta::ScopedHandle original(CreateFileW(Unlimited(self).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string ours, theirs;
     return original && ReadWhole(original.Get(), ours) && ReadWhole(copy, theirs) && ours == theirs;
 }
+
+namespace {
 
 bool Start(std::wstring& step, std::wstring& folder, std::wstring& copy) {
     std::wstring temp = TempDirectory(), self = OwnProgramPath();
@@ -166,12 +169,21 @@ bool Start(std::wstring& step, std::wstring& folder, std::wstring& copy) {
     step = L"临时文件夹的路径太长";
     if (file.empty() || directory.empty())
         return false;
-    // Any argument makes the copy the second stage; the number is this process's handle to
-    // itself, as the uninstaller has always passed it.
+    // The folder stays held until the copy holds it: the copy inherits a handle to it (an
+    // inherited handle has the same value in the child, which is told it as the third
+    // argument). It is the only handle of ours that is inheritable.
+    HANDLE inheritable = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), heldFolder.Get(), GetCurrentProcess(), &inheritable, 0, TRUE,
+                         DUPLICATE_SAME_ACCESS))
+        return false;
+    zenta::ScopedHandle handedOver(inheritable);
+    // Any argument makes the copy the second stage; the first number is this process's handle
+    // to itself, as the uninstaller has always passed it.
     std::wstring arguments;
     {
-        zenta::ScopedHandle own(OpenProcess(SYNCHRONIZE, TRUE, GetCurrentProcessId()));
-        arguments = zenta::FormatText(L" %d 1", static_cast<int>(reinterpret_cast<INT_PTR>(own.Get())));
+        zenta::ScopedHandle own(OpenProcess(SYNCHRONIZE, FALSE, GetCurrentProcessId()));
+        arguments = zenta::FormatText(L" %d 1 %lu", static_cast<int>(reinterpret_cast<INT_PTR>(own.Get())),
+                                      static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(inheritable)));
     }
     step = L"无法启动卸载程序的副本";
     // Exactly this file, never looked up again by name in any search path.
@@ -181,7 +193,7 @@ bool Start(std::wstring& step, std::wstring& folder, std::wstring& copy) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(file.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
+    if (!CreateProcessW(file.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, directory.c_str(),
                         &startup, &started))
         return false;
     zenta::ScopedHandle thread(started.hThread), process(started.hProcess);

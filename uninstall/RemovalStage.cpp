@@ -3,6 +3,7 @@
 #include "common/Log.h"
 #include "common/Removal.h"
 #include "common/ScopedWin.h"
+#include "common/SingleInstance.h"
 #include "common/SystemHelpers.h"
 #include "common/UserMessages.h"
 #include "common/WizardWindow.h"
@@ -23,11 +24,40 @@ BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM found) {
     return FALSE;
 }
 
+// A window of the wizard's class proves another program of ours only when its process is
+// one: an administrator's (as Setup and the uninstaller always run; a program without
+// administrator rights never counts) running Setup.exe, or running an uninstaller with our
+// own bytes (the installed one or a copy of it). Anyone may make a window of that class.
+bool IsOurProgramWindow(HWND window) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    std::wstring image = id ? ProcessImagePath(id) : std::wstring();
+    if (image.empty() || !ProcessIsAdministrator(id))
+        return false;
+    size_t slash = image.find_last_of(L'\\');
+    if (lstrcmpiW(image.c_str() + (slash == std::wstring::npos ? 0 : slash + 1), L"Setup.exe") == 0)
+        return true;
+    std::wstring name = image.size() < MAX_PATH ? image : L"\\\\?\\" + image;
+    zenta::ScopedHandle theirs(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return theirs && SameContent(OwnProgramPath(), theirs.Get());
+}
+
+BOOL CALLBACK FindOurWindow(HWND window, LPARAM found) {
+    wchar_t name[64] = {};
+    if (!GetClassNameW(window, name, 64) || lstrcmpW(name, kWizardClassName) != 0 ||
+        !IsOurProgramWindow(window))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
 // Another uninstaller is running: bring it forward. Setup's wizard window is shown as it
 // is; an uninstaller's own frame is never shown, so its question comes forward instead of
-// an empty window. False when there is no window of the class to bring.
+// an empty window. False when there is no window of the class from a program of ours.
 bool BringRunningProgramForward() {
-    HWND existing = FindWindowW(kWizardClassName, nullptr);
+    HWND existing = nullptr;
+    EnumWindows(FindOurWindow, reinterpret_cast<LPARAM>(&existing));
     if (!existing)
         return false;
     if (IsWindowVisible(existing)) {
@@ -116,8 +146,8 @@ bool IsTemporaryCopy(const std::wstring& program, const std::wstring& tempDir) {
 void RunRemovalStage(HINSTANCE instance) {
     // The first stage ends meanwhile, so its program file can be deleted with the directory.
     Sleep(1000);
-    zenta::ScopedHandle mutex(CreateMutexW(nullptr, TRUE, L"MUTEX_ZENTA_UNINSTALL"));
-    if (GetLastError() == ERROR_ALREADY_EXISTS && BringRunningProgramForward())
+    CSingleInstance single(kUninstallMutexName);
+    if (single.Another() && BringRunningProgramForward())
         return;
     AskAndRemove(instance);
     ScheduleOwnDeletion();

@@ -9,6 +9,7 @@
 #include "version.h"
 
 #include <shellapi.h>
+#include <cwchar>
 
 namespace {
 
@@ -20,6 +21,23 @@ bool HasArguments() {
 
 } // namespace
 
+zenta::ScopedHandle AdoptFolderHold(const wchar_t* commandLine) {
+    int count = 0;
+    zenta::ScopedLocal arguments(CommandLineToArgvW(commandLine, &count));
+    wchar_t** argv = static_cast<wchar_t**>(arguments.Get());
+    if (!argv || count < 4)
+        return zenta::ScopedHandle();
+    wchar_t* end = nullptr;
+    unsigned long value = wcstoul(argv[3], &end, 10);
+    HANDLE handle = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(value));
+    // Only a folder is taken as the hold; any other number is left alone.
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (*end || value == 0 || GetFileType(handle) != FILE_TYPE_DISK ||
+        !GetFileInformationByHandle(handle, &info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return zenta::ScopedHandle();
+    return zenta::ScopedHandle(handle);
+}
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // The second stage runs elevated from the temporary directory, beside whatever files lie
     // there: DLLs come from the system directory only.
@@ -29,9 +47,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Log(L"---- Zenta LUM Uninstall %ls, %ls stage; Windows %ls; program %ls; command line %ls",
         L"" ZENTA_VERSION_TEXT, second ? L"second" : L"first", DescribeWindowsVersion().c_str(),
         OwnProgramPath().c_str(), GetCommandLineW());
-    if (second)
+    if (second) {
+        zenta::ScopedHandle folder = AdoptFolderHold(GetCommandLineW());
+        Log(L"own folder %ls", folder ? L"held" : L"not handed over");
         RunRemovalStage(instance);
-    else
+    } else
         StartTemporaryCopy();
     return 0;
 }

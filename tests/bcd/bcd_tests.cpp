@@ -26,6 +26,25 @@ struct Session {
     }
 };
 
+// Whether this process's token has `name` enabled now.
+bool PrivilegeEnabled(const wchar_t* name) {
+    HANDLE opened = nullptr;
+    REQUIRE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened));
+    zenta::ScopedHandle token(opened);
+    LUID luid = {};
+    REQUIRE(LookupPrivilegeValueW(nullptr, name, &luid));
+    DWORD size = 0;
+    GetTokenInformation(token.Get(), TokenPrivileges, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size);
+    REQUIRE(GetTokenInformation(token.Get(), TokenPrivileges, buffer.data(), size, &size));
+    const auto* held = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+    for (DWORD i = 0; i < held->PrivilegeCount; ++i)
+        if (held->Privileges[i].Luid.LowPart == luid.LowPart &&
+            held->Privileges[i].Luid.HighPart == luid.HighPart)
+            return (held->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED) != 0;
+    return false;
+}
+
 // Keeps the boot menu timeout a registration hands over, or refuses it.
 struct Recorder : IMenuTimeoutRecorder {
     DWORD timeout = 0xFFFFFFFF;
@@ -174,6 +193,9 @@ TEST_CASE("removal deletes only an entry that is ours, and takes only it out of 
     bool foreign = true;
     CHECK(RemoveBootEntry(upper, foreign).done);
     CHECK_FALSE(foreign);
+    // The store asked for them; nothing after it may open files with them.
+    CHECK_FALSE(PrivilegeEnabled(L"SeBackupPrivilege"));
+    CHECK_FALSE(PrivilegeEnabled(L"SeRestorePrivilege"));
     store = fakebcd::LoadStore();
     CHECK_FALSE(store.Find(ours));
     CHECK(store.objects.size() == 2 + std::size(strangers));

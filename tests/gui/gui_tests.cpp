@@ -3,6 +3,8 @@
 #include <doctest/doctest.h>
 
 #include "common/InstallRecord.h"
+#include "common/SingleInstance.h"
+#include "common/WizardWindow.h"
 #include "common/SystemHelpers.h"
 #include "resources/resource.h"
 #include "setup/SetupMain.h"
@@ -12,7 +14,18 @@
 #include "setup/pages/SlideShow.h"
 #include "tests/driver/Driver.h"
 
+#include <sddl.h>
+
+#include <memory>
+
 namespace {
+
+struct WindowTraits {
+    using Handle = HWND;
+    static Handle Invalid() { return nullptr; }
+    static bool Valid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { DestroyWindow(h); }
+};
 
 int clicks = 0;
 
@@ -135,11 +148,48 @@ TEST_CASE("Setup on a computer started through UEFI: one error box, exit 0, noth
     CHECK_FALSE(driver::Exists(L"D:\\zentaos"));
 }
 
-TEST_CASE("a second Setup while the first has not shown its wizard yet: exit 0, no wizard of its own") {
-    zenta::ScopedHandle first(CreateMutexW(nullptr, TRUE, L"MUTEX_ZENTA_SETUP"));
-    driver::Process second;
-    REQUIRE(driver::Start(second, driver::Build(L"Setup.exe")));
-    DWORD code = 1;
-    CHECK(second.Ended(20000, &code)); // a wizard of its own would keep it running
-    CHECK(code == 0);
+TEST_CASE("a second Setup brings the wizard forward once it shows; when none does, a box says Setup runs") {
+    // The name held by a starting Setup, or (where it is a plain name) by a program that lets
+    // nobody else open it.
+    const struct { bool wizard, denied; } rows[] = {{true, false}, {false, false}, {false, true}};
+    for (const auto& row : rows) {
+        const bool wizard = row.wizard;
+        CAPTURE(wizard);
+        CAPTURE(row.denied);
+        std::unique_ptr<CSingleInstance> first;
+        zenta::ScopedHandle denying;
+        if (row.denied) {
+            zenta::ScopedLocal descriptor;
+            PSECURITY_DESCRIPTOR made = nullptr;
+            REQUIRE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;GA;;;WD)", SDDL_REVISION_1,
+                                                                         &made, nullptr));
+            descriptor.Reset(made);
+            SECURITY_ATTRIBUTES attributes = {sizeof attributes, made, FALSE};
+            denying.Reset(CreateMutexW(&attributes, TRUE, kSetupMutexName));
+            REQUIRE(denying);
+        } else {
+            first = std::make_unique<CSingleInstance>(kSetupMutexName);
+            REQUIRE_FALSE(first->Another());
+        }
+        driver::Process second;
+        REQUIRE(driver::Start(second, driver::Build(L"Setup.exe")));
+        // The first one's wizard, shown a moment after the second started.
+        RegisterWizardClass(GetModuleHandleW(nullptr), DefWindowProcW, nullptr);
+        Sleep(500);
+        zenta::Scoped<WindowTraits> shown(
+            wizard ? CreateWindowExW(0, kWizardClassName, L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100,
+                                     100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)
+                   : nullptr);
+        if (!wizard)
+            CHECK(driver::AnswerBox(second.id, L"已经在运行", IDOK) != L"");
+        // The wizard answers while the second one brings it forward; a wizard of its own
+        // would keep the second one running.
+        DWORD code = 1;
+        bool ended = false;
+        for (int i = 0; i < 400 && !(ended = second.Ended(50, &code)); ++i)
+            for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);)
+                DispatchMessageW(&msg);
+        CHECK(ended);
+        CHECK(code == 0);
+    }
 }

@@ -57,6 +57,9 @@ TEST_CASE(
     HWND wizard = StartSetup(setup, package);
     SetEnvironmentVariableW(L"TMP", temp);
     SetEnvironmentVariableW(L"TEMP", temp);
+    // A box names no log that was never written (E:\zentaos is a host link).
+    InstallTo(wizard, L'E');
+    CHECK(AnswerBox(setup.id, L"链接", IDOK).find(L"日志文件") == std::wstring::npos);
     InstallTo(wizard);
     REQUIRE(WaitForPage(wizard, Page::Notice, 30000));
     PostMessageW(wizard, WM_CLOSE, 0, 0);

@@ -3,6 +3,8 @@
 #include <doctest/doctest.h>
 
 #include "common/ScopedWin.h"
+#include "common/SingleInstance.h"
+#include "common/WizardWindow.h"
 #include "tests/driver/Driver.h"
 #include "uninstall/Stages.h"
 
@@ -51,6 +53,8 @@ TEST_CASE("the copy goes into a new folder of its own: a planted file of its nam
     REQUIRE(folders.size() == 1);
     std::wstring copy = folders[0] + L"\\" + kTemporaryCopyName;
     CHECK(ReadBytes(copy) == ReadBytes(Build(L"Uninstall.exe")));
+    // The first stage's hold on the folder went over to the copy before it let go.
+    CHECK(ReadLog(L"ZentaLUM-Uninstall.log").find(L"own folder held") != std::wstring::npos);
     Answer(question, IDCANCEL);
     // The copy and its folder go at the next restart.
     HKEY opened = nullptr;
@@ -101,6 +105,18 @@ TEST_CASE("a second uninstaller brings the running one forward and asks nothing"
     CHECK(second.Ended(20000));
     CHECK_FALSE(WaitForBox(second.id, L"", 500));
     Answer(question, IDCANCEL);
+    REQUIRE(running.Ended(20000));
+    // The name held, and a window of the wizard's class, by a program that is not ours: the
+    // uninstaller asks all the same.
+    CSingleInstance name(kUninstallMutexName);
+    RegisterWizardClass(GetModuleHandleW(nullptr), DefWindowProcW, nullptr);
+    HWND stranger = CreateWindowExW(0, kWizardClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                    nullptr, GetModuleHandleW(nullptr), nullptr);
+    REQUIRE(stranger);
+    Process third;
+    REQUIRE(Start(third, L"D:\\zentaos\\Uninstall.exe", L"1"));
+    CHECK(AnswerBox(third.id, L"确定删除星岚LUM系统", IDCANCEL, 20000) != L"");
+    DestroyWindow(stranger);
 }
 
 TEST_CASE("the private folder is held from the moment it exists: nobody can swap it") {

@@ -3,6 +3,7 @@
 
 #include "common/BootIni.h"
 #include "common/BootIniText.h"
+#include "common/FastStartup.h"
 #include "common/Log.h"
 #include "common/InstallRecord.h"
 #include "common/Removal.h"
@@ -84,6 +85,7 @@ TEST_CASE("a directory tree goes whole: read-only files too, links as links, not
     REQUIRE(CreateHardLinkW(L"D:\\tree\\shared", L"E:\\shared", nullptr));
     CHECK(DeleteDirectoryTree(L"D:\\tree\\") == 1);
     CHECK_FALSE(Exists(L"D:\\tree\\sub\\deeper"));
+    CHECK_FALSE(Exists(L"D:\\tree\\shared")); // a read-only name shared with E:\shared too
     CHECK(Exists(L"E:\\outside\\keep.txt"));
     CHECK(Exists(L"D:\\keep\\file"));
     CHECK((GetFileAttributesW(L"E:\\shared") & FILE_ATTRIBUTE_READONLY) != 0);
@@ -223,6 +225,63 @@ TEST_CASE("the log: UTF-16 with a byte-order mark, one dated line per event, a n
     OpenLog(L"linked.log");
     Log(L"x");
     CHECK_FALSE(Exists(L"E:\\outside\\linked.log"));
+    CHECK_FALSE(LogHoldsRun());
+    // A file made and then refused (its final path is not the one asked for) goes again.
+    REQUIRE(driver::MakeDirs(L"D:\\fwd"));
+    REQUIRE(SetEnvironmentVariableW(L"TMP", L"D:/fwd/"));
+    OpenLog(L"made.log");
+    Log(L"x");
+    CHECK_FALSE(Exists(L"D:\\fwd\\made.log"));
+}
+
+TEST_CASE("boot.ini: a recorded timeout line is written back only as a timeout key with a number") {
+    const struct {
+        const char* line;
+        bool accepted;
+    } rows[] = {{"timeout=5", true},
+                {" Timeout\t= 30 ", true},
+                {"timeout=5\r\n[operating systems]", false},
+                {"timeout=5\nC:\\x=\"y\"", false},
+                {"timeouts=5", false},
+                {"C:\\x=\"timeout\"", false},
+                {"timeout", false},
+                {"timeout=", false},
+                {"timeout=5;x", false},
+                {"timeout=-1", false},
+                {"timeout=1234567890", false}};
+    for (const auto& row : rows) {
+        CAPTURE(row.line);
+        CHECK((BootIniTimeoutLineFault(row.line) == nullptr) == row.accepted);
+    }
+    // Where the removal writes it back: a record that is no timeout line leaves boot.ini's.
+    const std::string systems = "[boot loader]\r\ntimeout=10\r\n[operating systems]\r\n";
+    SetFileAttributesW(L"C:\\boot.ini", FILE_ATTRIBUTE_NORMAL);
+    REQUIRE(WriteBytes(L"C:\\boot.ini", systems + "D:\\zeldr=\"x\"\r\n"));
+    const std::string recorded = "timeout=5\r\nC:\\x=\"y\"";
+    CHECK(RemoveBootIniEntry(L"D:\\zentaos", &recorded).status == BootIniStatus::Changed);
+    CHECK(ReadBytes(L"C:\\boot.ini") == systems);
+}
+
+namespace {
+int fastStartupReads = 0;
+FastStartupState CountedRead() {
+    ++fastStartupReads;
+    return {true, true};
+}
+} // namespace
+
+TEST_CASE("Fast Startup is read (and powrprof.dll loaded) only on Windows 6.2 and later") {
+    const struct {
+        DWORD major, minor;
+        bool read;
+    } rows[] = {{5, 1, false}, {6, 1, false}, {6, 2, true}, {10, 0, true}};
+    for (const auto& row : rows) {
+        CAPTURE(row.major);
+        CAPTURE(row.minor);
+        fastStartupReads = 0;
+        CHECK(FastStartupQuestionNeeded(row.major, row.minor, CountedRead) == row.read);
+        CHECK(fastStartupReads == (row.read ? 1 : 0));
+    }
 }
 
 TEST_CASE("the package: a file it cannot do without named, the largest file copied, links in it or as its "
