@@ -23,8 +23,10 @@ struct BcdResult {
 // targetPath: drive letter + ":\zentaos". Records "Guid" under the installation record
 // before the store is touched, then creates the entry, writes its three elements, reads
 // them back, appends it to the boot menu and sets the menu's timeout to 10 seconds (the
-// timeout it had is recorded as "Timeout" first). Any step that fails undoes the ones before
-// it: the store is as it was.
+// timeout it had is recorded as "Timeout" first). A Boot Manager without a boot menu gets one
+// of its default entry and ours. Any step that fails undoes the ones before it: the store is
+// as it was (a missing boot menu comes back as one of the default entry alone, which starts
+// the same way).
 BcdResult RegisterBootEntry(const wchar_t* targetPath);
 
 // Deletes the entry `id` that an installation recorded, and takes it out of the boot menu,
