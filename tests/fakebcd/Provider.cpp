@@ -246,12 +246,25 @@ const wstring* Failure(const Store& store, const wstring& method, IWbemClassObje
     ULONGLONG type = 0;
     bool typed = Number(in, L"Type", type);
     auto found = std::find_if(store.failures.begin(), store.failures.end(), [&](const wstring& failure) {
+        if (failure.back() == L'~')
+            return false; // a call held, not refused
         size_t colon = failure.find_first_of(L":!+");
         return Same(failure.substr(0, colon), method) &&
                (colon == wstring::npos || failure[colon] != L':' ||
                 (typed && wcstoull(&failure[colon + 1], nullptr, 16) == type));
     });
     return found == store.failures.end() ? nullptr : &*found;
+}
+
+// A call of `method` named with "~" in the store's failures waits until a test takes it out.
+void WaitWhileHeld(const wstring& method) {
+    auto held = [&] {
+        Store store = LoadStore();
+        return std::any_of(store.failures.begin(), store.failures.end(),
+                           [&](const wstring& failure) { return Same(failure, method + L"~"); });
+    };
+    while (held())
+        Sleep(50);
 }
 
 // The provider serves only a caller whose token (the thread's when it impersonates, else the
@@ -360,9 +373,8 @@ class Namespace final : public Unknown<IClassFactory, IWbemLocator, IWbemService
         *out = nullptr;
         if (!wmiNamespace || !Same(wmiNamespace, L"root\\wmi"))
             return WBEM_E_INVALID_NAMESPACE;
+        WaitWhileHeld(L"ConnectServer"); // a provider that does not answer yet
         Store store = LoadStore();
-        if (Failure(store, L"ConnectServer~", nullptr)) // a provider that never answers
-            Sleep(INFINITE);
         if (!Privileged() || Failure(store, L"ConnectServer", nullptr))
             return WBEM_E_ACCESS_DENIED;
         return QueryInterface(__uuidof(IWbemServices), reinterpret_cast<void**>(out));
@@ -387,6 +399,7 @@ class Namespace final : public Unknown<IClassFactory, IWbemLocator, IWbemService
             return method ? WBEM_E_INVALID_PARAMETER : WBEM_E_INVALID_METHOD;
         if (!Privileged())
             return WBEM_E_ACCESS_DENIED;
+        WaitWhileHeld(method->name);
         Store store = LoadStore();
         Var object;
         // A failure ending in "!" is a provider that answers "done" and changes nothing; one
