@@ -3,6 +3,7 @@
 #include <doctest/doctest.h>
 
 #include "common/FastStartup.h"
+#include "common/Messages.h"
 #include "common/Registry.h"
 #include "resources/resource.h"
 #include "tests/driver/Driver.h"
@@ -191,7 +192,8 @@ TEST_CASE(
     const struct {
         int answer;
         bool afterEnd; // asked once the last step has ended, else while the boot entry is being made
-    } rows[] = {{IDOK, true}, {IDCANCEL, true}, {IDCANCEL, false}};
+        bool nextQueued; // the page's "next" posted just before the question opens
+    } rows[] = {{IDOK, true, true}, {IDCANCEL, true, false}, {IDCANCEL, false, false}};
     for (const auto& row : rows) {
         CAPTURE(row.answer);
         CAPTURE(row.afterEnd);
@@ -215,6 +217,8 @@ TEST_CASE(
             SetFakeBcd({});
             const bool ended = reached(L"uninstall record written");
             PostMessageW(wizard, WM_CLOSE, 0, 0);
+            if (row.nextQueued)
+                PostMessageW(wizard, WM_PAGE_NEXT, 0, 0);
             HoldWindows(wizard, false);
             REQUIRE(ended);
         } else {
