@@ -178,6 +178,12 @@ HRESULT CBcdEditor::ReadIds(IWbemClassObject* object, DWORD element, std::vector
     return hr != S_OK ? hr : Checked(zenta::GetTextArray(value.Get(), L"Ids", ids));
 }
 
+HRESULT CBcdEditor::ReadId(IWbemClassObject* object, DWORD element, std::wstring& id) {
+    ComPtr<IWbemClassObject> value;
+    HRESULT hr = ReadElement(object, element, value);
+    return hr != S_OK ? hr : Checked(zenta::GetText(value.Get(), L"Id", id));
+}
+
 HRESULT CBcdEditor::WriteText(IWbemClassObject* object, DWORD element, const std::wstring& text) {
     ComPtr<IWbemClassObject> out;
     return CallObject(object, L"SetStringElement",

@@ -18,6 +18,7 @@ constexpr wchar_t kBootManagerId[] = L"{9dea862c-5cdd-4e70-acc1-f32b344d4795}";
 constexpr DWORD kElementAppDevice = 0x11000001;    // BcdLibraryDevice_ApplicationDevice
 constexpr DWORD kElementAppPath = 0x12000002;      // BcdLibraryString_ApplicationPath
 constexpr DWORD kElementDescription = 0x12000004;  // BcdLibraryString_Description
+constexpr DWORD kElementDefault = 0x23000003;      // BcdBootMgrObject_DefaultObject
 constexpr DWORD kElementDisplayOrder = 0x24000001; // BcdBootMgrObjectList_DisplayOrder
 constexpr DWORD kElementTimeout = 0x25000004;      // BcdBootMgrInteger_Timeout
 
@@ -48,6 +49,8 @@ class CBcdEditor {
     HRESULT ReadText(IWbemClassObject* object, DWORD element, std::wstring& text);
     HRESULT ReadInteger(IWbemClassObject* object, DWORD element, unsigned long long& value);
     HRESULT ReadIds(IWbemClassObject* object, DWORD element, std::vector<std::wstring>& ids);
+    // An element that names one object (BcdObjectElement): its identifier.
+    HRESULT ReadId(IWbemClassObject* object, DWORD element, std::wstring& id);
     HRESULT WriteText(IWbemClassObject* object, DWORD element, const std::wstring& text);
     HRESULT WriteInteger(IWbemClassObject* object, DWORD element, unsigned long long value);
     HRESULT WriteIds(IWbemClassObject* object, DWORD element, const std::vector<std::wstring>& ids);

@@ -66,6 +66,24 @@ bool Listed(const std::vector<std::wstring>& ids, const std::wstring& id) {
                        [&](const std::wstring& item) { return zenta::SameId(item, id); });
 }
 
+// The boot menu as the Boot Manager shows it now. A Boot Manager without a display order
+// starts its default entry without a menu; an entry of ours could not be chosen there, so the
+// menu becomes the default entry followed by ours, as "bcdedit /displayorder /addlast" makes
+// it. The removal takes ours out again and leaves the default alone in the menu, which starts
+// it as before. S_FALSE when there is neither a display order nor a default entry to list.
+HRESULT MenuBefore(CBcdEditor& editor, IWbemClassObject* manager, std::vector<std::wstring>& order) {
+    HRESULT hr = editor.ReadIds(manager, kElementDisplayOrder, order);
+    if (hr != S_FALSE)
+        return hr;
+    std::wstring fallback;
+    if ((hr = editor.ReadId(manager, kElementDefault, fallback)) != S_OK)
+        return hr;
+    Log(L"the Windows Boot Manager has no display order: it will list %ls and the new entry",
+        fallback.c_str());
+    order.assign(1, fallback);
+    return S_OK;
+}
+
 // Creates the entry and everything it needs; false (and `result` tells why) when a step
 // failed. `created`, `orderWritten` say what the caller must undo.
 bool Register(CBcdEditor& editor, const std::wstring& id, wchar_t drive, IMenuTimeoutRecorder& recorder,
@@ -79,9 +97,7 @@ bool Register(CBcdEditor& editor, const std::wstring& id, wchar_t drive, IMenuTi
         return Failed(result, L"open the system store", hr);
     if ((hr = editor.OpenObject(kBootManagerId, manager)) != S_OK)
         return Failed(result, L"open the Windows Boot Manager", hr);
-    // An entry the boot menu does not list could never be chosen: without a display order
-    // there is nothing to register into.
-    if ((hr = editor.ReadIds(manager.Get(), kElementDisplayOrder, order)) != S_OK)
+    if ((hr = MenuBefore(editor, manager.Get(), order)) != S_OK)
         return Failed(result, L"read the display order", hr);
     if (!DeviceOfDrive(drive, device))
         return Failed(result, L"find the device of the target drive", HRESULT_FROM_WIN32(GetLastError()));

@@ -35,8 +35,10 @@ class IMenuTimeoutRecorder {
 // Registers the entry `id` (from MakeBootEntryId, recorded by the caller before, so that a
 // removal finds whatever gets created) for the installation on `drive`: creates the entry,
 // writes its three elements, reads them back, appends it to the boot menu and sets the menu's
-// timeout to 10 seconds (the timeout it had goes to `recorder` first). Any step that fails
-// undoes the ones before it: the store is as it was.
+// timeout to 10 seconds (the timeout it had goes to `recorder` first). A Boot Manager without a
+// boot menu gets one of its default entry and ours. Any step that fails undoes the ones before
+// it: the store is as it was (a missing boot menu comes back as one of the default entry alone,
+// which starts the same way).
 BcdResult RegisterBootEntry(const std::wstring& id, wchar_t drive, IMenuTimeoutRecorder& recorder);
 
 // Deletes the entry `id` that an installation recorded, and takes it out of the boot menu,

@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # Builds both programs, assembles a demo installation package under out/package and runs
 # Setup.exe in it under wine: in a window when DISPLAY is set, otherwise headless on a
-# private X display, walking the wizard and saving screenshots to out/screenshots.
-#   scripts/demo.sh          a package without the large system files (ends on the notice)
-#   scripts/demo.sh --full   with 1 GB of (sparse) system files (ends on the Complete page)
+# private X display, walking the wizard and saving a screenshot of every page to
+# out/screenshots: welcome, progress, complete (or notice), and remove from a second start.
+#   scripts/demo.sh          with 1.1 GB of (sparse) system files: the wizard ends on the Complete page
+#   scripts/demo.sh --small  without them: it ends on the notice
 # out/package always holds the shipped i686 programs. Where 32-bit programs cannot run, the
 # wizard that runs is the x86_64 build of the same sources, in a copy: out/package-x64.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZENTA_BUILD:-$root/build}
 out=$root/out
-full=0; [ "${1:-}" = "--full" ] && full=1
+full=1; [ "${1:-}" = "--small" ] && full=0
 
 "$root/scripts/install-deps.sh"
 . "$root/scripts/wine-prefix.sh"
@@ -64,6 +65,12 @@ if [ ! -d "$WINEPREFIX" ]; then
   zenta_new_prefix "$WINEPREFIX"
   [ -e "$WINEPREFIX/drive_c/boot.ini" ] || printf '[boot loader]\r\ntimeout=5\r\ndefault=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n[operating systems]\r\nmulti(0)disk(0)rdisk(0)partition(1)\\WINDOWS="Microsoft Windows XP Professional" /fastdetect\r\n' > "$WINEPREFIX/drive_c/boot.ini"
 fi
+# Wine draws the title bars' buttons with its Marlett font (fonts-wine). This wine looks for
+# its own fonts beside its data folder (/usr/share/wine/../fonts), not where fonts-wine puts
+# them; the prefix's Fonts folder is searched too.
+if [ -e /usr/share/wine/fonts/marlett.ttf ]; then
+  cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+fi
 ln -sfn "$pkg" "$WINEPREFIX/dosdevices/p:"
 # The demo runs as on Windows XP, whose boot menu lives in C:\boot.ini: wine has no BCD provider.
 for exe in Setup.exe Uninstall.exe Del_ZentaUninstall.exe demo_tour.exe; do
@@ -76,6 +83,7 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 mkdir -p "$out/screenshots"
+rm -f "$out"/screenshots/*.png "$out"/screenshots/*.bmp # only this run's pages
 ln -sfn "$out/screenshots" "$WINEPREFIX/dosdevices/s:"
 display=""
 for n in $(seq 60 99); do

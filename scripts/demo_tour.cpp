@@ -1,8 +1,9 @@
-// demo_tour.exe PATH\Setup.exe: walks the wizard of a package once, as a user would, and
-// saves a screenshot of every page it passes to S:\ (remove, welcome, progress, then notice
-// or complete). A recorded installation is removed first, so the tour can run again in the
-// same prefix. Installs to the drive the Welcome page offers first. Exit code 0 when the
-// whole tour was made.
+// demo_tour.exe PATH\Setup.exe: walks the wizard of a package as a user would, and saves a
+// screenshot of every page to S:\: welcome, progress, then complete or notice; then starts
+// Setup again, which offers the removal (remove), and removes the installation, so that the
+// tour can run again in the same prefix (a recorded installation found at the first start is
+// removed first too). Installs to the drive the Welcome page offers first. Exit code 0 when
+// the whole tour was made.
 #include "resources/resource.h"
 #include "tests/driver/Driver.h"
 
@@ -18,16 +19,25 @@ bool Step(bool done, const char* what) {
     return done;
 }
 
-bool Tour(const std::wstring& setupExe) {
-    Process setup;
-    HWND wizard = StartSetup(setup, setupExe.substr(0, setupExe.find_last_of(L'\\')));
+// Starts Setup; on the Remove page removes the installation (keeping its screenshot when
+// asked) and waits for the Welcome page.
+HWND StartAtWelcome(Process& setup, const std::wstring& package, bool removeShot) {
+    HWND wizard = StartSetup(setup, package);
     if (!Step(wizard != nullptr, "Setup started"))
-        return false;
-    if (ReadPage(wizard) == Page::Remove) {
-        Step(Screenshot(wizard, L"remove"), "Remove page");
+        return nullptr;
+    const bool remove = ReadPage(wizard) == Page::Remove;
+    if (removeShot && !Step(remove && Screenshot(wizard, L"remove"), "Remove page"))
+        return nullptr;
+    if (remove)
         Click(Control(wizard, IDC_PAGE_NEXT));
-    }
-    if (!Step(WaitForPage(wizard, Page::Welcome, 20000) && Screenshot(wizard, L"welcome"), "Welcome page"))
+    return Step(WaitForPage(wizard, Page::Welcome, 60000), "Welcome page") ? wizard : nullptr;
+}
+
+bool Tour(const std::wstring& setupExe) {
+    const std::wstring package = setupExe.substr(0, setupExe.find_last_of(L'\\'));
+    Process setup;
+    HWND wizard = StartAtWelcome(setup, package, false);
+    if (!wizard || !Step(Screenshot(wizard, L"welcome"), "Welcome page taken"))
         return false;
     Click(Control(wizard, IDC_PAGE_NEXT));
     if (!Step(WaitForPage(wizard, Page::Progress, 10000), "installation started"))
@@ -40,14 +50,22 @@ bool Tour(const std::wstring& setupExe) {
         shot = Screenshot(wizard, L"progress");
     Step(shot, "Progress page");
     bool finished = WaitUntil(
-        [&] { return ReadPage(wizard) == Page::Notice || ReadPage(wizard) == Page::Complete; }, 180000);
+        [&] { return ReadPage(wizard) == Page::Notice || ReadPage(wizard) == Page::Complete; }, 300000);
     if (!Step(finished, "installation finished"))
         return false;
     bool complete = ReadPage(wizard) == Page::Complete;
     Step(Screenshot(wizard, complete ? L"complete" : L"notice"), complete ? "Complete page" : "Notice page");
     Click(Control(wizard, IDC_PAGE_CLOSE));
     DWORD code = 1;
-    return Step(setup.Ended(15000, &code) && code == 0, "Setup closed");
+    if (!Step(setup.Ended(15000, &code) && code == 0, "Setup closed"))
+        return false;
+
+    Process again;
+    wizard = StartAtWelcome(again, package, true);
+    if (!wizard)
+        return false;
+    PostMessageW(wizard, WM_CLOSE, 0, 0);
+    return Step(again.Ended(15000), "installation removed, Setup closed");
 }
 
 } // namespace

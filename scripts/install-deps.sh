@@ -9,7 +9,8 @@ set -euo pipefail
 packages=(g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-win32
           binutils-mingw-w64-x86-64 mingw-w64-tools cmake make
           wine wine32 wine64 xvfb x11-utils fonts-wqy-microhei imagemagick doctest-dev
-          clang-format file)
+          clang-format file
+          fonts-wine) # wine's own fonts: marlett draws the title bars' buttons
 
 missing=()
 for p in "${packages[@]}"; do

@@ -43,22 +43,28 @@ void DropCurrentPage(CSetupApp* app) {
     app->currentPage.reset();
 }
 
-// Closing the window: only an installation in progress asks first.
+// Closing the window: only an installation in progress asks first. Nothing moves the wizard
+// on while the question is open: the page holds its outcome, and a "next" it posted just
+// before waits for the answer.
 void ConfirmCancel(CSetupApp* app, HWND window) {
     if (app->pageState != Progress) {
         DestroyWindow(window);
         return;
     }
     SendMessageW(app->pageWindow, WM_COPY_PAUSE, 0, 0);
+    MSG next;
+    const bool completed = PeekMessageW(&next, window, WM_PAGE_NEXT, WM_PAGE_NEXT, PM_REMOVE);
     int answer = MessageBoxW(app->mainWindow, L"正在安装Zenta LUM，确认放弃安装吗？", L"警告", MB_OKCANCEL);
     if (answer != IDOK) {
         Log(L"cancel declined");
         SendMessageW(app->pageWindow, WM_COPY_RESUME, 0, 0);
+        if (completed)
+            PostMessageW(window, WM_PAGE_NEXT, 0, 0);
         return;
     }
-    Log(L"cancel confirmed: the installation is undone");
+    Log(L"cancel confirmed%ls", completed ? L" after the installation had completed" : L"");
     // The page returns from the stop request only once the installation has undone itself
-    // and the user has been told what is left.
+    // (a completed one whole) and the user has been told what is left.
     SendMessageW(app->pageWindow, WM_COPY_STOP, 0, 0);
     DestroyWindow(window);
 }

@@ -1,5 +1,6 @@
 #include "setup/pages/ProgressPage.h"
 
+#include "common/Log.h"
 #include "common/Messages.h"
 #include "common/Text.h"
 #include "common/UserMessages.h"
@@ -107,6 +108,10 @@ void CProgressPage::UpdateProgress() {
         return;
     int p = 0;
     InstallState state = installation_->Poll(p);
+    if (asking_ && state != InstallState::Running) {
+        PostMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(p), 0);
+        return; // the answer decides what comes next
+    }
     if (state == InstallState::Failed || state == InstallState::Cancelled) {
         Abandon();
         return;
@@ -145,10 +150,16 @@ void CProgressPage::CancelInstallation() {
     finished_ = true;
     if (!installation_)
         return;
+    int percent = 0;
+    if (installation_->Poll(percent) == InstallState::Failed) {
+        Abandon(); // undone already, by the failure the user hears of
+        return;
+    }
     EnableWindow(app->mainWindow, FALSE);
     installation_->Cancel(WaitAnswering);
     EnableWindow(app->mainWindow, TRUE);
-    ReportRemoval(app->mainWindow, installation_->Rollback());
+    if (ReportRemoval(app->mainWindow, installation_->Rollback()))
+        Log(L"cancel done: the installation is undone");
 }
 
 INT_PTR CProgressPage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -168,10 +179,12 @@ INT_PTR CProgressPage::HandleMessage(HWND window, UINT message, WPARAM wParam, L
         StartInstallation();
         break;
     case WM_COPY_PAUSE:
+        asking_ = true;
         if (installation_)
             installation_->Pause();
         break;
     case WM_COPY_RESUME:
+        asking_ = false;
         if (installation_)
             installation_->Resume();
         break;

@@ -30,7 +30,7 @@ class CProgressPage : public CDlgBase {
     void StartInstallation();
     void UpdateProgress();
     // Cancels the installation while the user still sees a window that paints and answers,
-    // then reports what its undoing left.
+    // then reports what its undoing left; a failure that came first is reported as one.
     void CancelInstallation();
     // Tells the user why the installation could not go on and what undoing it left; ends Setup.
     void Abandon();
@@ -43,6 +43,8 @@ class CProgressPage : public CDlgBase {
     std::unique_ptr<CChangingText> timeText_;
     DWORD startTick_ = 0;
     bool finished_ = false;
+    // The user is being asked whether to cancel: an outcome waits for the answer.
+    bool asking_ = false;
     // The status texts last shown, drawn again by every repaint.
     std::wstring percentLine_, timeLine_;
 };

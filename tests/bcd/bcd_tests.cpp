@@ -11,6 +11,8 @@
 #include "tests/driver/Driver.h"
 #include "tests/fakebcd/FakeBcd.h"
 
+#include <algorithm>
+
 namespace {
 
 // COM, the provider, a fresh store with `failures`, and no installation recorded.
@@ -121,7 +123,8 @@ TEST_CASE(
              {L"SetIntegerElement"},
              {L"ConnectServer"},
              {L"SetStringElement:12000004!"}, // "done", but nothing stored: the read-back finds out
-             {L"SetPartitionDeviceElement", L"DeleteObject"}}) { // nor taken back: it stays recorded
+             {L"SetPartitionDeviceElement", L"DeleteObject"},     // nor taken back: it stays recorded
+             {L"SetObjectListElement+", L"SetIntegerElement"}}) { // deleted, but still in the menu
         CAPTURE(driver::Utf8(failures.back()));
         const bool left = failures.size() > 1;
         Session session(failures);
@@ -200,6 +203,36 @@ TEST_CASE("removal deletes only an entry that is ours, and takes only it out of 
     CHECK_FALSE(store.Find(ours));
     CHECK(store.objects.size() == 2 + std::size(strangers));
     CHECK(store.DisplayOrder() == std::vector<std::wstring>{fakebcd::kWindowsLoaderId});
+}
+
+TEST_CASE("a Boot Manager without a display order lists its default entry and ours; the removal leaves the "
+          "default") {
+    Session session;
+    auto withoutOrder = [](bool keepDefault) {
+        fakebcd::Store store = fakebcd::LoadStore();
+        auto& elements = store.objects[0].elements; // the Boot Manager's
+        elements.erase(std::remove_if(elements.begin(), elements.end(),
+                                      [&](const fakebcd::Element& e) {
+                                          return e.type == fakebcd::kDisplayOrder ||
+                                                 (e.type == fakebcd::kDefault && !keepDefault);
+                                      }),
+                       elements.end());
+        REQUIRE(fakebcd::SaveStore(store));
+        return fakebcd::Serialize(store);
+    };
+    withoutOrder(true);
+    std::wstring id = Registered();
+    CHECK(fakebcd::LoadStore().DisplayOrder() == std::vector<std::wstring>{fakebcd::kWindowsLoaderId, id});
+    bool foreign = true;
+    CHECK(RemoveBootEntry(id, foreign).done);
+    CHECK(fakebcd::LoadStore().DisplayOrder() == std::vector<std::wstring>{fakebcd::kWindowsLoaderId});
+    // Nothing to list ours beside: refused, and the store stays as it was.
+    const std::wstring before = withoutOrder(false);
+    Recorder recorder;
+    BcdResult refused = RegisterBootEntry(NewId(), L'D', recorder);
+    CHECK_FALSE(refused.done);
+    CHECK_FALSE(refused.entryLeft);
+    CHECK(fakebcd::Serialize(fakebcd::LoadStore()) == before);
 }
 
 TEST_CASE(

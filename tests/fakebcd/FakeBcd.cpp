@@ -22,6 +22,7 @@ constexpr wchar_t kFile[] = L"C:\\fakebcd\\store.txt";
 constexpr wchar_t kFresh[] = LR"(notfound 0
 object "{9dea862c-5cdd-4e70-acc1-f32b344d4795}" 10100002
 element 12000004 "Windows Boot Manager" 0 0 "" "" 0
+element 23000003 "{6b3c2f0e-51a4-4c8d-9e27-d0f4a1b85c36}" 0 0 "" "" 0
 element 24000001 "" 0 0 "" "" 1 "{6b3c2f0e-51a4-4c8d-9e27-d0f4a1b85c36}"
 element 25000004 "" 1e 0 "" "" 0
 object "{6b3c2f0e-51a4-4c8d-9e27-d0f4a1b85c36}" 10200003

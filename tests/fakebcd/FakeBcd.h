@@ -12,9 +12,10 @@ constexpr wchar_t kBootManagerId[] = L"{9dea862c-5cdd-4e70-acc1-f32b344d4795}";
 extern const wchar_t kWindowsLoaderId[]; // the one Windows loader of a fresh store
 // Element types the product writes.
 constexpr DWORD kApplicationDevice = 0x11000001, kApplicationPath = 0x12000002, kDescription = 0x12000004,
-                kDisplayOrder = 0x24000001, kTimeout = 0x25000004;
+                kDefault = 0x23000003, kDisplayOrder = 0x24000001, kTimeout = 0x25000004;
 
-// Bits 24..27 of the type say which value counts: 1 device, 2 text, 4 ids, 5 integer.
+// Bits 24..27 of the type say which value counts: 1 device, 2 text, 3 text (an object's
+// identifier), 4 ids, 5 integer.
 struct Element {
     DWORD type = 0, deviceType = 0;
     unsigned long long integer = 0;
@@ -43,7 +44,9 @@ struct Store {
     bool bitLocker = false;
     std::vector<EncryptableVolume> volumes;
     // Injected failures: "ConnectServer", a method name, or "Method:hexType" for one element type;
-    // with "!" at the end the method answers "done" but changes nothing; "ConnectServer~" never answers.
+    // with "!" at the end the method answers "done" but changes nothing; with "+" its next call
+    // works and every later one fails; with "~" (a method or "ConnectServer", no type) the call
+    // waits until the failure is taken out of the store, then answers as usual.
     std::vector<std::wstring> failures;
     // 0: "no such object or element" is ReturnValue false; otherwise ExecMethod fails with it.
     HRESULT notFound = 0;

@@ -184,13 +184,14 @@ WbemObject* Instance(const Object& object) {
         ->Add(L"Type", object.type);
 }
 
-// The class by bits 24..27 of the element type: 1 device, 2 string, 4 object list, 5 integer.
+// The class by bits 24..27 of the element type: 1 device, 2 string, 3 object (its identifier
+// kept as the text), 4 object list, 5 integer.
 WbemObject* Instance(const Object& object, const Element& e) {
-    const wchar_t* kinds[] = {L"Integer", L"Device", L"String", L"Integer", L"ObjectList", L"Integer"};
+    const wchar_t* kinds[] = {L"Integer", L"Device", L"String", L"Object", L"ObjectList", L"Integer"};
     wstring kind = kinds[std::min<DWORD>(e.type >> 24 & 0xF, 5)], cls = L"Bcd" + kind + L"Element";
-    Var value = kind == L"String"       ? Var(e.text)
-                : kind == L"ObjectList" ? Var(e.ids)
-                                        : Var(std::to_wstring(e.integer));
+    Var value = kind == L"String" || kind == L"Object" ? Var(e.text)
+                : kind == L"ObjectList"                ? Var(e.ids)
+                                                       : Var(std::to_wstring(e.integer));
     if (kind == L"Device")
         value = (new WbemObject(L"BcdDevicePartitionData"))
                     ->Add(L"DeviceType", e.deviceType)
@@ -200,7 +201,10 @@ WbemObject* Instance(const Object& object, const Element& e) {
         ->Add(L"ObjectId", object.id)
         ->Add(L"StoreFilePath", L"")
         ->Add(L"Type", e.type)
-        ->Add(kind == L"ObjectList" ? L"Ids" : kind, value);
+        ->Add(kind == L"ObjectList" ? L"Ids"
+              : kind == L"Object"   ? L"Id"
+                                    : kind,
+              value);
 }
 
 // The class of an object path such as \\.\ROOT\WMI:BcdStore or BcdObject.Id="{...}",StoreFilePath="".
@@ -242,12 +246,25 @@ const wstring* Failure(const Store& store, const wstring& method, IWbemClassObje
     ULONGLONG type = 0;
     bool typed = Number(in, L"Type", type);
     auto found = std::find_if(store.failures.begin(), store.failures.end(), [&](const wstring& failure) {
-        size_t colon = failure.find_first_of(L":!");
+        if (failure.back() == L'~')
+            return false; // a call held, not refused
+        size_t colon = failure.find_first_of(L":!+");
         return Same(failure.substr(0, colon), method) &&
-               (colon == wstring::npos || failure[colon] == L'!' ||
+               (colon == wstring::npos || failure[colon] != L':' ||
                 (typed && wcstoull(&failure[colon + 1], nullptr, 16) == type));
     });
     return found == store.failures.end() ? nullptr : &*found;
+}
+
+// A call of `method` named with "~" in the store's failures waits until a test takes it out.
+void WaitWhileHeld(const wstring& method) {
+    auto held = [&] {
+        Store store = LoadStore();
+        return std::any_of(store.failures.begin(), store.failures.end(),
+                           [&](const wstring& failure) { return Same(failure, method + L"~"); });
+    };
+    while (held())
+        Sleep(50);
 }
 
 // The provider serves only a caller whose token (the thread's when it impersonates, else the
@@ -416,9 +433,8 @@ class Namespace final : public Blanketed<IClassFactory, IWbemLocator, IWbemServi
             return *out = new Namespace(true), S_OK;
         if (!wmiNamespace || !Same(wmiNamespace, L"root\\wmi"))
             return WBEM_E_INVALID_NAMESPACE;
+        WaitWhileHeld(L"ConnectServer"); // a provider that does not answer yet
         Store store = LoadStore();
-        if (Failure(store, L"ConnectServer~", nullptr)) // a provider that never answers
-            Sleep(INFINITE);
         if (!Privileged() || Failure(store, L"ConnectServer", nullptr))
             return WBEM_E_ACCESS_DENIED;
         return QueryInterface(__uuidof(IWbemServices), reinterpret_cast<void**>(out));
@@ -445,13 +461,22 @@ class Namespace final : public Blanketed<IClassFactory, IWbemLocator, IWbemServi
             return method ? WBEM_E_INVALID_PARAMETER : WBEM_E_INVALID_METHOD;
         if (!Privileged())
             return WBEM_E_ACCESS_DENIED;
+        WaitWhileHeld(method->name);
         Store store = LoadStore();
         Var object;
-        // A failure ending in "!" is a provider that answers "done" and changes nothing.
+        // A failure ending in "!" is a provider that answers "done" and changes nothing; one
+        // ending in "+" lets this call through and fails every later one.
         const wstring* failure = Failure(store, method->name, in);
+        const bool once = failure && failure->back() == L'+';
+        if (once) {
+            store.failures[failure - store.failures.data()].pop_back();
+            failure = nullptr;
+        }
         Answer answer = !failure                  ? Run(store, *method, path, in, object)
                         : failure->back() == L'!' ? Answer::Done
                                                   : Answer::Refused;
+        if (once && answer != Answer::Changed && !SaveStore(store))
+            return WBEM_E_FAILED;
         if (answer == Answer::Missing && store.notFound)
             return store.notFound;
         if (answer == Answer::Changed && !SaveStore(store))

@@ -4,10 +4,12 @@
 
 #include "common/FastStartup.h"
 #include "common/InstallRecord.h"
+#include "common/Messages.h"
 #include "resources/resource.h"
 #include "tests/driver/Driver.h"
 #include "tests/fakebcd/FakeBcd.h"
 
+#include <commctrl.h>
 #include <shlwapi.h>
 #include <tlhelp32.h>
 #include <wbemidl.h>
@@ -41,6 +43,15 @@ void HoldWorker(DWORD pid, HWND window, bool hold) {
         zenta::ScopedHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
         hold ? SuspendThread(thread.Get()) : ResumeThread(thread.Get());
     }
+}
+
+// Suspends (or resumes) the thread of the program's windows: what is posted to them meanwhile
+// waits in the queue, as behind a window that is busy.
+void HoldWindows(HWND window, bool hold) {
+    zenta::ScopedHandle thread(
+        OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(window, nullptr)));
+    REQUIRE(thread);
+    hold ? SuspendThread(thread.Get()) : ResumeThread(thread.Get());
 }
 
 // Windows 8 (6.2) with Fast Startup and hibernation on: Setup asks whether to turn it off.
@@ -176,6 +187,72 @@ TEST_CASE("cancel while the copy worker hangs: the wizard keeps answering, then 
     CHECK(Leftovers(Kind::Bcd) == "");
 }
 
+TEST_CASE(
+    "the cancel question holds the installation where it is; the answer alone decides what comes next") {
+    const struct {
+        int answer;
+        bool afterEnd; // asked once the last step has ended, else while the boot entry is being made
+        bool nextQueued; // the page's "next" posted just before the question opens
+    } rows[] = {{IDOK, true, true}, {IDCANCEL, true, false}, {IDCANCEL, false, false}};
+    for (const auto& row : rows) {
+        CAPTURE(row.answer);
+        CAPTURE(row.afterEnd);
+        REQUIRE(PrepareMachine(Kind::Bcd));
+        SetFakeBcd({L"ConnectServer~"}); // the registration waits until released
+        std::wstring package = MakePackage(L"ask", 0);
+        const size_t logged = ReadLog(L"ZentaLUM-Setup.log").size();
+        auto reached = [&](const wchar_t* line) {
+            return WaitUntil(
+                [&] { return ReadLog(L"ZentaLUM-Setup.log").find(line, logged) != std::wstring::npos; },
+                30000);
+        };
+        Process setup;
+        HWND wizard = StartSetup(setup, package);
+        InstallTo(wizard);
+        REQUIRE(reached(L"copy completed"));
+        if (row.afterEnd) {
+            // The wizard is held while the installation ends: the question comes before the
+            // page has seen the end, and the page's next tick falls while it is open.
+            HoldWindows(wizard, true);
+            SetFakeBcd({});
+            const bool ended = reached(L"uninstall record written");
+            PostMessageW(wizard, WM_CLOSE, 0, 0);
+            if (row.nextQueued)
+                PostMessageW(wizard, WM_PAGE_NEXT, 0, 0);
+            HoldWindows(wizard, false);
+            REQUIRE(ended);
+        } else {
+            PostMessageW(wizard, WM_CLOSE, 0, 0);
+        }
+        HWND question = WaitForBox(setup.id, L"确认放弃安装吗", 10000);
+        REQUIRE(question);
+        if (row.afterEnd) {
+            HWND bar = Control(wizard, IDC_PAGE_PROGRESS);
+            CHECK(WaitUntil([&] { return SendMessageW(bar, PBM_GETPOS, 0, 0) == 100; }, 10000));
+        } else {
+            SetFakeBcd({});
+            REQUIRE(reached(L"boot entry registered"));
+        }
+        CHECK(ReadPage(wizard) == Page::Progress);
+        REQUIRE(Answer(question, row.answer));
+        if (row.answer == IDOK) {
+            CHECK(setup.Ended(30000));
+            CHECK(Leftovers(Kind::Bcd) == "");
+            CHECK(InOrder(ReadLog(L"ZentaLUM-Setup.log").substr(logged),
+                          {L"cancel confirmed", L"installation cancelled after it had completed",
+                           L"cancel done: the installation is undone"}));
+            continue;
+        }
+        CHECK(WaitForPage(wizard, Page::Notice, 30000));
+        if (!row.afterEnd) // the step after the one the question fell in waited for the answer
+            CHECK(InOrder(ReadLog(L"ZentaLUM-Setup.log").substr(logged),
+                          {L"boot entry registered", L"installation resumed", L"uninstall record written"}));
+        CHECK(RegText(kUninstallKey, L"UninstallString") == L"D:\\zentaos\\Uninstall.exe");
+        PostMessageW(wizard, WM_CLOSE, 0, 0);
+        CHECK(setup.Ended(10000));
+    }
+}
+
 TEST_CASE("a copy that fails and a boot entry that cannot be made: an error box each, logged, nothing left") {
     REQUIRE(PrepareMachine(Kind::Bcd));
     std::wstring package = MakePackage(L"locked", 0);
@@ -208,7 +285,7 @@ TEST_CASE("a copy that fails and a boot entry that cannot be made: an error box 
 TEST_CASE(
     "a power cut after the copy, before the boot entry: no entry, and the next Setup removes the rest") {
     REQUIRE(PrepareMachine(Kind::Bcd));
-    SetFakeBcd({L"ConnectServer~"}); // the registration hangs at its first call
+    SetFakeBcd({L"ConnectServer~"}); // the registration waits at its first call
     std::wstring package = MakePackage(L"small", 0);
     {
         const size_t logged = ReadLog(L"ZentaLUM-Setup.log").size();
