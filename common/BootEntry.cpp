@@ -256,16 +256,3 @@ BcdResult RemoveBootEntry(const std::wstring& id, bool& foreign, const DWORD* ti
     return result;
 }
 
-BcdResult RestoreBootMenuTimeout(DWORD timeout) {
-    BcdResult result;
-    CBcdEditor editor;
-    HRESULT hr;
-    if ((hr = editor.Connect()) != S_OK)
-        Failed(result, L"connect to WMI", hr);
-    else if ((hr = editor.OpenSystemStore()) != S_OK)
-        Failed(result, L"open the system store", hr);
-    else
-        result.done = GiveBackTimeout(editor, timeout, result);
-    result.warning = editor.Warning();
-    return result;
-}

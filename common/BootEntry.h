@@ -45,14 +45,11 @@ BcdResult RegisterBootEntry(const std::wstring& id, wchar_t drive, IMenuTimeoutR
 // only after checking that it is ours (a braced GUID naming a boot-sector object with our
 // description and boot file). An entry that is already gone counts as removed. `foreign`
 // is set when the record names something that is not ours, which is then left alone.
-// `timeout`, when given, goes back to the boot menu once the entry is gone, as
-// RestoreBootMenuTimeout does but through the same connection; `restored` says how.
+// `timeout`, when given (the "Timeout" the installation recorded), goes back to the boot menu
+// through the same connection once the entry is gone, while the menu's timeout is still the 10
+// seconds the registration set (any other value is the user's since); `restored` says how.
 BcdResult RemoveBootEntry(const std::wstring& id, bool& foreign, const DWORD* timeout = nullptr,
                           BcdResult* restored = nullptr);
-
-// Gives the boot menu the timeout it had before the installation (recorded "Timeout") while
-// it is still the 10 seconds the registration set; any other value is the user's since.
-BcdResult RestoreBootMenuTimeout(DWORD timeout);
 
 // A new entry identifier: "{" + 36 lower-case GUID characters + "}". False when no GUID
 // could be made.

@@ -5,9 +5,7 @@
 enum : UINT {
     WM_PAGE_INIT = WM_USER + 707,    // 1731 window -> new page (posted)
     WM_PAGE_NEXT = WM_USER + 708,    // 1732 Progress page -> window (posted)
-    WM_PAGE_NOTIFY = WM_USER + 709,  // 1733 window -> page, relay of WM_SETUP_NOTIFY
     WM_SETUP_CANCEL = WM_USER + 718, // 1742 anyone -> window, handled like WM_CLOSE
-    WM_SETUP_NOTIFY = WM_USER + 735, // 1759 anyone -> window
     WM_COPY_PAUSE = WM_USER + 750,   // 1774 window -> Progress page (sent)
     WM_COPY_RESUME = WM_USER + 751,  // 1775
     WM_COPY_STOP = WM_USER + 752,    // 1776

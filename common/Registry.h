@@ -8,7 +8,6 @@
 class CRegistry {
   public:
     CRegistry() = default;
-    virtual ~CRegistry() = default;
 
     // Opens an existing subkey of HKEY_LOCAL_MACHINE (KEY_ALL_ACCESS unless told otherwise).
     bool Open(const wchar_t* subKey, REGSAM access = KEY_ALL_ACCESS);

@@ -19,7 +19,6 @@ constexpr unsigned long long kReserveBytes = 536870912ull;      // 512 MiB
 
 class CHardDriveInfo {
   public:
-    virtual ~CHardDriveInfo() = default;
     // One upper-case letter per local fixed drive, C to Z, in ascending order ("CE" for
     // C: and E:); empty when nothing qualifies or the volumes cannot be listed.
     std::wstring GetFixedDrives();

@@ -52,10 +52,3 @@ unsigned long long GetFilesSize(const std::wstring& path, int* files) {
         *files += tree.files;
     return tree.bytes;
 }
-
-bool IsDirectory(const std::wstring& path) {
-    // Attributes rather than a directory search: a search pattern would take wildcards in the
-    // name as wildcards and cannot look at a drive root.
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}

@@ -18,5 +18,3 @@ unsigned long long GetDirectorySize(const std::wstring& path);
 // their contents are not counted. 0 when it is missing or empty. `files`, when given, is
 // raised by their number.
 unsigned long long GetFilesSize(const std::wstring& path, int* files = nullptr);
-// True when `path` names an existing directory.
-bool IsDirectory(const std::wstring& path);

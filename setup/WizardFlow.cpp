@@ -172,9 +172,6 @@ LRESULT CALLBACK WizardWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_PAGE_NEXT:
         AdvancePage(app);
         break;
-    case WM_SETUP_NOTIFY:
-        PostMessageW(app->pageWindow, WM_PAGE_NOTIFY, 0, 0);
-        break;
     }
     return DefDlgProcW(window, message, wParam, lParam);
 }

@@ -14,7 +14,7 @@ class CChangingText {
     // `sourceDC` is borrowed and only read by Capture(); `rect` is the text area in the
     // coordinates of both the source and the target DC.
     CChangingText(HDC sourceDC, RECT rect);
-    virtual ~CChangingText();
+    ~CChangingText();
     CChangingText(const CChangingText&) = delete;
     CChangingText& operator=(const CChangingText&) = delete;
 

@@ -10,7 +10,7 @@ class CEmoButton {
     // Subclasses the button and gives it the size of the normal face (120 x 36).
     explicit CEmoButton(HWND button);
     // Puts the button's own window procedure back.
-    virtual ~CEmoButton();
+    ~CEmoButton();
     CEmoButton(const CEmoButton&) = delete;
     CEmoButton& operator=(const CEmoButton&) = delete;
 

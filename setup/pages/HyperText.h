@@ -9,19 +9,19 @@ class CHyperText {
     CHyperText(const CHyperText&) = delete;
     CHyperText& operator=(const CHyperText&) = delete;
 
-    virtual HWND Create(const wchar_t* text, DWORD style, const RECT& rect, HWND parent, HINSTANCE instance);
+    HWND Create(const wchar_t* text, DWORD style, const RECT& rect, HWND parent, HINSTANCE instance);
     // Sets what is drawn and opened, how it looks; effective from the next paint.
     void SetLink(const wchar_t* text, const wchar_t* url, const LOGFONTW& font, COLORREF color);
     // Puts the "STATIC" procedure back on the window; the owner calls it before freeing the link.
     void Detach();
 
   protected:
-    virtual void OnClose();
-    virtual void OnPaint();
-    virtual void OnMouseMove(WPARAM keys, int x, int y);
-    virtual LRESULT OnMouseLeave();
-    virtual void OnLButtonDown(WPARAM keys, int x, int y);
-    virtual LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnClose();
+    void OnPaint();
+    void OnMouseMove(WPARAM keys, int x, int y);
+    LRESULT OnMouseLeave();
+    void OnLButtonDown(WPARAM keys, int x, int y);
+    LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // True when the point (client coordinates) lies on the measured text.
     bool IsOverText(int x, int y) const;
 

@@ -102,10 +102,15 @@ TEST_CASE("registration: our entry, last in the boot menu, the old timeout recor
     CHECK(Registered() != id);
     // The timeout goes back only while it is still the one the registration set.
     for (unsigned long long now : {20ull, 10ull}) {
+        std::wstring entry = Registered();
         store = fakebcd::LoadStore();
         store.objects[0].elements.back().integer = now; // the Boot Manager's timeout
         REQUIRE(fakebcd::SaveStore(store));
-        CHECK(RestoreBootMenuTimeout(30).done);
+        bool foreign = true;
+        const DWORD recorded = 30;
+        BcdResult restored;
+        CHECK(RemoveBootEntry(entry, foreign, &recorded, &restored).done);
+        CHECK(restored.done);
         CHECK(fakebcd::LoadStore().Timeout() == (now == 10 ? 30 : now));
     }
 }
