@@ -164,7 +164,7 @@ if [[ " $parts " == *" answer "* ]]; then
 fi
 
 echo "flavour: $arch ($ZENTA_FLAVOUR_WHY)"
-echo "machine:$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2), $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo), disk: $(findmnt -no FSTYPE -T "$work") on $(findmnt -no SOURCE -T "$work"), memory: $(findmnt -no FSTYPE -T "$shm"), load $(cut -d' ' -f1-3 /proc/loadavg); $(wine --version)"
+echo "machine:$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2), $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo), disk: $(findmnt -no FSTYPE -T "$work") on $(findmnt -no SOURCE -T "$work"), memory: $(findmnt -no FSTYPE -T "$shm" | head -1), load $(cut -d' ' -f1-3 /proc/loadavg); $(wine --version)"
 # Methods that run back to back see about the same load, so the ratios are taken round by
 # round and their median counts, with the lowest and highest; best and median rates as well.
 median() { sort -g | awk '{ v[NR] = $1 } END { printf "%.2f", (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
