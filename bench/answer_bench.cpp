@@ -37,35 +37,52 @@ bool WriteImage(const std::wstring& path) {
     return static_cast<bool>(file);
 }
 
-// Pings the wizard every 50 ms until it shows `page`; the longest answer in `worst`.
-bool PingUntil(const Process& setup, HWND wizard, Page page, DWORD& worst) {
-    for (DWORD start = GetTickCount(); ReadPage(wizard) != page; Sleep(50)) {
+// The longest answer of a walk from one page to the next, when it came (ms after the press)
+// and how long the walk took.
+struct Answers {
+    DWORD worst = kNone, at = 0, span = 0;
+};
+
+// Pings the wizard every 50 ms until it shows `page`.
+bool PingUntil(const Process& setup, HWND wizard, Page page, Answers& answers) {
+    answers.worst = 0;
+    DWORD start = GetTickCount();
+    for (; ReadPage(wizard) != page; Sleep(50)) {
         DWORD_PTR result = 0;
         DWORD before = GetTickCount();
         if (!SendMessageTimeoutW(wizard, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &result))
             return Fail("the wizard did not answer within 10 s");
-        worst = std::max<DWORD>(worst, GetTickCount() - before);
+        if (GetTickCount() - before >= answers.worst) {
+            answers.worst = GetTickCount() - before;
+            answers.at = before - start;
+        }
         if (GetTickCount() - start > 600000 || setup.Ended(0) || WaitForBox(setup.id, L"", 0))
             return Fail("the wizard did not get to the next page");
     }
+    answers.span = GetTickCount() - start;
     return true;
+}
+
+void Print(int round, const char* what, const Answers& answers) {
+    if (answers.worst != kNone)
+        std::printf("round %d: worst answer during %s %lu ms (%.1f s after the press, of %.1f s)\n", round,
+                    what, answers.worst, answers.at / 1000.0, answers.span / 1000.0);
 }
 
 // Starts Setup; on the Remove page (an earlier round's installation) removes it, with its
 // worst answer in `removal` (untouched when there was nothing to remove).
-HWND StartAndRemove(Process& setup, const std::wstring& package, DWORD& removal) {
+HWND StartAndRemove(Process& setup, const std::wstring& package, Answers& removal) {
     HWND wizard = StartSetup(setup, package);
     if (!wizard)
         return Fail("Setup did not start"), nullptr;
     if (ReadPage(wizard) != Page::Remove)
         return wizard;
-    removal = 0;
     Key(wizard, VK_RETURN);
     return PingUntil(setup, wizard, Page::Welcome, removal) ? wizard : nullptr;
 }
 
 // One installation from the Welcome page to the Complete page; its worst answer in `worst`.
-bool Install(const std::wstring& package, DWORD& worst, DWORD& removal) {
+bool Install(const std::wstring& package, Answers& worst, Answers& removal) {
     Process setup;
     HWND wizard = StartAndRemove(setup, package, removal);
     if (!wizard)
@@ -77,11 +94,6 @@ bool Install(const std::wstring& package, DWORD& worst, DWORD& removal) {
     return setup.Ended(15000) || Fail("Setup did not end");
 }
 
-void PrintRemoval(int round, DWORD removal) {
-    if (removal != kNone)
-        std::printf("round %d: worst answer during removal %lu ms\n", round, removal);
-}
-
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -91,24 +103,24 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         return Fail("no machine or package to install from"), 1;
     DWORD worstOfAll = 0, worstRemoval = 0;
     for (int round = 1; round <= rounds; ++round) {
-        DWORD worst = 0, removal = kNone;
+        Answers worst, removal;
         if (!WriteImage(package + L"\\copyfiles\\disks\\system.img"))
             return Fail("the system image could not be written"), 1;
         if (!Install(package, worst, removal))
             return 1;
-        PrintRemoval(round - 1, removal);
-        std::printf("round %d: worst answer during installation %lu ms\n", round, worst);
+        Print(round - 1, "removal", removal);
+        Print(round, "installation", worst);
         std::fflush(stdout);
-        worstOfAll = std::max(worstOfAll, worst);
-        worstRemoval = removal == kNone ? worstRemoval : std::max(worstRemoval, removal);
+        worstOfAll = std::max(worstOfAll, worst.worst);
+        worstRemoval = removal.worst == kNone ? worstRemoval : std::max(worstRemoval, removal.worst);
     }
     Process last;
-    DWORD removal = kNone;
+    Answers removal;
     HWND wizard = StartAndRemove(last, package, removal);
-    if (!wizard || removal == kNone)
+    if (!wizard || removal.worst == kNone)
         return Fail("the last installation was not removed"), 1;
-    PrintRemoval(rounds, removal);
-    worstRemoval = std::max(worstRemoval, removal);
+    Print(rounds, "removal", removal);
+    worstRemoval = std::max(worstRemoval, removal.worst);
     PostMessageW(wizard, WM_CLOSE, 0, 0);
     last.Ended(15000);
     std::printf("worst_answer_ms=%lu\nworst_removal_ms=%lu\n", worstOfAll, worstRemoval);

@@ -35,36 +35,54 @@ bool CSlideShow::NextReady() const {
 }
 
 void CSlideShow::Advance() {
-    if (images.empty() || !NextReady())
+    if (images.empty())
         return;
-    if (preparer_) {
-        preparer_.Reset();
-        currentIndex = preparedIndex_;
-        current = std::move(prepared_);
-    } else {
-        if (++currentIndex >= static_cast<int>(images.size()))
-            currentIndex = 0;
+    if (!preparer_) {
+        // The first slide comes once it is ready, through the next Advance() or repaint.
+        if (currentIndex < 0 && StartPreparing(0, true))
+            return;
+        // No worker: this slide is prepared here, and so is the next.
+        currentIndex = currentIndex + 1 < static_cast<int>(images.size()) ? currentIndex + 1 : 0;
         current.Reset(Render(currentIndex));
+        DrawNow();
+        StartPreparing(currentIndex + 1 < static_cast<int>(images.size()) ? currentIndex + 1 : 0, false);
+        return;
     }
-    if (current) {
-        zenta::ScopedWindowDc dc(window);
-        if (dc.Get())
-            Draw(dc.Get());
-    }
-    StartPreparing(currentIndex + 1 < static_cast<int>(images.size()) ? currentIndex + 1 : 0);
+    if (TakePrepared())
+        DrawNow();
 }
 
-void CSlideShow::StartPreparing(int index) {
+bool CSlideShow::TakePrepared() {
+    if (!preparer_ || !NextReady())
+        return false;
+    preparer_.Reset();
+    currentIndex = preparedIndex_;
+    current = std::move(prepared_);
+    StartPreparing(currentIndex + 1 < static_cast<int>(images.size()) ? currentIndex + 1 : 0, false);
+    return true;
+}
+
+void CSlideShow::DrawNow() {
+    zenta::ScopedWindowDc dc(window);
+    if (current && dc.Get())
+        Draw(dc.Get());
+}
+
+bool CSlideShow::StartPreparing(int index, bool first) {
     preparedIndex_ = index;
+    first_ = first;
     prepared_.Reset();
-    // Without a thread the next Advance() prepares its slide itself.
     preparer_.Reset(CreateThread(nullptr, 0, &CSlideShow::PrepareMain, this, 0, nullptr));
+    return static_cast<bool>(preparer_);
 }
 
 DWORD WINAPI CSlideShow::PrepareMain(void* show) {
     zenta::ScopedCoInit com;
     auto* self = static_cast<CSlideShow*>(show);
     self->prepared_.Reset(self->Render(self->preparedIndex_));
+    // The window's thread draws the first slide at its next repaint.
+    if (self->first_)
+        InvalidateRect(self->window, &self->targetRect, FALSE);
     return 0;
 }
 
@@ -88,7 +106,9 @@ HBITMAP CSlideShow::Render(int index) const {
     return bitmap.Release();
 }
 
-void CSlideShow::Draw(HDC dc) const {
+void CSlideShow::Draw(HDC dc) {
+    if (currentIndex < 0)
+        TakePrepared();
     if (!current)
         return;
     zenta::ScopedMemoryDc source(CreateCompatibleDC(dc));

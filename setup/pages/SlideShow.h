@@ -23,14 +23,14 @@ class CSlideShow {
     // Lists the folder's slide files in the order the file system gives them.
     void Scan();
     // Shows the next slide (after the last, the first again), draws it at once and starts
-    // preparing the one after it. The first call prepares its slide itself; a call that finds
-    // the next slide not ready yet keeps the slide shown. A slide that cannot be read leaves
-    // no picture until the next call.
+    // preparing the one after it. A call that finds the next slide not ready yet keeps the
+    // slide shown. The first call only starts preparing the first slide: it is shown by the
+    // repaint that follows once it is ready, or by the next call. A slide that cannot be read
+    // leaves no picture until the next call.
     void Advance();
-    // True when the next Advance() shows the next slide.
-    bool NextReady() const;
-    // Draws the current slide into targetRect; nothing without one.
-    void Draw(HDC dc) const;
+    // Draws the current slide into targetRect (the first one, once it is ready); nothing
+    // without one.
+    void Draw(HDC dc);
 
     std::wstring folder;
     std::vector<std::wstring> images;
@@ -41,12 +41,18 @@ class CSlideShow {
 
   private:
     static DWORD WINAPI PrepareMain(void* show);
+    bool NextReady() const;
+    // Shows the prepared slide when it is ready and starts preparing the next; false when not.
+    bool TakePrepared();
+    void DrawNow();
+    // False when no worker could be started.
+    bool StartPreparing(int index, bool first);
     // Slide `index` read, decoded and stretched; null when it cannot be read. Needs COM.
     HBITMAP Render(int index) const;
-    void StartPreparing(int index);
 
     zenta::ScopedHandle preparer_;
     // The preparer's until it has ended.
     int preparedIndex_ = -1;
+    bool first_ = false; // the window is asked to repaint once the slide is ready
     zenta::ScopedBitmap prepared_;
 };
