@@ -5,7 +5,7 @@
 # Builds the product libraries (build-bench-<flavour>/) and the bench programs, makes a package
 # (2 files of 512 MiB; 2,000 files of 16 KiB) and copies each data set with each method into a
 # second folder on the same file system, deleting every copy after measuring it: ROUNDS times
-# (default 9) in a memory-backed folder (below /dev/shm), where the kernel's write-back cannot
+# (default 15) in a memory-backed folder (below /dev/shm), where the kernel's write-back cannot
 # throttle one method and not another, and BENCH_DISK_ROUNDS times (default 3) on disk, for
 # comparison. A ratio is the median of the round-by-round ratios; the lowest and highest ratio
 # of the rounds are printed beside it.
@@ -19,7 +19,7 @@
 # the installations.
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-rounds=${1:-9}
+rounds=${1:-15}
 disk_rounds=${BENCH_DISK_ROUNDS:-3}
 answer_rounds=${BENCH_ANSWER_ROUNDS:-5}
 answer_rounds=$((answer_rounds > 5 ? answer_rounds : 5))
