@@ -1,20 +1,29 @@
 #!/usr/bin/env bash
 # Copy throughput benchmark: CCopyJob under wine against GNU cp and a plain CopyFileW loop;
-# then how long the wizard keeps the user waiting while it installs.
+# then how long the wizard keeps the user waiting while it installs and while it removes.
 #   bench/run.sh [ROUNDS]
-# Builds the product libraries (build-bench/) and the bench program, makes a package in a
-# temporary folder (2 files of 512 MiB; 5,000 files of 16 KiB), and copies each data set with
-# each method into a second folder on the same file system, ROUNDS times (default 5),
-# deleting every copy after measuring it. A ratio is the median of the round-by-round ratios.
+# Builds the product libraries (build-bench-<flavour>/) and the bench programs, makes a package
+# (2 files of 512 MiB; 2,000 files of 16 KiB) and copies each data set with each method into a
+# second folder on the same file system, deleting every copy after measuring it: ROUNDS times
+# (default 15) in a memory-backed folder (below /dev/shm), where the kernel's write-back cannot
+# throttle one method and not another, and BENCH_DISK_ROUNDS times (default 3) on disk, for
+# comparison. A ratio is the median of the round-by-round ratios; the lowest and highest ratio
+# of the rounds are printed beside it.
 # Then the real Setup.exe, walked by the tests' driver on a private X server, installs a package
-# with a 2 GiB system image (written just before) max(ROUNDS, 5) times while it is pinged every
-# 50 ms with SendMessageTimeoutW; the worst answer over all installations is reported.
-# Environment: BENCH_DIR (where the temporary folder goes; default $TMPDIR or /tmp),
-# ZENTA_BENCH_BUILD (build folder; default build-bench in the repository).
-# Needs about 4.5 GB free below BENCH_DIR.
+# with a 2 GiB system image (written just before) BENCH_ANSWER_ROUNDS times (default 5, at
+# least 5) and removes each installation again, while it is pinged every 50 ms with
+# SendMessageTimeoutW; the worst answers over all installations and all removals are reported.
+# Environment: BENCH_DIR (the disk folder; default $TMPDIR or /tmp), BENCH_SHM (the memory-backed
+# folder; default /dev/shm), BENCH_PARTS (default "copy answer"), ZENTA_BENCH_BUILD (build folder).
+# Needs about 2.2 GB free below each of BENCH_DIR and BENCH_SHM, and 4.5 GB below BENCH_DIR for
+# the installations.
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-rounds=${1:-5}
+rounds=${1:-15}
+disk_rounds=${BENCH_DISK_ROUNDS:-3}
+answer_rounds=${BENCH_ANSWER_ROUNDS:-5}
+answer_rounds=$((answer_rounds > 5 ? answer_rounds : 5))
+parts=${BENCH_PARTS:-copy answer}
 . "$repo/scripts/wine-prefix.sh"
 # The flavour this machine can run (the shipped i686 one, or x86_64 where 32-bit programs
 # cannot run; ZENTA_TEST_ARCH forces one).
@@ -36,35 +45,40 @@ cmake --build "$build" -j2 --target zsetup Setup Uninstall answer_bench >/dev/nu
   -lrpcrt4 -ladvapi32 -lgdi32 -luser32 -lkernel32 -static -static-libgcc -static-libstdc++ -municode
 
 work=$(mktemp -d "${BENCH_DIR:-${TMPDIR:-/tmp}}/zenta-bench.XXXXXX")
+shm=$(mktemp -d "${BENCH_SHM:-/dev/shm}/zenta-bench.XXXXXX")
 prefix=$work/prefix
 cleanup() {
   WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
   [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
-  rm -rf "$work"
+  rm -rf "$work" "$shm"
 }
 trap cleanup EXIT
-
-echo "making the package in $work" >&2
-large=$work/source/large/copyfiles/disks
-small=$work/source/small/copyfiles/common
-mkdir -p "$large" "$small" "$work/target"
-for n in 1 2; do head -c 512M /dev/urandom >"$large/system$n.img"; done
-head -c $((5000 * 16384)) /dev/urandom >"$work/blob"
-(cd "$small" && split -b 16384 -d -a 4 "$work/blob" f && rm "$work/blob")
-# The job places the package's boot loader first, as an installation does.
-for set in large small; do
-  mkdir -p "$work/source/$set/copyfiles/common"
-  head -c 512 /dev/zero >"$work/source/$set/copyfiles/common/zeldr"
-done
-
 zenta_new_prefix "$prefix"
-ln -s "$work/source" "$prefix/dosdevices/d:"
-ln -s "$work/target" "$prefix/dosdevices/e:"
 export WINEPREFIX=$prefix
-wineserver -p
+
 bench() { wine "$build/copy_bench.exe" "$@" | tr -d '\r'; }
 field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" <<<"$2"; }
 mbps() { awk -v b="$1" -v s="$2" 'BEGIN { printf "%.1f", b / s / 1e6 }'; }
+# D: is the package, E: the target, both in folder $1.
+map_drives() {
+  wineserver -k 2>/dev/null || true
+  rm -f "$prefix/dosdevices/d:" "$prefix/dosdevices/e:"
+  ln -s "$1/source" "$prefix/dosdevices/d:"
+  ln -s "$1/target" "$prefix/dosdevices/e:"
+  wineserver -p
+}
+make_package() {
+  local large=$1/source/large/copyfiles/disks small=$1/source/small/copyfiles/common
+  mkdir -p "$large" "$small" "$1/target"
+  for n in 1 2; do head -c 512M /dev/urandom >"$large/system$n.img"; done
+  head -c $((2000 * 16384)) /dev/urandom >"$1/blob"
+  (cd "$small" && split -b 16384 -d -a 4 "$1/blob" f && rm "$1/blob")
+  # The job places the package's boot loader first, as an installation does.
+  for set in large small; do
+    mkdir -p "$1/source/$set/copyfiles/common"
+    head -c 512 /dev/zero >"$1/source/$set/copyfiles/common/zeldr"
+  done
+}
 
 declare -A rates=()
 peak=0
@@ -74,18 +88,18 @@ settle() {
   sync
   cat "$1"/* >/dev/null
 }
-measure() { # set method
-  local set=$1 method=$2 from winfrom out rate bytes start stop extra
-  if [ "$set" = large ]; then from=$large winfrom='D:\large\copyfiles\disks'; else from=$small winfrom='D:\small\copyfiles\common'; fi
+measure() { # where set method
+  local where=$1 set=$2 method=$3 from winfrom out rate bytes start stop extra
+  if [ "$set" = large ]; then from=$where/source/large/copyfiles/disks winfrom='D:\large\copyfiles\disks'; else from=$where/source/small/copyfiles/common winfrom='D:\small\copyfiles\common'; fi
   settle "$from"
   case $method in
     job)
       out=$(bench job "D:\\$set" 'E:\zentaos')
       rate=$(mbps "$(field bytes "$out")" "$(field seconds "$out")")
-      rm -rf "$work/target/zentaos" ;;
+      rm -rf "$where/target/zentaos" ;;
     memory)
       out=$(bench memory "D:\\$set" 'E:\zentaos')
-      rm -rf "$work/target/zentaos"
+      rm -rf "$where/target/zentaos"
       extra=$(field peak_extra "$out")
       [ "$extra" -gt "$peak" ] && peak=$extra
       printf 'memory %-5s peak extra private memory of the job: %s MiB\n' "$set" \
@@ -94,60 +108,85 @@ measure() { # set method
     loop)
       out=$(bench loop "$winfrom" 'E:\loop')
       rate=$(mbps "$(field bytes "$out")" "$(field seconds "$out")")
-      rm -rf "$work/target/loop" ;;
+      rm -rf "$where/target/loop" ;;
     cp)
-      mkdir "$work/target/cp"
+      mkdir "$where/target/cp"
       bytes=$(du -sb --apparent-size "$from" | cut -f1)
       start=$(date +%s.%N)
-      cp --reflink=never "$from"/* "$work/target/cp/"
+      cp --reflink=never "$from"/* "$where/target/cp/"
       stop=$(date +%s.%N)
       rate=$(mbps "$bytes" "$(awk -v a="$start" -v b="$stop" 'BEGIN { print b - a }')")
-      rm -rf "$work/target/cp" ;;
+      rm -rf "$where/target/cp" ;;
   esac
-  printf 'round %s %-5s %-5s %9s MB/s\n' "$round" "$set" "$method" "$rate"
-  rates[$set-$method]+=" $rate"
+  printf 'round %s %-6s %-5s %-5s %9s MB/s\n' "$round" "$kind" "$set" "$method" "$rate"
+  rates[$kind-$set-$method]+=" $rate"
+}
+# throughput KIND FOLDER ROUNDS: every method on both data sets, the order changing by round.
+throughput() {
+  kind=$1
+  make_package "$2"
+  map_drives "$2"
+  methods=(job loop cp)
+  for round in $(seq "$3"); do
+    for set in large small; do
+      for k in 0 1 2; do measure "$2" "$set" "${methods[$(((round + k) % 3))]}"; done
+    done
+  done
+  [ "$kind" = memory ] && for set in large small; do measure "$2" "$set" memory; done
+  rm -rf "$2/source" "$2/target"
 }
 
-for set in large small; do measure "$set" memory; done
-methods=(job loop cp)
-for round in $(seq "$rounds"); do
-  for set in large small; do
-    # A different method goes first in every round.
-    for k in 0 1 2; do measure "$set" "${methods[$(((round + k) % 3))]}"; done
-  done
-done
+if [[ " $parts " == *" copy "* ]]; then
+  echo "copying in $shm (memory) and $work (disk)" >&2
+  throughput memory "$shm" "$rounds"
+  throughput disk "$work" "$disk_rounds"
+fi
 
-# The wizard's answer time: the prefix now maps D: (the target) and E: (the package) to empty
-# folders and Y: to the build, as the tests' runner does.
-rm -rf "$work/source" "$work/target"
-mkdir -p "$work/answer-d" "$work/answer-e"
-wineserver -k 2>/dev/null || true
-rm -f "$prefix/dosdevices/d:" "$prefix/dosdevices/e:"
-ln -s "$work/answer-d" "$prefix/dosdevices/d:"
-ln -s "$work/answer-e" "$prefix/dosdevices/e:"
-ln -s "$build" "$prefix/dosdevices/y:"
-Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -n1 "$work/display")"
-wineserver -p
-answer_rounds=$((rounds > 5 ? rounds : 5))
-answer=$(wine "$build/tests/answer_bench.exe" "$answer_rounds" | tr -d '\r') || { echo "$answer" >&2; exit 1; }
-grep '^round' <<<"$answer"
-worst=$(field worst_answer_ms "$answer")
+worst=- removal=-
+if [[ " $parts " == *" answer "* ]]; then
+  # The wizard's answer times: the prefix maps D: (the target) and E: (the package) to empty
+  # folders on disk and Y: to the build, as the tests' runner does.
+  mkdir -p "$work/answer-d" "$work/answer-e"
+  wineserver -k 2>/dev/null || true
+  rm -f "$prefix/dosdevices/d:" "$prefix/dosdevices/e:" "$prefix/dosdevices/y:"
+  ln -s "$work/answer-d" "$prefix/dosdevices/d:"
+  ln -s "$work/answer-e" "$prefix/dosdevices/e:"
+  ln -s "$build" "$prefix/dosdevices/y:"
+  Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$work/display" >/dev/null 2>&1 &
+  xvfb=$!
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+  export DISPLAY=":$(head -n1 "$work/display")"
+  wineserver -p
+  answer=$(wine "$build/tests/answer_bench.exe" "$answer_rounds" | tr -d '\r') || { echo "$answer" >&2; exit 1; }
+  grep '^round' <<<"$answer"
+  worst=$(field worst_answer_ms "$answer")
+  removal=$(field worst_removal_ms "$answer")
+fi
 
 echo "flavour: $arch ($ZENTA_FLAVOUR_WHY)"
-echo "machine:$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2), $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo), $(findmnt -no FSTYPE -T "$work") on $(findmnt -no SOURCE -T "$work"), load $(cut -d' ' -f1-3 /proc/loadavg); $(wine --version)"
+echo "machine:$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2), $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo), disk: $(findmnt -no FSTYPE -T "$work") on $(findmnt -no SOURCE -T "$work"), memory: $(findmnt -no FSTYPE -T "$shm" | head -1), load $(cut -d' ' -f1-3 /proc/loadavg); $(wine --version)"
 # Methods that run back to back see about the same load, so the ratios are taken round by
-# round and their median counts; best and median rates are shown as well.
+# round and their median counts, with the lowest and highest; best and median rates as well.
 median() { sort -g | awk '{ v[NR] = $1 } END { printf "%.2f", (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
-column() { tr ' ' '\n' <<<"${rates[$1]}" | sed '/^$/d'; }
+column() { tr ' ' '\n' <<<"${rates[$1]:-}" | sed '/^$/d'; }
 stats() { echo "best $(column "$1" | sort -g | tail -1), median $(column "$1" | median)"; }
-ratio() { paste -d' ' <(column "$1") <(column "$2") | awk '{ print $1 / $2 }' | median; }
-for set in large small; do
-  if [ $set = large ]; then echo "large files (2 x 512 MiB), MB/s over $rounds rounds:"; else echo "small files (5,000 x 16 KiB), MB/s over $rounds rounds:"; fi
-  echo "  CCopyJob:       $(stats $set-job)"
-  echo "  CopyFileW loop: $(stats $set-loop)"
-  echo "  cp:             $(stats $set-cp)"
-done
-echo "large-file ratio vs cp: $(ratio large-job large-cp)  small-file ratio vs CopyFileW loop: $(ratio small-job small-loop)  peak extra memory: $(awk -v p="$peak" 'BEGIN { printf "%.1f", p / 1048576 }') MiB  worst answer during installation: $worst ms"
+ratios() { paste -d' ' <(column "$1") <(column "$2") | awk '{ print $1 / $2 }'; }
+ratio() { # job reference: median (lowest-highest)
+  local all
+  all=$(ratios "$1" "$2" | sort -g)
+  printf '%s (%.2f-%.2f)' "$(median <<<"$all")" "$(head -1 <<<"$all")" "$(tail -1 <<<"$all")"
+}
+summary=""
+if [[ " $parts " == *" copy "* ]]; then
+  for kind in memory disk; do
+    n=$rounds
+    [ $kind = disk ] && n=$disk_rounds
+    echo "large files (2 x 512 MiB), $kind, MB/s over $n rounds:"
+    for m in "CCopyJob:       job" "CopyFileW loop: loop" "cp:             cp"; do echo "  ${m% *} $(stats "$kind-large-${m##* }")"; done
+    echo "small files (2,000 x 16 KiB), $kind, MB/s over $n rounds:"
+    for m in "CCopyJob:       job" "CopyFileW loop: loop" "cp:             cp"; do echo "  ${m% *} $(stats "$kind-small-${m##* }")"; done
+  done
+  echo "on disk: large-file ratio vs cp: $(ratio disk-large-job disk-large-cp)  small-file ratio vs CopyFileW loop: $(ratio disk-small-job disk-small-loop)"
+  summary="large-file ratio vs cp: $(ratio memory-large-job memory-large-cp)  small-file ratio vs CopyFileW loop: $(ratio memory-small-job memory-small-loop)  peak extra memory: $(awk -v p="$peak" 'BEGIN { printf "%.1f", p / 1048576 }') MiB  "
+fi
+echo "${summary}worst answer during installation: $worst ms  worst answer during removal: $removal ms"

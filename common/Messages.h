@@ -9,6 +9,7 @@ enum : UINT {
     WM_COPY_PAUSE = WM_USER + 750,   // 1774 window -> Progress page (sent)
     WM_COPY_RESUME = WM_USER + 751,  // 1775
     WM_COPY_STOP = WM_USER + 752,    // 1776
+    WM_REMOVAL_DONE = WM_USER + 760, // 1784 removal worker -> the window that started it (posted)
 };
 
 // Commands a page posts to the window (low word of wParam; lParam is the control id).

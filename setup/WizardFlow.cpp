@@ -153,6 +153,10 @@ LRESULT CALLBACK WizardWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         break;
     case WM_CLOSE:
     case WM_SETUP_CANCEL:
+        // The Remove page switches the window off while its removal runs: that ends first,
+        // and the user is told what it left.
+        if (app->pageState == Remove && !IsWindowEnabled(window))
+            return 0;
         ConfirmCancel(app, window);
         // DefDlgProcW would answer WM_CLOSE with IDCANCEL; the decision is already made.
         return 0;

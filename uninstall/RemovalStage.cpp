@@ -1,7 +1,8 @@
 #include "uninstall/Stages.h"
 
 #include "common/Log.h"
-#include "common/Removal.h"
+#include "common/Messages.h"
+#include "common/RemovalWorker.h"
 #include "common/ScopedWin.h"
 #include "common/SingleInstance.h"
 #include "common/SystemHelpers.h"
@@ -73,6 +74,21 @@ bool BringRunningProgramForward() {
     return true;
 }
 
+// Removes on a worker while the hidden window goes on answering; returns once it has ended.
+const RemovalOutcome& RemoveAnswering(CUninstallApp& app, CRemovalWorker& worker) {
+    app.removing = true;
+    worker.Start();
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_REMOVAL_DONE && msg.hwnd == app.mainWindow)
+            break;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    app.removing = false;
+    return worker.Outcome();
+}
+
 void AskAndRemove(HINSTANCE instance) {
     std::unique_ptr<CUninstallApp> app(new (std::nothrow) CUninstallApp(instance));
     if (!app)
@@ -89,7 +105,8 @@ void AskAndRemove(HINSTANCE instance) {
         Log(L"removal declined");
         return;
     }
-    RemovalOutcome outcome = RemoveInstallation(app->windowsKind);
+    CRemovalWorker worker(app->windowsKind, app->mainWindow);
+    const RemovalOutcome& outcome = RemoveAnswering(*app, worker);
     ShowWarnings(outcome.warnings);
     if (outcome.Complete())
         MessageBoxW(nullptr, kRemovedText, L"提醒", MB_OK);

@@ -31,8 +31,10 @@ LRESULT CALLBACK CUninstallApp::WindowProc(HWND window, UINT message, WPARAM wPa
             break;
         case WM_CLOSE:
         case WM_SETUP_CANCEL:
-            // Closing the uninstaller never removes anything and asks nothing.
-            DestroyWindow(window);
+            // Closing the uninstaller never removes anything and asks nothing; once a removal
+            // has begun it ends first and the user is told what it left.
+            if (!app->removing)
+                DestroyWindow(window);
             return 0;
         default:
             break;

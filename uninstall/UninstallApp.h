@@ -22,6 +22,8 @@ class CUninstallApp {
     zenta::ScopedCoInit com;
     HINSTANCE instance;
     HWND mainWindow = nullptr;
+    // While a removal runs the window refuses to close: the removal is never cut off.
+    bool removing = false;
     WindowsKind windowsKind = Unsupported;
     zenta::ScopedIcon windowIcon;
 

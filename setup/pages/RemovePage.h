@@ -1,5 +1,8 @@
 // CRemovePage: offers to remove the recorded installation, then leads to the Welcome page.
+// The removal runs on a worker; meanwhile the wizard paints and answers but takes no input,
+// so it can be neither closed nor asked to remove twice.
 #pragma once
+#include "common/RemovalWorker.h"
 #include "setup/pages/DlgBase.h"
 
 #include <memory>
@@ -13,5 +16,10 @@ class CRemovePage : public CDlgBase {
     void OnInitDialog(HWND window) override;
 
   private:
+    void StartRemoval();
+    void FinishRemoval();
+
     std::unique_ptr<CEmoButton> removeButton_;
+    // Last, so that a page closed under a running removal waits for it before anything goes.
+    std::unique_ptr<CRemovalWorker> removal_;
 };

@@ -1,6 +1,7 @@
 #include "setup/pages/SlideShow.h"
 
 #include "common/SystemHelpers.h"
+#include "setup/pages/Picture.h"
 
 bool IsSlideFileName(const std::wstring& name) {
     std::wstring folded = name;
@@ -14,7 +15,10 @@ bool IsSlideFileName(const std::wstring& name) {
 CSlideShow::CSlideShow(HWND window_, const std::wstring& folder_, RECT rect)
     : folder(folder_), window(window_), targetRect(rect) {}
 
-CSlideShow::~CSlideShow() = default;
+CSlideShow::~CSlideShow() {
+    if (preparer_)
+        WaitForSingleObject(preparer_.Get(), INFINITE);
+}
 
 void CSlideShow::Scan() {
     if (folder.empty())
@@ -26,23 +30,89 @@ void CSlideShow::Scan() {
     });
 }
 
+bool CSlideShow::NextReady() const {
+    return !preparer_ || WaitForSingleObject(preparer_.Get(), 0) != WAIT_TIMEOUT;
+}
+
 void CSlideShow::Advance() {
-    current.reset();
     if (images.empty())
         return;
-    if (++currentIndex >= static_cast<int>(images.size()))
-        currentIndex = 0;
-    std::wstring path;
-    auto next = std::make_unique<DecodedPicture>();
-    if (!zenta::JoinPath(folder, images[currentIndex], path) || !LoadPictureFile(path, *next))
+    if (!preparer_) {
+        // The first slide comes once it is ready, through the next Advance() or repaint.
+        if (currentIndex < 0 && StartPreparing(0, true))
+            return;
+        // No worker: this slide is prepared here, and so is the next.
+        currentIndex = currentIndex + 1 < static_cast<int>(images.size()) ? currentIndex + 1 : 0;
+        current.Reset(Render(currentIndex));
+        DrawNow();
+        StartPreparing(currentIndex + 1 < static_cast<int>(images.size()) ? currentIndex + 1 : 0, false);
         return;
-    current = std::move(next);
+    }
+    if (TakePrepared())
+        DrawNow();
+}
+
+bool CSlideShow::TakePrepared() {
+    if (!preparer_ || !NextReady())
+        return false;
+    preparer_.Reset();
+    currentIndex = preparedIndex_;
+    current = std::move(prepared_);
+    StartPreparing(currentIndex + 1 < static_cast<int>(images.size()) ? currentIndex + 1 : 0, false);
+    return true;
+}
+
+void CSlideShow::DrawNow() {
     zenta::ScopedWindowDc dc(window);
-    if (dc.Get())
+    if (current && dc.Get())
         Draw(dc.Get());
 }
 
-void CSlideShow::Draw(HDC dc) const {
-    if (current)
-        RenderStretched(*current, dc, targetRect);
+bool CSlideShow::StartPreparing(int index, bool first) {
+    preparedIndex_ = index;
+    first_ = first;
+    prepared_.Reset();
+    preparer_.Reset(CreateThread(nullptr, 0, &CSlideShow::PrepareMain, this, 0, nullptr));
+    return static_cast<bool>(preparer_);
+}
+
+DWORD WINAPI CSlideShow::PrepareMain(void* show) {
+    zenta::ScopedCoInit com;
+    auto* self = static_cast<CSlideShow*>(show);
+    self->prepared_.Reset(self->Render(self->preparedIndex_));
+    // The window's thread draws the first slide at its next repaint.
+    if (self->first_)
+        InvalidateRect(self->window, &self->targetRect, FALSE);
+    return 0;
+}
+
+HBITMAP CSlideShow::Render(int index) const {
+    std::wstring path;
+    DecodedPicture picture;
+    if (!zenta::JoinPath(folder, images[index], path) || !LoadPictureFile(path, picture))
+        return nullptr;
+    const int width = targetRect.right - targetRect.left, height = targetRect.bottom - targetRect.top;
+    zenta::ScopedWindowDc screen(nullptr);
+    zenta::ScopedMemoryDc dc(CreateCompatibleDC(screen.Get()));
+    zenta::ScopedBitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    if (!dc || !bitmap)
+        return nullptr;
+    {
+        zenta::ScopedSelect select(dc.Get(), bitmap.Get());
+        RenderStretched(picture, dc.Get(), RECT{0, 0, width, height});
+    }
+    // Drawn by now: the window's thread may use it once this thread has ended.
+    GdiFlush();
+    return bitmap.Release();
+}
+
+void CSlideShow::Draw(HDC dc) {
+    if (currentIndex < 0)
+        TakePrepared();
+    if (!current)
+        return;
+    zenta::ScopedMemoryDc source(CreateCompatibleDC(dc));
+    zenta::ScopedSelect select(source.Get(), current.Get());
+    BitBlt(dc, targetRect.left, targetRect.top, targetRect.right - targetRect.left,
+           targetRect.bottom - targetRect.top, source.Get(), 0, 0, SRCCOPY);
 }

@@ -130,8 +130,12 @@ TEST_CASE("slide show: the pictures of the folder in turn, the first again after
     show.Scan();
     REQUIRE(show.images.size() == 2);
     for (int expected : {0, 1, 0}) {
-        show.Advance();
-        CHECK(show.currentIndex == expected);
+        CHECK(driver::WaitUntil(
+            [&] {
+                show.Advance();
+                return show.currentIndex == expected;
+            },
+            10000));
         CHECK(show.current);
     }
 }

@@ -124,8 +124,8 @@ TEST_CASE(
     CHECK(RegDword(kPowerKey, L"HiberbootEnabled") == 1);
 }
 
-TEST_CASE(
-    "a removal that cannot reach the store keeps the records, tells what is left, and is finished later") {
+TEST_CASE("a removal that cannot reach the store keeps the records, tells what is left, and is finished "
+          "later; while the store hangs the wizard answers and stays") {
     REQUIRE(PrepareMachine(Kind::Bcd));
     SetFakeBcd({}, WBEM_E_NOT_FOUND); // the other way a provider may say "no such object"
     std::wstring package = MakePackage(L"small", 0);
@@ -145,6 +145,20 @@ TEST_CASE(
     Key(wizard, VK_ESCAPE);
     Key(wizard, VK_RETURN); // the Close button has the focus
     CHECK(setup.Ended(10000));
+
+    SetFakeBcd({L"ConnectServer~"}, WBEM_E_NOT_FOUND);
+    Process hung;
+    wizard = StartSetup(hung, package);
+    REQUIRE(WaitForPage(wizard, Page::Remove, 10000));
+    Key(wizard, VK_RETURN);
+    PostMessageW(wizard, WM_CLOSE, 0, 0);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 2000; Sleep(50)) {
+        DWORD_PTR result = 0;
+        REQUIRE(SendMessageTimeoutW(wizard, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result));
+    }
+    CHECK(ReadPage(wizard) == Page::Remove);
+    CHECK_FALSE(hung.Ended(0));
+    TerminateProcess(hung.handle, 1);
 
     SetFakeBcd({L"ConnectServer"}, WBEM_E_NOT_FOUND);
     std::wstring caption;
