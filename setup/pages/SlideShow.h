@@ -16,7 +16,7 @@ class CSlideShow {
   public:
     CSlideShow(HWND window, const std::wstring& folder, RECT rect);
     // Waits for a slide still being prepared.
-    virtual ~CSlideShow();
+    ~CSlideShow();
     CSlideShow(const CSlideShow&) = delete;
     CSlideShow& operator=(const CSlideShow&) = delete;
 
