@@ -42,6 +42,8 @@ int CEmoButton::SetCaption(const wchar_t* text) {
     if (!text)
         return 0;
     zenta::CopyBounded(caption_, 64, text);
+    // The window text is what the button shows, so that a screen reader says what is drawn.
+    SetWindowTextW(hwnd_, caption_);
     return 1;
 }
 
@@ -90,6 +92,12 @@ LRESULT CEmoButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 1;
     case WM_ERASEBKGND:
         return 1;
+    case WM_SETTEXT: {
+        // The standard button would draw its own face with the new text at once.
+        LRESULT set = DefWindowProcW(hwnd_, message, wParam, lParam);
+        Invalidate();
+        return set;
+    }
     case WM_GETDLGCODE: {
         // The wizard's dialog keyboard handling would turn Enter into the page's default
         // command and never let it reach a focused button that is not the default one.

@@ -14,7 +14,7 @@ class CEmoButton {
     CEmoButton(const CEmoButton&) = delete;
     CEmoButton& operator=(const CEmoButton&) = delete;
 
-    // Copies at most 63 characters; 0 for a null text.
+    // Copies at most 63 characters, which become the window's text too; 0 for a null text.
     int SetCaption(const wchar_t* text);
     // Replaces the caption font (the old one is deleted) and sets the caption colour.
     void SetFont(const LOGFONTW& logFont, COLORREF color);

@@ -81,6 +81,11 @@ TEST_CASE("image button: Enter clicks like Space, pressed while held; dragged of
     HWND control = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 50, 20,
                                    host.window, reinterpret_cast<HMENU>(IDC_PAGE_NEXT), nullptr, nullptr);
     CEmoButton button(control);
+    // What a screen reader says is what the button draws.
+    button.SetCaption(L"开始安装");
+    wchar_t said[64] = {};
+    GetWindowTextW(control, said, 64);
+    CHECK(std::wstring(said) == L"开始安装");
     RECT r = {};
     GetWindowRect(control, &r);
     CHECK(r.right - r.left == 120);
