@@ -3,6 +3,7 @@
 #include "common/Log.h"
 #include "common/SystemHelpers.h"
 #include "common/Text.h"
+#include "common/UserTexts.h"
 
 using zenta::ComPtr;
 using zenta::StringInput;
@@ -61,7 +62,7 @@ HRESULT CBcdEditor::Connect() {
     EnableBcdPrivileges();
     HRESULT hr = CoInitialize(nullptr);
     if (FAILED(hr)) {
-        warning_ = L"未能初始化COM库";
+        warning_ = kComInitText;
         GiveBackPrivileges();
         return hr;
     }
@@ -69,20 +70,20 @@ HRESULT CBcdEditor::Connect() {
                               RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
     // Security is set once per process; a second connection finds it already done.
     if (FAILED(hr) && hr != RPC_E_TOO_LATE)
-        return Fail(L"未能初始化安全属性", hr);
+        return Fail(kComSecurityText, hr);
     hr = CoCreateInstance(kClsidWbemLocator, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWbemLocator),
                           locator_.PutVoid());
     if (FAILED(hr) || !locator_)
-        return Fail(L"未能创建IWbemLocator", hr);
+        return Fail(kWbemLocatorText, hr);
     zenta::ScopedBstr wmiNamespace(L"root\\wmi");
     hr = locator_->ConnectServer(wmiNamespace.Get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
                                  services_.Put());
     if (FAILED(hr) || !services_)
-        return Fail(L"无法连接上wmi", hr);
+        return Fail(kWmiConnectText, hr);
     hr = CoSetProxyBlanket(services_.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
                            RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
     if (FAILED(hr))
-        return Fail(L"svc无法设置proxy blanket", hr);
+        return Fail(kProxyBlanketText, hr);
     connected_ = true;
     return S_OK;
 }
@@ -100,7 +101,7 @@ HRESULT CBcdEditor::OpenSystemStore() {
     if (store_)
         return S_OK;
     // Without the store nothing else can be done: the user hears of it.
-    warning_ = L"对OpenStore设置参数失败";
+    warning_ = kOpenStoreText;
     return hr == S_OK ? static_cast<HRESULT>(WBEM_E_NOT_FOUND) : hr;
 }
 

@@ -2,6 +2,7 @@
 // registering it all or nothing, and removing it only when it is provably ours.
 #pragma once
 #include "common/InstallRecord.h"
+#include "common/UserTexts.h"
 
 #include <windows.h>
 #include <string>
@@ -9,7 +10,6 @@
 // The object type of the entry: a real-mode boot-sector application.
 constexpr DWORD kBootSectorType = 0x10400008;
 // The boot-menu text of the installed system, and the boot file the entry loads.
-constexpr wchar_t kBootEntryDescription[] = L"星岚系统(boot zenta LUM)";
 constexpr const wchar_t* kBootEntryPath = kBootSectorOnDevice;
 
 // What a registration or a removal came to, for the user and the log.

@@ -4,6 +4,7 @@
 #include "common/ScopedWin.h"
 #include "common/SystemHelpers.h"
 #include "common/Text.h"
+#include "common/UserTexts.h"
 
 #include <algorithm>
 #include <new>
@@ -194,17 +195,17 @@ std::wstring BootIniBackupPath(const std::wstring& path) {
 const wchar_t* BootIniStatusText(BootIniStatus status) {
     switch (status) {
     case BootIniStatus::Missing:
-        return L"boot.ini 不存在";
+        return kBootIniMissingText;
     case BootIniStatus::OpenFailed:
-        return L"boot.ini 打开出错";
+        return kBootIniOpenText;
     case BootIniStatus::ReadFailed:
-        return L"boot.ini 读取出错";
+        return kBootIniReadText;
     case BootIniStatus::NotText:
-        return L"boot.ini 不是可以编辑的文本文件";
+        return kBootIniNotTextText;
     case BootIniStatus::WriteFailed:
-        return L"boot.ini 写入出错";
+        return kBootIniWriteText;
     case BootIniStatus::BackupNotFile:
-        return L"boot.ini 备份出错：boot.ini.zenta.bak 不是普通文件，请删除或重命名它";
+        return kBootIniBackupText;
     default:
         return nullptr;
     }

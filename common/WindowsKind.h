@@ -21,4 +21,3 @@ WindowsKind CheckWindowsVersion();
 std::wstring DescribeWindowsVersion();
 
 // The message both programs show on an unsupported system.
-constexpr wchar_t kUnsupportedSystemText[] = L"抱歉，本程序暂不支持您的操作系统";

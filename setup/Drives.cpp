@@ -2,6 +2,7 @@
 
 #include "common/ScopedWin.h"
 #include "common/Text.h"
+#include "common/UserTexts.h"
 
 #include <cstdio>
 #include <utility>
@@ -80,7 +81,7 @@ unsigned long long QueryFreeBytes(wchar_t letter) {
 
 std::wstring FormatDriveLabel(const DriveEntry& entry) {
     const wchar_t drive[] = {entry.letter, L':', 0};
-    return zenta::FormatText(L"%ls(%d GB空闲)", drive, static_cast<int>(entry.freeBytes >> 30));
+    return zenta::FormatText(kDriveLineText, drive, static_cast<int>(entry.freeBytes >> 30));
 }
 
 bool HasRoomFor(unsigned long long freeBytes, unsigned long long packageBytes) {

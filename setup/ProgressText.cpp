@@ -1,6 +1,7 @@
 #include "setup/ProgressText.h"
 
 #include "common/Text.h"
+#include "common/UserTexts.h"
 
 unsigned ElapsedSeconds(DWORD nowTick, DWORD startTick) {
     return static_cast<DWORD>(nowTick - startTick) / 1000;
@@ -13,10 +14,10 @@ unsigned RemainingSeconds(int percent, unsigned elapsedSeconds) {
 }
 
 std::wstring PercentLine(int percent) {
-    return zenta::FormatText(L"已安装: %d%%", percent);
+    return zenta::FormatText(kPercentLineText, percent);
 }
 
 std::wstring TimeLine(unsigned elapsedSeconds, unsigned remainingSeconds) {
-    return zenta::FormatText(L"已用%d秒，剩余%d秒", static_cast<int>(elapsedSeconds),
+    return zenta::FormatText(kTimeLineText, static_cast<int>(elapsedSeconds),
                              static_cast<int>(remainingSeconds));
 }

@@ -5,6 +5,7 @@
 #include "common/SingleInstance.h"
 #include "common/SystemHelpers.h"
 #include "common/UserMessages.h"
+#include "common/UserTexts.h"
 #include "common/WizardWindow.h"
 #include "setup/Package.h"
 #include "setup/SetupApp.h"
@@ -18,7 +19,6 @@ namespace {
 
 // How long a second start waits for the running wizard to show, in tenths of a second.
 constexpr int kWizardWaits = 50;
-constexpr wchar_t kAlreadyRunningText[] = L"星岚系统安装程序已经在运行。";
 
 // The Progress page's bar is a common control, whose class must exist before the page.
 // comctl32 is no KnownDLL: imported, a copy planted beside Setup.exe would be loaded into

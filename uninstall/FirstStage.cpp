@@ -6,6 +6,7 @@
 #include "common/SystemHelpers.h"
 #include "common/Text.h"
 #include "common/UserMessages.h"
+#include "common/UserTexts.h"
 
 #include <sddl.h>
 #include <winternl.h>
@@ -146,15 +147,15 @@ namespace {
 
 bool Start(std::wstring& step, std::wstring& folder, std::wstring& copy) {
     std::wstring temp = TempDirectory(), self = OwnProgramPath();
-    step = L"找不到临时文件夹或本程序";
+    step = kNoTempFolderStep;
     if (temp.empty() || self.empty() || self.size() >= 520)
         return false;
-    step = L"无法在临时文件夹中新建文件夹";
+    step = kNoPrivateFolderStep;
     zenta::ScopedHandle heldFolder;
     if (!MakeTemporaryFolder(temp, folder, heldFolder))
         return false;
     std::wstring target = folder + L"\\" + kTemporaryCopyName;
-    step = L"无法复制卸载程序";
+    step = kCopyFailedStep;
     if (target.size() >= 520 || !CopyFileW(Unlimited(self).c_str(), Unlimited(target).c_str(), TRUE))
         return false;
     copy = target; // ours from here on, to start or to delete again
@@ -162,11 +163,11 @@ bool Start(std::wstring& step, std::wstring& folder, std::wstring& copy) {
     // replace it between the check and the start.
     zenta::ScopedHandle hold(CreateFileW(Unlimited(copy).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    step = L"卸载程序的副本与原程序不一致";
+    step = kCopyDiffersStep;
     if (!hold || !SameContent(self, hold.Get()))
         return false;
     std::wstring file = Startable(copy), directory = Startable(folder);
-    step = L"临时文件夹的路径太长";
+    step = kTempPathTooLongStep;
     if (file.empty() || directory.empty())
         return false;
     // The folder stays held until the copy holds it: the copy inherits a handle to it (an
@@ -185,7 +186,7 @@ bool Start(std::wstring& step, std::wstring& folder, std::wstring& copy) {
         arguments = zenta::FormatText(L" %d 1 %lu", static_cast<int>(reinterpret_cast<INT_PTR>(own.Get())),
                                       static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(inheritable)));
     }
-    step = L"无法启动卸载程序的副本";
+    step = kCopyNotRunStep;
     // Exactly this file, never looked up again by name in any search path.
     std::wstring commandLine = L"\"" + file + L"\"" + arguments;
     STARTUPINFOW startup = {};
@@ -214,5 +215,5 @@ void StartTemporaryCopy() {
         DeleteFileW(Unlimited(copy).c_str());
     if (!folder.empty())
         RemoveDirectoryW(Unlimited(folder).c_str());
-    ShowError(nullptr, L"卸载程序未能开始：" + step + L"（" + ErrorText(error) + L"）。");
+    ShowError(nullptr, zenta::FormatText(kCopyNotStartedText, step.c_str(), ErrorText(error).c_str()));
 }

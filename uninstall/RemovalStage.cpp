@@ -7,6 +7,7 @@
 #include "common/SingleInstance.h"
 #include "common/SystemHelpers.h"
 #include "common/UserMessages.h"
+#include "common/UserTexts.h"
 #include "common/WizardWindow.h"
 #include "uninstall/UninstallApp.h"
 

@@ -2,6 +2,7 @@
 
 #include "common/Messages.h"
 #include "common/Text.h"
+#include "common/UserTexts.h"
 #include "resources/resource.h"
 #include "setup/Config.h"
 #include "setup/SetupApp.h"
@@ -16,11 +17,7 @@ constexpr COLORREF kLinkColor = 0x000BFF18;
 } // namespace
 
 std::wstring FormatNotice(wchar_t drive) {
-    std::wstring text = zenta::FormatText(
-        L"亲，谢谢你安装星岚操作系统，跟亲报告一下，因为操作系统的文件较大，下载网站不允许上传如此大的文件，"
-        L"所以亲现在只安装了其中一部份，另一部份需要亲去我们官网下载zenta和zldrw,并将这两个文件放到目录%lc:"
-        L"\\zentaos下，才能正常运行。你也可以点击迅雷下载进行整个安装包的整体下载。",
-        drive);
+    std::wstring text = zenta::FormatText(kNoticeText, drive);
     return zenta::CutText(text, 520);
 }
 
@@ -53,7 +50,7 @@ void CNaviPage::OnInitDialog(HWND window) {
         link->SetLink(kDownloadUrl, kDownloadUrl, linkFont, kLinkColor);
         links_.push_back(std::move(link));
     }
-    closeButton_ = AttachForwardButton(IDC_PAGE_CLOSE, L"关闭");
+    closeButton_ = AttachForwardButton(IDC_PAGE_CLOSE, kCloseCaption);
 }
 
 INT_PTR CNaviPage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -67,7 +64,7 @@ void CNaviPage::OnPaint(HDC dc) {
     zenta::ScopedFont headingFont(CreateFontIndirectW(&logFont_));
     zenta::ScopedSelect selectHeading(dc, headingFont.Get());
     RECT rect = {textLeft_, Scale(H, 0.05), textRight_, Scale(H, 0.5)};
-    DrawColoredText(dc, L"温馨提示:", rect, kHeadingColor, DT_WORDBREAK);
+    DrawColoredText(dc, kNoticeHeading, rect, kHeadingColor, DT_WORDBREAK);
     OffsetRect(&rect, 0, Scale(H, 0.05));
     {
         zenta::ScopedFont noticeFont(CreateFontIndirectW(&logFont_));
@@ -75,5 +72,5 @@ void CNaviPage::OnPaint(HDC dc) {
         DrawColoredText(dc, message_.c_str(), rect, kNoticeColor, DT_WORDBREAK);
     }
     OffsetRect(&rect, 0, Scale(H, 0.25));
-    DrawColoredText(dc, L"下载地址:", rect, kHeadingColor, DT_WORDBREAK);
+    DrawColoredText(dc, kDownloadHeading, rect, kHeadingColor, DT_WORDBREAK);
 }
