@@ -39,7 +39,7 @@ bool Tour(const std::wstring& setupExe) {
     HWND wizard = StartAtWelcome(setup, package, false);
     if (!wizard || !Step(Screenshot(wizard, L"welcome"), "Welcome page taken"))
         return false;
-    Click(Control(wizard, IDC_PAGE_NEXT));
+    PressInstall(wizard); // under wine it asks which disk the drive is on: 是
     if (!Step(WaitForPage(wizard, Page::Progress, 10000), "installation started"))
         return false;
     // A small package is copied within a second; a bigger one gets its status lines with the

@@ -7,6 +7,7 @@
 #include "setup/Drives.h"
 #include "setup/Package.h"
 #include "setup/Protection.h"
+#include "setup/VolumeFacts.h"
 
 #include <aclapi.h>
 
@@ -22,6 +23,8 @@ const wchar_t kFastStartupQuestion[] =
 const wchar_t kNoAclQuestion[] =
     L"目标驱动器 %ls 的文件系统（例如 FAT32、exFAT）不能设置访问权限。安装到这里以后，这台电脑上的每一个用户"
     L"都可以替换已安装的启动程序和卸载程序。\n\n确定仍然安装到这个驱动器吗？";
+const wchar_t kVolumeYesLog[] = L"%lc: the user installs there all the same";
+const wchar_t kKeepPageLog[] = L"the user keeps the page";
 const wchar_t kOpenRootQuestion[] =
     L"目标驱动器 %ls 的根目录允许这台电脑上的每一个用户重命名或替换其中的文件夹。安装到这里以后，每一个用户"
     L"都可以替换已安装的启动程序和卸载程序。\n\n确定仍然安装到这个驱动器吗？";
@@ -73,10 +76,10 @@ Finding Question(const std::wstring& text, const wchar_t* caption, UINT icon, UI
 Finding AccessQuestion(const PreflightFacts& facts) {
     const wchar_t root[] = {facts.drive, L':', L'\\', 0};
     bool noAcls = facts.rootAccess == RootAccess::NoAcls;
-    Finding finding = Question(zenta::FormatText(noAcls ? kNoAclQuestion : kOpenRootQuestion, root), L"警告",
-                               MB_ICONWARNING, MB_DEFBUTTON2, Answer::GoOn, Answer::KeepPage,
-                               zenta::FormatText(L"the user installs on %ls all the same", root),
-                               L"the user keeps the page");
+    Finding finding =
+        Question(zenta::FormatText(noAcls ? kNoAclQuestion : kOpenRootQuestion, root), L"警告",
+                 MB_ICONWARNING, MB_DEFBUTTON2, Answer::GoOn, Answer::KeepPage,
+                 zenta::FormatText(L"the user installs on %ls all the same", root), kKeepPageLog);
     finding.log =
         zenta::FormatText(noAcls ? L"%ls keeps no access control lists: the user is asked"
                                  : L"%ls lets every user rename what is made at its root: the user is asked",
@@ -152,6 +155,7 @@ PreflightFacts GatherPreflightFacts(const std::wstring& packageDir, WindowsKind 
     facts.largestFile = copied.largest;
     facts.largestBytes = copied.largestBytes;
     facts.rootAccess = ReadRootAccess(drive);
+    facts.volume = QueryVolumeFacts(drive);
     return facts;
 }
 
@@ -185,6 +189,19 @@ std::vector<Finding> DecidePreflight(const PreflightFacts& facts) {
                 L"file system check refused: %lc: is %ls, the package's largest file %ls has %llu bytes",
                 letter, facts.fileSystem.c_str(), facts.largestFile.c_str(), facts.largestBytes)));
         return findings;
+    }
+    // Whether the computer can start Zenta LUM from the drive: its refusals come before any
+    // question, so that no answer is followed by a refusal.
+    for (const VolumeFinding& volume : JudgeVolume(facts.volume)) {
+        if (volume.kind == Readiness::Refuse) {
+            findings.push_back(Refusal(volume.text, volume.log));
+            return findings;
+        }
+        Finding question =
+            Question(volume.text, L"警告", MB_ICONWARNING, MB_DEFBUTTON2, Answer::GoOn, Answer::KeepPage,
+                     zenta::FormatText(kVolumeYesLog, static_cast<wint_t>(facts.drive)), kKeepPageLog);
+        question.log = volume.log;
+        findings.push_back(question);
     }
     if (facts.rootAccess != RootAccess::Protected)
         findings.push_back(AccessQuestion(facts));

@@ -8,6 +8,7 @@
 // it belongs in the order.
 #pragma once
 #include "common/WindowsKind.h"
+#include "setup/VolumeReadiness.h"
 
 #include <windows.h>
 #include <string>
@@ -36,6 +37,7 @@ struct PreflightFacts {
     std::wstring largestFile;    // the largest file the installation copies
     unsigned long long largestBytes = 0;
     RootAccess rootAccess = RootAccess::Protected;
+    VolumeFacts volume; // whether the computer can start from it: BitLocker, extents, disk, bus
     // The running Windows.
     bool fastStartupOn = false; // Windows 8 or later with Fast Startup on
 };

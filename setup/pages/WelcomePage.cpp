@@ -103,10 +103,13 @@ bool CWelcomePage::FinishChecks() {
     if (!checks_)
         return false;
     WaitForChecks(); // it has posted its last word: it ends at once
-    std::unique_ptr<ChecksJob> done = std::move(checks_);
+    // The button and the drive box stay disabled while the boxes are shown: the boxes have no
+    // owner, and a second press meanwhile would start a second round of checks.
+    bool goOn = ShowFindings(DecidePreflight(checks_->facts));
+    checks_.reset();
     EnableWindow(driveBox_, TRUE);
     ActivateButton(nextButton_.get());
-    return ShowFindings(DecidePreflight(done->facts));
+    return goOn;
 }
 
 bool CWelcomePage::ShowFindings(const std::vector<Finding>& findings) const {

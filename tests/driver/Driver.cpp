@@ -346,6 +346,21 @@ HWND StartSetup(Process& setup, const std::wstring& package, const std::wstring&
     return wizard;
 }
 
+const wchar_t kDiskQuestion[] = L"位于哪一块磁盘上";
+
+void PressInstall(HWND wizard) {
+    HWND page = FindWindowExW(wizard, nullptr, L"#32770", nullptr);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wizard, &pid);
+    Click(Control(page, IDC_PAGE_NEXT));
+    HWND box = nullptr;
+    auto shown = [](HWND w) { return !BoxText(w).empty(); };
+    WaitUntil([&] { return (box = FindTop(L"#32770", pid, shown)) || ReadPage(wizard) != Page::Welcome; },
+              30000);
+    if (box && BoxText(box).find(kDiskQuestion) != std::wstring::npos)
+        Answer(box, IDYES);
+}
+
 void InstallTo(HWND wizard, wchar_t letter) {
     const wchar_t drive[] = {letter, L':', 0};
     HWND page = FindWindowExW(wizard, nullptr, L"#32770", nullptr);
@@ -354,7 +369,7 @@ void InstallTo(HWND wizard, wchar_t letter) {
         SendMessageW(box, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(drive));
     SendMessageW(box, CB_SETCURSEL, index, 0);
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(0, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
-    Click(Control(page, IDC_PAGE_NEXT));
+    PressInstall(wizard);
 }
 
 std::wstring Uninstall(const std::wstring& warning, std::wstring* caption) {

@@ -238,6 +238,10 @@ TEST_CASE("the Welcome button's checks: each fact alone decides, in their order,
     ready.fileSystem = L"FAT32";
     ready.largestFile = L"E:\\p\\copyfiles\\disks\\a";
     ready.largestBytes = 2 * GiB; // a package of 2 GiB files fits on FAT32, whatever its total
+    ready.volume.letter = L'D';   // one extent on a basic disk, no BitLocker on this Windows
+    ready.volume.bitLocker.provider = static_cast<HRESULT>(0x8004100E);
+    ready.volume.extentsError = ready.volume.layoutError = ready.volume.busError = ERROR_SUCCESS;
+    ready.volume.extents = 1;
     struct Case {
         const char* name;
         void (*change)(PreflightFacts&);
@@ -306,12 +310,25 @@ TEST_CASE("the Welcome button's checks: each fact alone decides, in their order,
              f.rootAccess = RootAccess::NoAcls;
          },
          {L"单个文件"}},
-        {"ACLs, then Fast Startup",
+        {"FAT before the volume",
          [](PreflightFacts& f) {
+             f.largestBytes = 4 * GiB;
+             f.volume.extents = 2;
+         },
+         {L"单个文件"}},
+        {"the volume's refusal before every question",
+         [](PreflightFacts& f) {
+             f.volume.extents = 2;
+             f.rootAccess = RootAccess::NoAcls;
+         },
+         {L"D: 是跨越多块磁盘"}},
+        {"the volume's questions, ACLs, then Fast Startup",
+         [](PreflightFacts& f) {
+             f.volume.busType = 8;
              f.rootAccess = RootAccess::NoAcls;
              f.fastStartupOn = true;
          },
-         {L"访问权限", L"快速启动"}},
+         {L"RAID", L"访问权限", L"快速启动"}},
     };
     for (const Case& c : cases) {
         CAPTURE(c.name);
@@ -331,14 +348,16 @@ TEST_CASE("the Welcome button's checks: each fact alone decides, in their order,
     }
     // The questions: what each button and answer means.
     PreflightFacts asked = ready;
+    asked.volume.extents = 0;
     asked.rootAccess = RootAccess::UsersMayRename;
     asked.fastStartupOn = true;
     std::vector<Finding> findings = DecidePreflight(asked);
-    REQUIRE(findings.size() == 3);
-    const Finding &access = findings[1], &fastStartup = findings[2];
-    CHECK((access.caption == L"警告" && access.buttons == MB_YESNO && access.icon == MB_ICONWARNING &&
-           access.defaultButton == MB_DEFBUTTON2 && access.yes == Answer::GoOn &&
-           access.no == Answer::KeepPage));
+    REQUIRE(findings.size() == 4);
+    const Finding& fastStartup = findings[3];
+    for (const Finding* warning : {&findings[1], &findings[2]}) // the volume's, the root's
+        CHECK((warning->caption == L"警告" && warning->buttons == MB_YESNO &&
+               warning->icon == MB_ICONWARNING && warning->defaultButton == MB_DEFBUTTON2 &&
+               warning->yes == Answer::GoOn && warning->no == Answer::KeepPage));
     CHECK((fastStartup.caption == L"提醒" && fastStartup.buttons == MB_YESNO &&
            fastStartup.icon == MB_ICONQUESTION && fastStartup.defaultButton == MB_DEFBUTTON1 &&
            fastStartup.yes == Answer::TurnOffFastStartup && fastStartup.no == Answer::GoOn));
