@@ -348,11 +348,13 @@ HWND StartSetup(Process& setup, const std::wstring& package, const std::wstring&
 
 const wchar_t kDiskQuestion[] = L"位于哪一块磁盘上";
 
-void PressInstall(HWND wizard) {
+void PressInstall(HWND wizard, bool answerDiskQuestion) {
     HWND page = FindWindowExW(wizard, nullptr, L"#32770", nullptr);
     DWORD pid = 0;
     GetWindowThreadProcessId(wizard, &pid);
     Click(Control(page, IDC_PAGE_NEXT));
+    if (!answerDiskQuestion)
+        return;
     HWND box = nullptr;
     auto shown = [](HWND w) { return !BoxText(w).empty(); };
     WaitUntil([&] { return (box = FindTop(L"#32770", pid, shown)) || ReadPage(wizard) != Page::Welcome; },
@@ -361,7 +363,7 @@ void PressInstall(HWND wizard) {
         Answer(box, IDYES);
 }
 
-void InstallTo(HWND wizard, wchar_t letter) {
+void InstallTo(HWND wizard, wchar_t letter, bool answerDiskQuestion) {
     const wchar_t drive[] = {letter, L':', 0};
     HWND page = FindWindowExW(wizard, nullptr, L"#32770", nullptr);
     HWND box = FindWindowExW(page, nullptr, L"ComboBox", nullptr);
@@ -369,7 +371,7 @@ void InstallTo(HWND wizard, wchar_t letter) {
         SendMessageW(box, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(drive));
     SendMessageW(box, CB_SETCURSEL, index, 0);
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(0, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
-    PressInstall(wizard);
+    PressInstall(wizard, answerDiskQuestion);
 }
 
 std::wstring Uninstall(const std::wstring& warning, std::wstring* caption) {

@@ -88,11 +88,11 @@ std::wstring MakePackage(const std::wstring& name, unsigned long long disksBytes
 HWND StartSetup(Process& setup, const std::wstring& package, const std::wstring& dir = L"");
 // Part of the question every drive meets under wine, which reports no disk under a volume.
 extern const wchar_t kDiskQuestion[];
-// Presses the Welcome page's button and answers 是 when the first box that follows is the disk
-// question; any other box (a refusal, another question) is left for the caller.
-void PressInstall(HWND wizard);
-// On the Welcome page: picks drive `letter` (D: unless told) and presses the button.
-void InstallTo(HWND wizard, wchar_t letter = L'D');
+// Presses the Welcome page's button and (unless told not to) answers 是 when the first box that
+// follows is the disk question; any other box (a refusal, another question) is left for the caller.
+void PressInstall(HWND wizard, bool answerDiskQuestion = true);
+// On the Welcome page: picks drive `letter` (D: unless told) and presses the button, as above.
+void InstallTo(HWND wizard, wchar_t letter = L'D', bool answerDiskQuestion = true);
 // Runs D:\zentaos\Uninstall.exe, confirms, answers the box containing `warning` (if any), and
 // gives the report's text and caption.
 std::wstring Uninstall(const std::wstring& warning = L"", std::wstring* caption = nullptr);

@@ -45,7 +45,7 @@ struct Store {
     std::vector<EncryptableVolume> volumes;
     // Injected failures: "ConnectServer", a method name, or "Method:hexType" for one element type;
     // with "!" at the end the method answers "done" but changes nothing; with "+" its next call
-    // works and every later one fails; with "~" (a method or "ConnectServer", no type) the call
+    // works and every later one fails; with "~" (a method, "ConnectServer" or "ExecQuery") the call
     // waits until the failure is taken out of the store, then answers as usual.
     std::vector<std::wstring> failures;
     // 0: "no such object or element" is ReturnValue false; otherwise ExecMethod fails with it.

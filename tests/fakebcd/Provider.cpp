@@ -501,6 +501,7 @@ class Namespace final : public Blanketed<IClassFactory, IWbemLocator, IWbemServi
                 std::wregex(L"SELECT \\* FROM Win32_EncryptableVolume WHERE DriveLetter *= *'([A-Z]:)'",
                             std::regex::icase)))
             return WBEM_E_INVALID_QUERY;
+        WaitWhileHeld(L"ExecQuery"); // a provider that takes its time
         Store store = LoadStore();
         if (!Private() || Failure(store, L"ExecQuery", nullptr))
             return Private() ? WBEM_E_ACCESS_DENIED : WBEM_E_ENCRYPTED_CONNECTION_REQUIRED;

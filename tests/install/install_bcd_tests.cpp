@@ -205,7 +205,7 @@ TEST_CASE(
     "the cancel question holds the installation where it is; the answer alone decides what comes next") {
     const struct {
         int answer;
-        bool afterEnd; // asked once the last step has ended, else while the boot entry is being made
+        bool afterEnd;   // asked once the last step has ended, else while the boot entry is being made
         bool nextQueued; // the page's "next" posted just before the question opens
     } rows[] = {{IDOK, true, true}, {IDCANCEL, true, false}, {IDCANCEL, false, false}};
     for (const auto& row : rows) {
@@ -354,4 +354,58 @@ TEST_CASE("removal finds the recorded volume under its letter now, and touches n
     CHECK(Uninstall() == L"已成功删除星岚LUM系统");
     CHECK(WaitUntil([] { return Leftovers(Kind::Bcd).empty(); }, 10000));
     CHECK(ReadBytes(L"E:\\zeldr") == "not ours");
+}
+
+TEST_CASE("BitLocker on the target: encrypted is refused, unknown is asked; the page answers meanwhile") {
+    const struct {
+        const wchar_t* failure; // "ExecQuery~": the provider takes its time; "ExecQuery": it fails
+        int answer;
+        const wchar_t *box, *caption, *logged;
+    } rows[] = {
+        {L"ExecQuery~", IDOK, L"已启用 BitLocker", L"错误", L"D: refused: BitLocker, conversion status 1"},
+        {L"ExecQuery", IDNO, L"是否启用了 BitLocker", L"警告", L"the user keeps the page"},
+        {L"ExecQuery", IDYES, L"是否启用了 BitLocker", L"警告", L"D: the user installs there all the same"}};
+    for (const auto& row : rows) {
+        CAPTURE(row.answer);
+        REQUIRE(PrepareMachine(Kind::Bcd));
+        fakebcd::Store store = fakebcd::LoadStore();
+        store.bitLocker = true;
+        store.volumes = {{L"D:", 1, L"{5be3f3d1-7e2a-4c39-9a7d-1b2c3d4e5f60}"}};
+        store.failures = {row.failure};
+        REQUIRE(fakebcd::SaveStore(store));
+        const size_t logged = ReadLog(L"ZentaLUM-Setup.log").size();
+        Process setup;
+        HWND wizard = StartSetup(setup, MakePackage(L"small", 0));
+        HWND page = FindWindowExW(wizard, nullptr, L"#32770", nullptr);
+        HWND button = Control(page, IDC_PAGE_NEXT),
+             drives = FindWindowExW(page, nullptr, L"ComboBox", nullptr);
+        InstallTo(wizard, L'D', false);
+        if (wcschr(row.failure, L'~')) { // the worker waits for the provider: the window does not
+            REQUIRE(WaitUntil(
+                [&] {
+                    return ReadLog(L"ZentaLUM-Setup.log").find(L"packet privacy", logged) !=
+                           std::wstring::npos;
+                },
+                30000));
+            DWORD_PTR result = 0;
+            CHECK(SendMessageTimeoutW(wizard, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result));
+            SetFakeBcd({});
+        }
+        HWND box = WaitForBox(setup.id, row.box, 30000);
+        REQUIRE(box);
+        CHECK(Text(box) == row.caption);
+        CHECK_FALSE((IsWindowEnabled(button) || IsWindowEnabled(drives))); // until the boxes are answered
+        Answer(box, row.answer);
+        if (row.answer == IDYES) {
+            CHECK(AnswerBox(setup.id, kDiskQuestion, IDYES) != L"");
+            CHECK(WaitForPage(wizard, Page::Notice, 30000));
+        } else {
+            CHECK(WaitUntil([&] { return IsWindowEnabled(button) && IsWindowEnabled(drives); }, 10000));
+            CHECK(ReadPage(wizard) == Page::Welcome);
+            CHECK(Leftovers(Kind::Bcd) == "");
+        }
+        CHECK(ReadLog(L"ZentaLUM-Setup.log").find(row.logged, logged) != std::wstring::npos);
+        PostMessageW(wizard, WM_CLOSE, 0, 0);
+        CHECK(setup.Ended(10000));
+    }
 }
