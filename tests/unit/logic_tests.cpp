@@ -275,58 +275,32 @@ TEST_CASE("the Welcome button's checks: each fact alone decides, in their order,
         {"Fast Startup on", [](PreflightFacts& f) { f.fastStartupOn = true; }, {L"快速启动"}},
         // The order: the earlier check speaks, the later is not reached (the questions both come).
         {"missing before link",
-         [](PreflightFacts& f) {
-             f.missingFiles = {L"x"};
-             f.packageLink = L"l";
-         },
+         [](PreflightFacts& f) { f.missingFiles = {L"x"}, f.packageLink = L"l"; },
          {L"不完整"}},
         {"package link before target link",
-         [](PreflightFacts& f) {
-             f.packageLink = L"l";
-             f.targetLink = L"t";
-         },
+         [](PreflightFacts& f) { f.packageLink = L"l", f.targetLink = L"t"; },
          {L"安装包中的"}},
         {"target link before folder",
-         [](PreflightFacts& f) {
-             f.targetLink = L"t";
-             f.existingFolder = L"e";
-         },
+         [](PreflightFacts& f) { f.targetLink = L"t", f.existingFolder = L"e"; },
          {L"链接"}},
         {"folder before room",
-         [](PreflightFacts& f) {
-             f.existingFolder = L"e";
-             f.freeBytes = 0;
-         },
+         [](PreflightFacts& f) { f.existingFolder = L"e", f.freeBytes = 0; },
          {L"已经有"}},
         {"room before FAT",
-         [](PreflightFacts& f) {
-             f.freeBytes = 0;
-             f.largestBytes = 4 * GiB;
-         },
+         [](PreflightFacts& f) { f.freeBytes = 0, f.largestBytes = 4 * GiB; },
          {L"磁盘空间不足"}},
         {"FAT before ACLs",
-         [](PreflightFacts& f) {
-             f.largestBytes = 4 * GiB;
-             f.rootAccess = RootAccess::NoAcls;
-         },
+         [](PreflightFacts& f) { f.largestBytes = 4 * GiB, f.rootAccess = RootAccess::NoAcls; },
          {L"单个文件"}},
         {"FAT before the volume",
-         [](PreflightFacts& f) {
-             f.largestBytes = 4 * GiB;
-             f.volume.extents = 2;
-         },
+         [](PreflightFacts& f) { f.largestBytes = 4 * GiB, f.volume.extents = 2; },
          {L"单个文件"}},
         {"the volume's refusal before every question",
-         [](PreflightFacts& f) {
-             f.volume.extents = 2;
-             f.rootAccess = RootAccess::NoAcls;
-         },
+         [](PreflightFacts& f) { f.volume.extents = 2, f.rootAccess = RootAccess::NoAcls; },
          {L"D: 是跨越多块磁盘"}},
         {"the volume's questions, ACLs, then Fast Startup",
          [](PreflightFacts& f) {
-             f.volume.busType = 8;
-             f.rootAccess = RootAccess::NoAcls;
-             f.fastStartupOn = true;
+             f.volume.busType = 8, f.rootAccess = RootAccess::NoAcls, f.fastStartupOn = true;
          },
          {L"RAID", L"访问权限", L"快速启动"}},
     };
