@@ -23,11 +23,11 @@ const wchar_t kFastStartupQuestion[] =
 const wchar_t kNoAclQuestion[] =
     L"目标驱动器 %ls 的文件系统（例如 FAT32、exFAT）不能设置访问权限。安装到这里以后，这台电脑上的每一个用户"
     L"都可以替换已安装的启动程序和卸载程序。\n\n确定仍然安装到这个驱动器吗？";
-const wchar_t kVolumeYesLog[] = L"%lc: the user installs there all the same";
-const wchar_t kKeepPageLog[] = L"the user keeps the page";
 const wchar_t kOpenRootQuestion[] =
     L"目标驱动器 %ls 的根目录允许这台电脑上的每一个用户重命名或替换其中的文件夹。安装到这里以后，每一个用户"
     L"都可以替换已安装的启动程序和卸载程序。\n\n确定仍然安装到这个驱动器吗？";
+const wchar_t kVolumeYesLog[] = L"%lc: the user installs there all the same";
+const wchar_t kKeepPageLog[] = L"the user keeps the page";
 
 Finding Note(const std::wstring& log) {
     Finding finding;

@@ -356,19 +356,28 @@ void PressInstall(HWND wizard, bool answerDiskQuestion) {
     if (!answerDiskQuestion)
         return;
     HWND box = nullptr;
-    auto shown = [](HWND w) { return !BoxText(w).empty(); };
-    WaitUntil([&] { return (box = FindTop(L"#32770", pid, shown)) || ReadPage(wizard) != Page::Welcome; },
-              30000);
-    if (box && BoxText(box).find(kDiskQuestion) != std::wstring::npos)
+    std::wstring text; // read once: a second read of a busy program's box may come back empty
+    auto shown = [&](HWND w) { return !(text = BoxText(w)).empty(); };
+    auto movedOn = [&] { return ReadPage(wizard) > Page::Remove || !IsWindow(wizard); };
+    WaitUntil([&] { return (box = FindTop(L"#32770", pid, shown)) || movedOn(); }, 30000);
+    if (box && text.find(kDiskQuestion) != std::wstring::npos)
         Answer(box, IDYES);
 }
 
 void InstallTo(HWND wizard, wchar_t letter, bool answerDiskQuestion) {
     const wchar_t drive[] = {letter, L':', 0};
-    HWND page = FindWindowExW(wizard, nullptr, L"#32770", nullptr);
-    HWND box = FindWindowExW(page, nullptr, L"ComboBox", nullptr);
-    LRESULT index =
-        SendMessageW(box, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(drive));
+    HWND page = nullptr, box = nullptr;
+    LRESULT index = CB_ERR;
+    WaitUntil( // the drive box is made, and filled, just after the page
+        [&] {
+            page = FindWindowExW(wizard, nullptr, L"#32770", nullptr);
+            box = FindWindowExW(page, nullptr, L"ComboBox", nullptr);
+            index = box ? SendMessageW(box, CB_FINDSTRING, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(drive))
+                        : CB_ERR;
+            return index != CB_ERR;
+        },
+        20000);
     SendMessageW(box, CB_SETCURSEL, index, 0);
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(0, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
     PressInstall(wizard, answerDiskQuestion);
