@@ -14,6 +14,12 @@ CCopyJob::CCopyJob(const std::wstring& packageDir, WindowsKind kind, wchar_t dri
 }
 
 void CCopyJob::ComputeTotal() {
+    holdEnd_ = CopyOutcome{};
+    if (!HoldSources()) {
+        holdEnd_ = end_;
+        for (zenta::ScopedHandle& source : held_)
+            source.Reset();
+    }
     // Only files lying directly in a source are copied, so only they are counted: the
     // percentage reaches 100 exactly when everything was copied.
     long long total = 0;
@@ -30,8 +36,14 @@ CopyOutcome CCopyJob::Run() {
     const DWORD start = GetTickCount();
     files_ = 0;
     end_ = CopyOutcome{CopyState::Completed, ERROR_SUCCESS, std::wstring()};
-    CopyAll();
+    diskFiles.clear();
+    if (holdEnd_.state == CopyState::Failed)
+        end_ = holdEnd_;
+    else
+        CopyAll();
     buffer_.Reset();
+    for (zenta::ScopedHandle& source : held_)
+        source.Reset();
     end_.files = files_;
     end_.milliseconds = GetTickCount() - start;
     zenta::ScopedLock hold(lock_);

@@ -49,11 +49,18 @@ void CCompletePage::OnPaint(HDC dc) {
     // Above the buttons, over the full width; a narrow window wraps it onto two lines.
     RECT hint = {Scale(W, 0.05), Scale(H, 0.72), Scale(W, 0.95), Scale(H, 0.88)};
     DrawColoredText(dc, kRestartHint, hint, kHintColor, DT_CENTER | DT_WORDBREAK);
-    if (app->turnOffFastStartup) {
-        LOGFONTW small = PageFont(20, FW_NORMAL, L"Segoe");
-        zenta::ScopedFont smallFont(CreateFontIndirectW(&small));
-        zenta::ScopedSelect selectSmall(dc, smallFont.Get());
-        RECT line = {Scale(W, 0.05), Scale(H, 0.66), Scale(W, 0.95), Scale(H, 0.72)};
-        DrawColoredText(dc, kFastStartupOffHint, line, kHintColor, DT_CENTER | DT_WORDBREAK);
-    }
+    LOGFONTW small = PageFont(20, FW_NORMAL, L"Segoe");
+    zenta::ScopedFont smallFont(CreateFontIndirectW(&small));
+    zenta::ScopedSelect selectSmall(dc, smallFont.Get());
+    // The lines above the hint, from the bottom up: Fast Startup, then each fragmented image.
+    double bottom = 0.72;
+    auto line = [&](const wchar_t* text) {
+        RECT rect = {Scale(W, 0.05), Scale(H, bottom - 0.06), Scale(W, 0.95), Scale(H, bottom)};
+        DrawColoredText(dc, text, rect, kHintColor, DT_CENTER | DT_WORDBREAK);
+        bottom -= 0.06;
+    };
+    if (app->turnOffFastStartup)
+        line(kFastStartupOffHint);
+    for (const std::wstring& note : app->completeNotes)
+        line(note.c_str());
 }
