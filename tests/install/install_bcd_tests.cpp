@@ -191,7 +191,7 @@ TEST_CASE(
     "the cancel question holds the installation where it is; the answer alone decides what comes next") {
     const struct {
         int answer;
-        bool afterEnd; // asked once the last step has ended, else while the boot entry is being made
+        bool afterEnd;   // asked once the last step has ended, else while the boot entry is being made
         bool nextQueued; // the page's "next" posted just before the question opens
     } rows[] = {{IDOK, true, true}, {IDCANCEL, true, false}, {IDCANCEL, false, false}};
     for (const auto& row : rows) {
@@ -340,4 +340,42 @@ TEST_CASE("removal finds the recorded volume under its letter now, and touches n
     CHECK(Uninstall() == L"已成功删除星岚LUM系统");
     CHECK(WaitUntil([] { return Leftovers(Kind::Bcd).empty(); }, 10000));
     CHECK(ReadBytes(L"E:\\zeldr") == "not ours");
+}
+
+TEST_CASE(
+    "a package folder replaced by a link once the copy is planned: nothing of what it leads to is copied") {
+    REQUIRE(PrepareMachine(Kind::Bcd));
+    std::wstring package = MakePackage(L"swap", 0), disks = package + L"\\copyfiles\\disks";
+    REQUIRE(!package.empty());
+    // The first source's large file keeps the copy busy until the worker is held.
+    REQUIRE(MakeSparse(package + L"\\copyfiles\\bcd\\big", kSystemDisks));
+    REQUIRE(WriteBytes(disks + L"\\zenta", "image"));
+    Process setup;
+    HWND wizard = StartSetup(setup, package);
+    InstallTo(wizard);
+    REQUIRE(WaitUntil(
+        [] { return ReadLog(L"ZentaLUM-Setup.log").find(L"copy planned") != std::wstring::npos; }, 30000));
+    HoldWorker(setup.id, wizard, true);
+    REQUIRE(ReadLog(L"ZentaLUM-Setup.log").find(L"copy completed") == std::wstring::npos);
+    // E:\rootlink\copyfiles is a host link to E:\outside, which holds keep.txt (tests/wine/run.sh).
+    bool moved = MoveFileW(disks.c_str(), (package + L"\\disks-before").c_str()) != 0;
+    DWORD why = GetLastError();
+    bool linked = moved && MoveFileW(L"E:\\rootlink\\copyfiles", disks.c_str());
+    HoldWorker(setup.id, wizard, false);
+    INFO("moved: ", moved, ", error ", why, ", linked: ", linked);
+    if (moved) {
+        CHECK(AnswerBox(setup.id, L"变成了链接", IDOK, 60000).find(disks) != std::wstring::npos);
+        CHECK(setup.Ended(30000));
+    } else { // held: nobody may rename it
+        CHECK((why == ERROR_SHARING_VIOLATION || why == ERROR_ACCESS_DENIED));
+        CHECK(WaitForPage(wizard, Page::Notice, 120000)); // no system image of a full size
+    }
+    CHECK_FALSE(Exists(L"D:\\zentaos\\keep.txt"));
+    CHECK(InOrder(ReadLog(L"ZentaLUM-Setup.log"), {L"package folders held", L"copy planned"}));
+    if (linked)
+        MoveFileW(disks.c_str(), L"E:\\rootlink\\copyfiles");
+    if (!moved) {
+        PostMessageW(wizard, WM_CLOSE, 0, 0);
+        CHECK(setup.Ended(30000));
+    }
 }
