@@ -71,6 +71,7 @@ class CCopyJob {
     // The copy's parts (CopyJobWorker.cpp). Each returns false when the job has ended, with
     // the reason in end_.
     bool HoldSources();
+    void Release();
     bool CopyAll();
     bool MakeTargetDirectory();
     bool KeepTargetPlain();
@@ -95,9 +96,8 @@ class CCopyJob {
     zenta::CriticalSection lock_;
 
     // The copy sources, held from ComputeTotal to the end of Run (empty where a source is
-    // missing), and how holding them ended.
+    // missing).
     zenta::ScopedHandle held_[3];
-    CopyOutcome holdEnd_;
 
     // Run's.
     CopyOutcome end_;

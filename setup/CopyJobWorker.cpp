@@ -14,7 +14,6 @@
 #include <winioctl.h>
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -65,28 +64,6 @@ bool IsLinkHandle(HANDLE handle, const BY_HANDLE_FILE_INFORMATION& info) {
 long long SizeOf(const BY_HANDLE_FILE_INFORMATION& info) {
     return static_cast<long long>((static_cast<unsigned long long>(info.nFileSizeHigh) << 32) |
                                   info.nFileSizeLow);
-}
-
-// Copies what is left of `in` to `out` and flushes it; ERROR_SUCCESS or the error.
-DWORD CopyContent(HANDLE in, HANDLE out) {
-    // The loader is small: a buffer of its own, so that a package without large files never
-    // needs the chunk buffer.
-    std::vector<BYTE> data(64 * 1024);
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(in, data.data(), static_cast<DWORD>(data.size()), &got, nullptr))
-            return GetLastError();
-        if (got == 0)
-            return FlushFileBuffers(out) ? ERROR_SUCCESS : GetLastError();
-        for (DWORD put = 0; put < got;) {
-            DWORD wrote = 0;
-            if (!WriteFile(out, data.data() + put, got - put, &wrote, nullptr))
-                return GetLastError();
-            if (wrote == 0)
-                return ERROR_WRITE_FAULT;
-            put += wrote;
-        }
-    }
 }
 
 } // namespace
@@ -194,16 +171,16 @@ bool CCopyJob::PlaceBootLoader() {
     if (!out)
         return Fail(GetLastError(), to);
     DWORD error = MakeUncompressed(out.Get(), to);
-    if (!error && SizeOf(source) > 0)
-        error = ReserveFinalSize(out.Get(), to, static_cast<unsigned long long>(SizeOf(source)));
     if (!error)
-        error = CopyContent(in.Get(), out.Get());
-    if (error == ERROR_SUCCESS && !SetAttributesThrough(out.Get(), loaderAttributes))
+        error = ReserveFinalSize(out.Get(), to, static_cast<unsigned long long>(SizeOf(source)));
+    // CopySmallFile ends the job itself when it fails.
+    bool copied = !error && CopySmallFile(in.Get(), out.Get(), from, to, SizeOf(source));
+    if (copied && !(FlushFileBuffers(out.Get()) && SetAttributesThrough(out.Get(), loaderAttributes)))
         error = GetLastError();
-    if (error != ERROR_SUCCESS) {
+    if (!copied || error) {
         out.Reset();
         DeleteFileKeepingAttributes(to);
-        return Fail(error, to);
+        return error ? Fail(error, to) : false;
     }
     Log(L"%ls %ls: created read-only and hidden", descriptor ? L"protected" : L"unprotected", to.c_str());
     return true;
@@ -255,6 +232,8 @@ bool CCopyJob::CopyEntry(const std::wstring& source, const WIN32_FIND_DATAW& ent
     if (large ? !CopyLargeFile(in.Get(), out.Get(), from, to, size)
               : !CopySmallFile(in.Get(), out.Get(), from, to, size))
         return false;
+    if (!large)
+        AddCopied(size);
     // The system copy keeps the time of the last change; so does a small file here.
     if (!large && !SetFileTime(out.Get(), nullptr, nullptr, &info.ftLastWriteTime))
         return Fail(GetLastError(), to);
@@ -297,7 +276,7 @@ bool CCopyJob::CreateTarget(const std::wstring& to, DWORD attributes, long long 
         return Fail(GetLastError(), to);
     // Plain for the loader, and its final size first, so that NTFS can give it one piece.
     DWORD error = MakeUncompressed(out.Get(), to);
-    if (!error && size > 0)
+    if (!error)
         error = ReserveFinalSize(out.Get(), to, static_cast<unsigned long long>(size));
     return !error || Fail(error, to);
 }
@@ -325,7 +304,6 @@ bool CCopyJob::CopySmallFile(HANDLE in, HANDLE out, const std::wstring& from, co
         }
         done += got;
     }
-    AddCopied(size);
     return true;
 }
 

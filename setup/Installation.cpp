@@ -37,6 +37,11 @@ std::wstring CopyFailureText(const CopyOutcome& outcome) {
     return what + L"。\n安装未能完成，已复制的文件将被删除。";
 }
 
+std::wstring CheckFailureText(const std::wstring& path, DWORD error) {
+    return zenta::FormatText(L"无法检查复制后的“%ls”：%ls。\n安装未能完成，已复制的文件将被删除。",
+                             path.c_str(), ErrorText(error).c_str());
+}
+
 std::wstring RecordFailureText() {
     return zenta::FormatText(L"无法写入安装记录 HKEY_LOCAL_MACHINE\\%ls：%ls", kHardDiskKey,
                              ErrorText(GetLastError()).c_str());
@@ -176,9 +181,7 @@ bool CInstallation::CheckCopy() {
     WIN32_FIND_DATAW entry;
     zenta::ScopedFindHandle find(FindFirstFileW(pattern.c_str(), &entry));
     if (!find)
-        return Fail(
-            zenta::FormatText(L"无法检查复制后的文件夹“%ls”：%ls。\n安装未能完成，已复制的文件将被删除。",
-                              directory_.c_str(), ErrorText(GetLastError()).c_str()));
+        return Fail(CheckFailureText(directory_, GetLastError()));
     do {
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
@@ -190,11 +193,6 @@ bool CInstallation::CheckCopy() {
 }
 
 bool CInstallation::CheckLoaderFile(const std::wstring& path, bool image) {
-    auto unreadable = [&](DWORD error) {
-        return Fail(
-            zenta::FormatText(L"无法检查复制后的文件“%ls”：%ls。\n安装未能完成，已复制的文件将被删除。",
-                              path.c_str(), ErrorText(error).c_str()));
-    };
     // A file that EFS encrypted as it was made (an encrypted parent) is decrypted first.
     DWORD error = MakeUnencrypted(path);
     if (error == ERROR_ACCESS_DENIED || error == ERROR_SUCCESS) {
@@ -202,22 +200,21 @@ bool CInstallation::CheckLoaderFile(const std::wstring& path, bool image) {
                                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         BY_HANDLE_FILE_INFORMATION info = {};
         if (!file || !GetFileInformationByHandle(file.Get(), &info))
-            return unreadable(GetLastError());
+            return Fail(CheckFailureText(path, GetLastError()));
         DWORD extents = 0;
         if (image && (error = CountExtents(file.Get(), path, extents)) != ERROR_SUCCESS)
-            return unreadable(error);
+            return Fail(CheckFailureText(path, error));
         switch (JudgeLoaderFile(info.dwFileAttributes, extents)) {
         case LoaderFileState::Unreadable:
             return Fail(UnreadableText(path, info.dwFileAttributes));
         case LoaderFileState::Fragmented:
-            notes_.push_back(FragmentedText(path, extents));
-            Log(L"fragmented: %ls, %lu extents", path.c_str(), extents);
+            notes_ += (notes_.empty() ? L"" : L"\n") + FragmentedText(path, extents);
             return true;
         case LoaderFileState::Fine:
             return true;
         }
     }
-    return unreadable(error);
+    return Fail(CheckFailureText(path, error));
 }
 
 bool CInstallation::RegisterBoot() {

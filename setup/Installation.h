@@ -44,9 +44,9 @@ class CInstallation {
 
     const std::wstring& Failure() const { return failure_; }
     const std::vector<std::wstring>& Warnings() const { return warnings_; }
-    // Lines for the Complete page: what the user should do before starting Zenta LUM (a
-    // fragmented system image). Final once the state is Completed.
-    const std::vector<std::wstring>& Notes() const { return notes_; }
+    // Lines for the Complete page (one per line): what the user should do before starting
+    // Zenta LUM (a fragmented system image). Final once the state is Completed.
+    const std::wstring& Notes() const { return notes_; }
     // What undoing the installation left, after a failure or a cancel.
     const RemovalOutcome& Rollback() const { return rollback_; }
 
@@ -81,6 +81,6 @@ class CInstallation {
     bool bootEntryMade_ = false;
     std::wstring failure_;
     std::vector<std::wstring> warnings_;
-    std::vector<std::wstring> notes_;
+    std::wstring notes_;
     RemovalOutcome rollback_;
 };

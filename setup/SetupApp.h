@@ -43,7 +43,7 @@ struct CSetupApp {
     // The user's answer on the Welcome page: the installation turns Fast Startup off.
     bool turnOffFastStartup = false;
     // What the completed installation asks the user to do before starting Zenta LUM.
-    std::vector<std::wstring> completeNotes;
+    std::wstring completeNotes;
     WindowsKind windowsKind = Unsupported;
     Firmware firmware = Firmware::Bios;
     PageState pageState = NoPage;

@@ -52,15 +52,12 @@ void CCompletePage::OnPaint(HDC dc) {
     LOGFONTW small = PageFont(20, FW_NORMAL, L"Segoe");
     zenta::ScopedFont smallFont(CreateFontIndirectW(&small));
     zenta::ScopedSelect selectSmall(dc, smallFont.Get());
-    // The lines above the hint, from the bottom up: Fast Startup, then each fragmented image.
-    double bottom = 0.72;
-    auto line = [&](const wchar_t* text) {
-        RECT rect = {Scale(W, 0.05), Scale(H, bottom - 0.06), Scale(W, 0.95), Scale(H, bottom)};
-        DrawColoredText(dc, text, rect, kHintColor, DT_CENTER | DT_WORDBREAK);
-        bottom -= 0.06;
-    };
-    if (app->turnOffFastStartup)
-        line(kFastStartupOffHint);
-    for (const std::wstring& note : app->completeNotes)
-        line(note.c_str());
+    // Above the hint: Fast Startup, and above that what to do about fragmented images.
+    double bottom = app->turnOffFastStartup ? 0.66 : 0.72;
+    if (app->turnOffFastStartup) {
+        RECT line = {Scale(W, 0.05), Scale(H, 0.66), Scale(W, 0.95), Scale(H, 0.72)};
+        DrawColoredText(dc, kFastStartupOffHint, line, kHintColor, DT_CENTER | DT_WORDBREAK);
+    }
+    RECT notes = {Scale(W, 0.05), Scale(H, bottom - 0.18), Scale(W, 0.95), Scale(H, bottom)};
+    DrawColoredText(dc, app->completeNotes.c_str(), notes, kHintColor, DT_CENTER | DT_WORDBREAK);
 }
