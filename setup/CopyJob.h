@@ -78,7 +78,8 @@ class CCopyJob {
     bool PlaceBootLoader();
     bool CopyFolder(const std::wstring& source);
     bool CopyEntry(const std::wstring& source, const WIN32_FIND_DATAW& entry);
-    bool OpenSource(const std::wstring& from, zenta::ScopedHandle& in, BY_HANDLE_FILE_INFORMATION& info);
+    bool OpenSource(const std::wstring& from, const WIN32_FIND_DATAW& entry, zenta::ScopedHandle& in,
+                    BY_HANDLE_FILE_INFORMATION& info);
     bool CreateTarget(const std::wstring& to, DWORD attributes, long long size, zenta::ScopedHandle& out);
     bool CopySmallFile(HANDLE in, HANDLE out, const std::wstring& from, const std::wstring& to,
                        long long size);

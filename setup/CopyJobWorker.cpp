@@ -11,8 +11,6 @@
 #include "setup/Package.h"
 #include "setup/Protection.h"
 
-#include <winioctl.h>
-
 #include <algorithm>
 
 namespace {
@@ -41,24 +39,12 @@ long long SizeOf(const WIN32_FIND_DATAW& entry) {
                                   entry.nFileSizeLow);
 }
 
-// The reparse tag of a folder or file opened as itself; 0 when it cannot be read (which
-// IsLinkEntry takes for a link).
-DWORD ReparseTagOf(HANDLE handle) {
-    union {
-        REPARSE_GUID_DATA_BUFFER header;
-        BYTE bytes[MAXIMUM_REPARSE_DATA_BUFFER_SIZE];
-    } data;
-    DWORD bytes = 0;
-    if (!DeviceIoControl(handle, FSCTL_GET_REPARSE_POINT, nullptr, 0, &data, sizeof data, &bytes, nullptr) &&
-        GetLastError() != ERROR_MORE_DATA)
-        return 0;
-    return bytes >= sizeof(DWORD) ? data.header.ReparseTag : 0;
-}
-
-// True when `info`, of a handle opened as itself, is a link (a name surrogate).
-bool IsLinkHandle(HANDLE handle, const BY_HANDLE_FILE_INFORMATION& info) {
-    return (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-           IsLinkEntry(info.dwFileAttributes, ReparseTagOf(handle));
+// True when what `handle` (opened as itself) or its directory entry `entry` describes is a
+// link (a name surrogate). The entry carries the reparse tag; a handle that shows a reparse
+// point its entry did not is taken for a link, as it changed since it was listed.
+bool IsLinkHandle(const BY_HANDLE_FILE_INFORMATION& info, const WIN32_FIND_DATAW& entry) {
+    const DWORD tag = (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? entry.dwReserved0 : 0;
+    return IsLinkEntry(entry.dwFileAttributes, tag) || IsLinkEntry(info.dwFileAttributes, tag);
 }
 
 long long SizeOf(const BY_HANDLE_FILE_INFORMATION& info) {
@@ -84,10 +70,15 @@ bool CCopyJob::HoldSources() {
                 continue; // nothing to copy from there
             return Fail(error, source);
         }
+        // Its entry in the folder above tells a link where the handle may not (wine follows
+        // host links).
         BY_HANDLE_FILE_INFORMATION info = {};
-        if (!GetFileInformationByHandle(folder.Get(), &info))
+        WIN32_FIND_DATAW entry;
+        zenta::ScopedFindHandle find(FindFirstFileW(source.c_str(), &entry));
+        if (!find || !GetFileInformationByHandle(folder.Get(), &info))
             return Fail(GetLastError(), source);
-        if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsLinkHandle(folder.Get(), info)) {
+        if (!(info.dwFileAttributes & entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            IsLinkHandle(info, entry)) {
             Log(L"package folder %ls is not a plain folder (attributes 0x%lx): not read", source.c_str(),
                 info.dwFileAttributes);
             return Fail(kLinkedSourceError, source);
@@ -162,7 +153,11 @@ bool CCopyJob::PlaceBootLoader() {
     SECURITY_ATTRIBUTES security = {sizeof security, descriptor.Get(), FALSE};
     zenta::ScopedHandle in;
     BY_HANDLE_FILE_INFORMATION source = {};
-    if (!OpenSource(from, in, source))
+    WIN32_FIND_DATAW entry;
+    zenta::ScopedFindHandle find(FindFirstFileW(from.c_str(), &entry));
+    if (!find)
+        return Fail(GetLastError(), from);
+    if (!OpenSource(from, entry, in, source))
         return false;
     // Read-only and hidden from its creation; the handle made with it may still write.
     const DWORD loaderAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
@@ -219,7 +214,7 @@ bool CCopyJob::CopyEntry(const std::wstring& source, const WIN32_FIND_DATAW& ent
         return false;
     zenta::ScopedHandle in;
     BY_HANDLE_FILE_INFORMATION info = {};
-    if (!OpenSource(from, in, info))
+    if (!OpenSource(from, entry, in, info))
         return false;
     // Attributes go along as the system copy takes them; compression and encryption never.
     const DWORD kept =
@@ -243,7 +238,7 @@ bool CCopyJob::CopyEntry(const std::wstring& source, const WIN32_FIND_DATAW& ent
     return true;
 }
 
-bool CCopyJob::OpenSource(const std::wstring& from, zenta::ScopedHandle& in,
+bool CCopyJob::OpenSource(const std::wstring& from, const WIN32_FIND_DATAW& entry, zenta::ScopedHandle& in,
                           BY_HANDLE_FILE_INFORMATION& info) {
     // Opened as itself and without write or delete sharing: what is read is the plain file
     // that lies in the held folder, and nobody changes it meanwhile.
@@ -251,8 +246,8 @@ bool CCopyJob::OpenSource(const std::wstring& from, zenta::ScopedHandle& in,
                          FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in || !GetFileInformationByHandle(in.Get(), &info))
         return Fail(GetLastError(), from);
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsLinkHandle(in.Get(), info) ||
-        info.nNumberOfLinks != 1) {
+    if (((info.dwFileAttributes | entry.dwFileAttributes) & FILE_ATTRIBUTE_DIRECTORY) ||
+        IsLinkHandle(info, entry) || info.nNumberOfLinks != 1) {
         Log(L"package file %ls is not a plain file (attributes 0x%lx, %lu names): not read", from.c_str(),
             info.dwFileAttributes, info.nNumberOfLinks);
         return Fail(kLinkedSourceError, from);
@@ -286,7 +281,8 @@ bool CCopyJob::CopySmallFile(HANDLE in, HANDLE out, const std::wstring& from, co
     // A buffer of its own, so that a package without large files never needs the chunk buffer.
     BYTE data[64 * 1024];
     for (long long done = 0; done < size;) {
-        if (control_.StopAsked())
+        // As with a large file, a stop is seen after the chunk that was being copied.
+        if (done > 0 && control_.StopAsked())
             return Halt();
         DWORD want = static_cast<DWORD>(std::min<long long>(size - done, sizeof data)), got = 0;
         if (!ReadFile(in, data, want, &got, nullptr))

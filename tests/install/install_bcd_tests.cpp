@@ -103,9 +103,11 @@ TEST_CASE(
     std::wstring log = ReadLog(L"ZentaLUM-Setup.log");
     CHECK(InOrder(log, {L"Zenta LUM Setup 8.1", L"package E:\\full", L"Windows kind 2", L"firmware BIOS",
                         L"drive chosen: D:", L"installation record written", L"Fast Startup turned off",
-                        L"copy planned: 4 file(s)", L"protected D:\\zentaos", L"protected D:\\zeldr",
-                        L"copy completed: 4 file(s)", L"BcdStore.CreateObject", L"boot entry registered",
-                        L"uninstall record written"}));
+                        L"copy planned: 4 file(s)", L"protected D:\\zentaos",
+                        L"FSCTL_SET_COMPRESSION none D:\\zentaos: ", L"protected D:\\zeldr",
+                        L"FileAllocationInfo D:\\zentaos\\zenta", L"copy completed: 4 file(s)",
+                        L"FSCTL_GET_RETRIEVAL_POINTERS D:\\zentaos\\zenta: done, 1 extents",
+                        L"BcdStore.CreateObject", L"boot entry registered", L"uninstall record written"}));
 
     Process again;
     wizard = StartSetup(again, package);

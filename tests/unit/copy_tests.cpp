@@ -154,3 +154,30 @@ TEST_CASE("hard links planted in a folder already there or at the loader's name 
     CHECK((GetFileAttributesW(L"E:\\victim") & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) == 0);
     DeleteFileW(L"D:\\zeldr");
 }
+
+TEST_CASE(
+    "the package is read as it was checked: a linked folder, a file with a second name are not copied") {
+    enum Plant { LinkedFolder, SecondName, SecondNameLoader };
+    for (Plant plant : {LinkedFolder, SecondName, SecondNameLoader}) {
+        Package p;
+        // E:\linkedsource\copyfiles\disks is a host link to E:\outside, which holds keep.txt
+        // (tests/wine/run.sh).
+        std::wstring package = plant == LinkedFolder ? L"E:\\linkedsource" : p.dir;
+        std::wstring culprit = plant == LinkedFolder ? package + L"\\copyfiles\\disks"
+                               : plant == SecondName ? p.Path(L"disks", L"image")
+                                                     : p.Path(L"common", L"zeldr");
+        if (plant != LinkedFolder) {
+            DeleteFileW(culprit.c_str());
+            REQUIRE(driver::WriteBytes(L"E:\\second", "theirs"));
+            REQUIRE(CreateHardLinkW(culprit.c_str(), L"E:\\second", nullptr));
+        }
+        CopyOutcome end = Job(package, L'D').Run();
+        DeleteFileW(L"E:\\second");
+        CAPTURE(plant);
+        CHECK(end.state == CopyState::Failed);
+        CHECK(end.error == kLinkedSourceError);
+        CHECK(end.fileName == culprit);
+        CHECK_FALSE(driver::Exists(L"D:\\zentaos\\keep.txt"));
+        CHECK_FALSE(driver::Exists(L"D:\\zentaos\\image"));
+    }
+}
