@@ -181,3 +181,19 @@ TEST_CASE(
         CHECK_FALSE(driver::Exists(L"D:\\zentaos\\image"));
     }
 }
+
+TEST_CASE("the package's folders are held while the job runs: nobody may rename them") {
+    Package p;
+    p.Put(L"disks", L"image", "image");
+    Job paused(p.dir, L'D');
+    paused.control.Pause(); // the worker waits before its first file, once the loader is placed
+    zenta::ScopedHandle worker(CreateThread(nullptr, 0, &Job::Main, &paused, 0, nullptr));
+    REQUIRE(worker);
+    REQUIRE(driver::WaitUntil([] { return driver::Exists(L"D:\\zeldr"); }, 20000));
+    std::wstring disks = p.dir + L"\\copyfiles\\disks", aside = p.dir + L"\\aside";
+    CHECK_FALSE(MoveFileW(disks.c_str(), aside.c_str()));
+    CHECK(GetLastError() == ERROR_SHARING_VIOLATION);
+    paused.control.Stop();
+    REQUIRE(WaitForSingleObject(worker.Get(), 20000) == WAIT_OBJECT_0);
+    MoveFileW(aside.c_str(), disks.c_str());
+}
