@@ -85,6 +85,7 @@ class CCopyJob {
                        long long size);
     bool CopyLargeFile(HANDLE in, HANDLE out, const std::wstring& from, const std::wstring& to,
                        long long size);
+    bool WriteAll(HANDLE out, const BYTE* data, DWORD count, const std::wstring& to);
     bool CheckRequests();
     void AddCopied(long long bytes);
     bool Fail(DWORD error, const std::wstring& path);

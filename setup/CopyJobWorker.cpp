@@ -290,14 +290,8 @@ bool CCopyJob::CopySmallFile(HANDLE in, HANDLE out, const std::wstring& from, co
         // The file ended before its listed size: it shrank since it was listed.
         if (got == 0)
             return Fail(ERROR_HANDLE_EOF, from);
-        for (DWORD put = 0; put < got;) {
-            DWORD wrote = 0;
-            if (!WriteFile(out, data + put, got - put, &wrote, nullptr))
-                return Fail(GetLastError(), to);
-            if (wrote == 0)
-                return Fail(ERROR_WRITE_FAULT, to);
-            put += wrote;
-        }
+        if (!WriteAll(out, data, got, to))
+            return false;
         done += got;
     }
     return true;
@@ -323,14 +317,8 @@ bool CCopyJob::CopyLargeFile(HANDLE in, HANDLE out, const std::wstring& from, co
                 return Fail(ERROR_HANDLE_EOF, from);
             have += got;
         }
-        for (DWORD put = 0; put < want;) {
-            DWORD wrote = 0;
-            if (!WriteFile(out, data + put, want - put, &wrote, nullptr))
-                return Fail(GetLastError(), to);
-            if (wrote == 0)
-                return Fail(ERROR_WRITE_FAULT, to);
-            put += wrote;
-        }
+        if (!WriteAll(out, data, want, to))
+            return false;
         done += want;
         AddCopied(want);
         if (++chunks == kChunksPerRequestCheck) {
@@ -342,6 +330,18 @@ bool CCopyJob::CopyLargeFile(HANDLE in, HANDLE out, const std::wstring& from, co
         } else if (control_.StopAsked()) {
             return Halt();
         }
+    }
+    return true;
+}
+
+bool CCopyJob::WriteAll(HANDLE out, const BYTE* data, DWORD count, const std::wstring& to) {
+    for (DWORD put = 0; put < count;) {
+        DWORD wrote = 0;
+        if (!WriteFile(out, data + put, count - put, &wrote, nullptr))
+            return Fail(GetLastError(), to);
+        if (wrote == 0)
+            return Fail(ERROR_WRITE_FAULT, to);
+        put += wrote;
     }
     return true;
 }
