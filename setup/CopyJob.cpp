@@ -14,6 +14,9 @@ CCopyJob::CCopyJob(const std::wstring& packageDir, WindowsKind kind, wchar_t dri
 }
 
 void CCopyJob::ComputeTotal() {
+    end_ = CopyOutcome{CopyState::Completed, ERROR_SUCCESS, std::wstring()};
+    if (!HoldSources())
+        Release();
     // Only files lying directly in a source are copied, so only they are counted: the
     // percentage reaches 100 exactly when everything was copied.
     long long total = 0;
@@ -29,14 +32,22 @@ void CCopyJob::ComputeTotal() {
 CopyOutcome CCopyJob::Run() {
     const DWORD start = GetTickCount();
     files_ = 0;
-    end_ = CopyOutcome{CopyState::Completed, ERROR_SUCCESS, std::wstring()};
-    CopyAll();
+    diskFiles.clear();
+    // A source that could not be held has ended the job already.
+    if (end_.state == CopyState::Completed)
+        CopyAll();
     buffer_.Reset();
+    Release();
     end_.files = files_;
     end_.milliseconds = GetTickCount() - start;
     zenta::ScopedLock hold(lock_);
     completed_ = end_.state == CopyState::Completed;
     return end_;
+}
+
+void CCopyJob::Release() {
+    for (zenta::ScopedHandle& source : held_)
+        source.Reset();
 }
 
 int CCopyJob::GetPercent() {

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 #include <string>
+#include <vector>
 
 enum class CopyState { Running, Completed, Stopped, Failed };
 
@@ -27,6 +28,10 @@ struct CopyOutcome {
 // link (a junction or symbolic link, or a file with a second name): what it leads to is not
 // ours to write into.
 constexpr DWORD kLinkedTargetError = ERROR_CANT_ACCESS_FILE;
+// The error a job fails with when a folder or file of the package is not what was checked: a
+// link (junction, symbolic link or other name surrogate), a folder where a file was listed, or
+// a file with a second name. Its content may be anybody's.
+constexpr DWORD kLinkedSourceError = ERROR_CANT_RESOLVE_FILENAME;
 
 class CCopyJob {
   public:
@@ -39,7 +44,9 @@ class CCopyJob {
     CCopyJob(const CCopyJob&) = delete;
     CCopyJob& operator=(const CCopyJob&) = delete;
 
-    // Measures what Run will copy; call once before it.
+    // Opens the package's copy sources as themselves (never through a link) and holds them,
+    // so that none of them can be renamed or replaced until Run has ended; then measures what
+    // Run will copy. Call once before Run; a source that cannot be held fails Run at once.
     void ComputeTotal();
     // Copies on the calling thread (the installation's worker) until the copy has completed,
     // failed, or stopped at the control's request.
@@ -56,20 +63,29 @@ class CCopyJob {
     const std::wstring targetDir;
     long long totalBytes = 0; // written before Run, read-only afterwards
     int totalFiles = 0;
+    // The names of the files copied from disksSource (the system images), for the check of
+    // their extents. Read after Run.
+    std::vector<std::wstring> diskFiles;
 
   private:
-    static DWORD CALLBACK OnCopyProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD,
-                                         DWORD, HANDLE, HANDLE, void* job);
-
     // The copy's parts (CopyJobWorker.cpp). Each returns false when the job has ended, with
     // the reason in end_.
+    bool HoldSources();
+    void Release();
     bool CopyAll();
     bool MakeTargetDirectory();
+    bool KeepTargetPlain();
     bool PlaceBootLoader();
     bool CopyFolder(const std::wstring& source);
     bool CopyEntry(const std::wstring& source, const WIN32_FIND_DATAW& entry);
-    bool CopySmallFile(const std::wstring& from, const std::wstring& to, long long size);
-    bool CopyLargeFile(const std::wstring& from, const std::wstring& to, long long size);
+    bool OpenSource(const std::wstring& from, const WIN32_FIND_DATAW& entry, zenta::ScopedHandle& in,
+                    BY_HANDLE_FILE_INFORMATION& info);
+    bool CreateTarget(const std::wstring& to, DWORD attributes, long long size, zenta::ScopedHandle& out);
+    bool CopySmallFile(HANDLE in, HANDLE out, const std::wstring& from, const std::wstring& to,
+                       long long size);
+    bool CopyLargeFile(HANDLE in, HANDLE out, const std::wstring& from, const std::wstring& to,
+                       long long size);
+    bool WriteAll(HANDLE out, const BYTE* data, DWORD count, const std::wstring& to);
     bool CheckRequests();
     void AddCopied(long long bytes);
     bool Fail(DWORD error, const std::wstring& path);
@@ -81,10 +97,13 @@ class CCopyJob {
     bool completed_ = false;    // under lock_
     zenta::CriticalSection lock_;
 
+    // The copy sources, held from ComputeTotal to the end of Run (empty where a source is
+    // missing).
+    zenta::ScopedHandle held_[3];
+
     // Run's.
     CopyOutcome end_;
     int files_ = 0;
-    bool stopSeen_ = false;
     bool madeTarget_ = false;
     zenta::ScopedHeapBlock buffer_;
 };

@@ -7,10 +7,11 @@
 #include "common/Text.h"
 #include "setup/CopyPlan.h"
 #include "setup/FileSystem.h"
+#include "setup/LoaderFiles.h"
+#include "setup/Package.h"
 #include "setup/Protection.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -38,35 +39,63 @@ long long SizeOf(const WIN32_FIND_DATAW& entry) {
                                   entry.nFileSizeLow);
 }
 
-// Copies what is left of `in` to `out` and flushes it; ERROR_SUCCESS or the error.
-DWORD CopyContent(HANDLE in, HANDLE out) {
-    // The loader is small: a buffer of its own, so that a package without large files never
-    // needs the chunk buffer.
-    std::vector<BYTE> data(64 * 1024);
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(in, data.data(), static_cast<DWORD>(data.size()), &got, nullptr))
-            return GetLastError();
-        if (got == 0)
-            return FlushFileBuffers(out) ? ERROR_SUCCESS : GetLastError();
-        for (DWORD put = 0; put < got;) {
-            DWORD wrote = 0;
-            if (!WriteFile(out, data.data() + put, got - put, &wrote, nullptr))
-                return GetLastError();
-            if (wrote == 0)
-                return ERROR_WRITE_FAULT;
-            put += wrote;
-        }
-    }
+// True when what `handle` (opened as itself) or its directory entry `entry` describes is a
+// link (a name surrogate). The entry carries the reparse tag; a handle that shows a reparse
+// point its entry did not is taken for a link, as it changed since it was listed.
+bool IsLinkHandle(const BY_HANDLE_FILE_INFORMATION& info, const WIN32_FIND_DATAW& entry) {
+    const DWORD tag = (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? entry.dwReserved0 : 0;
+    return IsLinkEntry(entry.dwFileAttributes, tag) || IsLinkEntry(info.dwFileAttributes, tag);
+}
+
+long long SizeOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return static_cast<long long>((static_cast<unsigned long long>(info.nFileSizeHigh) << 32) |
+                                  info.nFileSizeLow);
 }
 
 } // namespace
 
+bool CCopyJob::HoldSources() {
+    // Held without delete sharing: while a handle is open, Windows lets nobody rename or
+    // replace the folder, nor any folder above it. Opened as itself, so that a link put in
+    // its place since the package was checked is seen as one, and never followed.
+    const std::wstring* sources[] = {&bootSource, &commonSource, &disksSource};
+    for (int i = 0; i < 3; ++i) {
+        const std::wstring& source = *sources[i];
+        zenta::ScopedHandle folder(CreateFileW(
+            source.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!folder) {
+            DWORD error = GetLastError();
+            if (IsMissingFolder(error))
+                continue; // nothing to copy from there
+            return Fail(error, source);
+        }
+        // Its entry in the folder above tells a link where the handle may not (wine follows
+        // host links).
+        BY_HANDLE_FILE_INFORMATION info = {};
+        WIN32_FIND_DATAW entry;
+        zenta::ScopedFindHandle find(FindFirstFileW(source.c_str(), &entry));
+        if (!find || !GetFileInformationByHandle(folder.Get(), &info))
+            return Fail(GetLastError(), source);
+        if (!(info.dwFileAttributes & entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            IsLinkHandle(info, entry)) {
+            Log(L"package folder %ls is not a plain folder (attributes 0x%lx): not read", source.c_str(),
+                info.dwFileAttributes);
+            return Fail(kLinkedSourceError, source);
+        }
+        held_[i] = std::move(folder);
+    }
+    Log(L"package folders held: %ls, %ls, %ls", bootSource.c_str(), commonSource.c_str(),
+        disksSource.c_str());
+    return true;
+}
+
 bool CCopyJob::CopyAll() {
-    if (!MakeTargetDirectory() || !PlaceBootLoader())
+    if (!MakeTargetDirectory() || !KeepTargetPlain() || !PlaceBootLoader())
         return false;
-    for (const std::wstring* source : {&bootSource, &commonSource, &disksSource})
-        if (!CopyFolder(*source))
+    const std::wstring* sources[] = {&bootSource, &commonSource, &disksSource};
+    for (int i = 0; i < 3; ++i)
+        if (held_[i] && !CopyFolder(*sources[i]))
             return false;
     return true;
 }
@@ -83,6 +112,22 @@ bool CCopyJob::MakeTargetDirectory() {
     DWORD error = CreateProtectedFolder(targetDir);
     madeTarget_ = error == ERROR_SUCCESS;
     return madeTarget_ || Fail(error, targetDir); // ERROR_ALREADY_EXISTS: not ours
+}
+
+bool CCopyJob::KeepTargetPlain() {
+    // What is made in the directory inherits its compression and encryption; the loader reads
+    // neither.
+    zenta::ScopedHandle folder(
+        CreateFileW(targetDir.c_str(), FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!folder)
+        return Fail(GetLastError(), targetDir);
+    DWORD error = MakeUncompressed(folder.Get(), targetDir);
+    folder.Reset();
+    if (!error)
+        error = MakeUnencrypted(targetDir);
+    return !error || Fail(error, targetDir);
 }
 
 bool CCopyJob::PlaceBootLoader() {
@@ -106,23 +151,31 @@ bool CCopyJob::PlaceBootLoader() {
     if (!ProtectedDescriptorFor(to, false, descriptor))
         return Fail(GetLastError(), to);
     SECURITY_ATTRIBUTES security = {sizeof security, descriptor.Get(), FALSE};
-    zenta::ScopedHandle in(CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!in)
+    zenta::ScopedHandle in;
+    BY_HANDLE_FILE_INFORMATION source = {};
+    WIN32_FIND_DATAW entry;
+    zenta::ScopedFindHandle find(FindFirstFileW(from.c_str(), &entry));
+    if (!find)
         return Fail(GetLastError(), from);
+    if (!OpenSource(from, entry, in, source))
+        return false;
     // Read-only and hidden from its creation; the handle made with it may still write.
     const DWORD loaderAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
-    zenta::ScopedHandle out(CreateFileW(to.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0, &security,
-                                        CREATE_NEW, loaderAttributes, nullptr));
+    zenta::ScopedHandle out(CreateFileW(to.c_str(), GENERIC_READ | GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0,
+                                        &security, CREATE_NEW, loaderAttributes, nullptr));
     if (!out)
         return Fail(GetLastError(), to);
-    DWORD error = CopyContent(in.Get(), out.Get());
-    if (error == ERROR_SUCCESS && !SetAttributesThrough(out.Get(), loaderAttributes))
+    DWORD error = MakeUncompressed(out.Get(), to);
+    if (!error)
+        error = ReserveFinalSize(out.Get(), to, static_cast<unsigned long long>(SizeOf(source)));
+    // CopySmallFile ends the job itself when it fails.
+    bool copied = !error && CopySmallFile(in.Get(), out.Get(), from, to, SizeOf(source));
+    if (copied && !(FlushFileBuffers(out.Get()) && SetAttributesThrough(out.Get(), loaderAttributes)))
         error = GetLastError();
-    if (error != ERROR_SUCCESS) {
+    if (!copied || error) {
         out.Reset();
         DeleteFileKeepingAttributes(to);
-        return Fail(error, to);
+        return error ? Fail(error, to) : false;
     }
     Log(L"%ls %ls: created read-only and hidden", descriptor ? L"protected" : L"unprotected", to.c_str());
     return true;
@@ -157,79 +210,115 @@ bool CCopyJob::CopyEntry(const std::wstring& source, const WIN32_FIND_DATAW& ent
         return Fail(ERROR_FILENAME_EXCED_RANGE, targetDir + L"\\" + entry.cFileName);
     long long size = SizeOf(entry);
     bool large = static_cast<unsigned long long>(size) >= kLargeFileBytes;
-    if (large ? !CopyLargeFile(from, to, size) : (!CheckRequests() || !CopySmallFile(from, to, size)))
+    if (!large && !CheckRequests())
         return false;
+    zenta::ScopedHandle in;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!OpenSource(from, entry, in, info))
+        return false;
+    // Attributes go along as the system copy takes them; compression and encryption never.
+    const DWORD kept =
+        FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+    zenta::ScopedHandle out;
+    if (!CreateTarget(to,
+                      large ? FILE_ATTRIBUTE_NORMAL : (info.dwFileAttributes & kept) | FILE_ATTRIBUTE_ARCHIVE,
+                      size, out))
+        return false;
+    if (large ? !CopyLargeFile(in.Get(), out.Get(), from, to, size)
+              : !CopySmallFile(in.Get(), out.Get(), from, to, size))
+        return false;
+    if (!large)
+        AddCopied(size);
+    // The system copy keeps the time of the last change; so does a small file here.
+    if (!large && !SetFileTime(out.Get(), nullptr, nullptr, &info.ftLastWriteTime))
+        return Fail(GetLastError(), to);
+    if (&source == &disksSource)
+        diskFiles.push_back(entry.cFileName);
     ++files_;
     return true;
 }
 
-bool CCopyJob::CopySmallFile(const std::wstring& from, const std::wstring& to, long long size) {
-    stopSeen_ = false;
-    auto copy = [&] {
-        return CopyFileExW(from.c_str(), to.c_str(), &CCopyJob::OnCopyProgress, this, nullptr,
-                           COPY_FILE_FAIL_IF_EXISTS) != 0;
-    };
-    if (!copy() && (stopSeen_ || !FreeTakenName(to) || !copy())) {
-        DWORD error = GetLastError();
-        return stopSeen_ ? Halt() : Fail(error, from);
+bool CCopyJob::OpenSource(const std::wstring& from, const WIN32_FIND_DATAW& entry, zenta::ScopedHandle& in,
+                          BY_HANDLE_FILE_INFORMATION& info) {
+    // Opened as itself and without write or delete sharing: what is read is the plain file
+    // that lies in the held folder, and nobody changes it meanwhile.
+    in.Reset(CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!in || !GetFileInformationByHandle(in.Get(), &info))
+        return Fail(GetLastError(), from);
+    if (((info.dwFileAttributes | entry.dwFileAttributes) & FILE_ATTRIBUTE_DIRECTORY) ||
+        IsLinkHandle(info, entry) || info.nNumberOfLinks != 1) {
+        Log(L"package file %ls is not a plain file (attributes 0x%lx, %lu names): not read", from.c_str(),
+            info.dwFileAttributes, info.nNumberOfLinks);
+        return Fail(kLinkedSourceError, from);
     }
-    AddCopied(size);
-    // The stop was taken by the callback as the copy finished: it still ends the job.
-    return !stopSeen_ || Halt();
+    return true;
 }
 
-DWORD CALLBACK CCopyJob::OnCopyProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD,
-                                        DWORD, HANDLE, HANDLE, void* job) {
-    // A stop given during a system copy ends it there; the system deletes the partial copy.
-    CCopyJob* self = static_cast<CCopyJob*>(job);
-    if (!self->control_.StopAsked())
-        return PROGRESS_CONTINUE;
-    self->stopSeen_ = true;
-    return PROGRESS_CANCEL;
+bool CCopyJob::CreateTarget(const std::wstring& to, DWORD attributes, long long size,
+                            zenta::ScopedHandle& out) {
+    // Made anew (an earlier source's file goes first) rather than truncated in place: a file
+    // truncated to nothing is flushed when it is closed on some file systems (ext4, as wine
+    // truncates on CREATE_ALWAYS), which costs a large copy a third of its speed.
+    auto create = [&] {
+        return CreateFileW(to.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes,
+                           nullptr);
+    };
+    out.Reset(create());
+    if (!out && FreeTakenName(to))
+        out.Reset(create());
+    if (!out)
+        return Fail(GetLastError(), to);
+    // Plain for the loader, and its final size first, so that NTFS can give it one piece.
+    DWORD error = MakeUncompressed(out.Get(), to);
+    if (!error)
+        error = ReserveFinalSize(out.Get(), to, static_cast<unsigned long long>(size));
+    return !error || Fail(error, to);
 }
 
-bool CCopyJob::CopyLargeFile(const std::wstring& from, const std::wstring& to, long long size) {
+bool CCopyJob::CopySmallFile(HANDLE in, HANDLE out, const std::wstring& from, const std::wstring& to,
+                             long long size) {
+    // A buffer of its own, so that a package without large files never needs the chunk buffer.
+    BYTE data[64 * 1024];
+    for (long long done = 0; done < size;) {
+        // As with a large file, a stop is seen after the chunk that was being copied.
+        if (done > 0 && control_.StopAsked())
+            return Halt();
+        DWORD want = static_cast<DWORD>(std::min<long long>(size - done, sizeof data)), got = 0;
+        if (!ReadFile(in, data, want, &got, nullptr))
+            return Fail(GetLastError(), from);
+        // The file ended before its listed size: it shrank since it was listed.
+        if (got == 0)
+            return Fail(ERROR_HANDLE_EOF, from);
+        if (!WriteAll(out, data, got, to))
+            return false;
+        done += got;
+    }
+    return true;
+}
+
+bool CCopyJob::CopyLargeFile(HANDLE in, HANDLE out, const std::wstring& from, const std::wstring& to,
+                             long long size) {
     if (!buffer_) {
         buffer_.Reset(HeapAlloc(GetProcessHeap(), 0, kChunkBytes));
         if (!buffer_)
             return Fail(ERROR_NOT_ENOUGH_MEMORY, from);
     }
     BYTE* data = static_cast<BYTE*>(buffer_.Get());
-    zenta::ScopedHandle in(CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!in)
-        return Fail(GetLastError(), from);
-    // Made anew (an earlier copy goes first) rather than truncated in place: a file
-    // truncated to nothing is flushed when it is closed on some file systems (ext4, as wine
-    // truncates on CREATE_ALWAYS), which costs a large copy a third of its speed.
-    auto create = [&to] {
-        return CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    };
-    zenta::ScopedHandle out(create());
-    if (!out && FreeTakenName(to))
-        out.Reset(create());
-    if (!out)
-        return Fail(GetLastError(), to);
     int chunks = 0;
     for (long long done = 0; done < size;) {
         DWORD want = static_cast<DWORD>(std::min<long long>(size - done, kChunkBytes));
         for (DWORD have = 0; have < want;) {
             DWORD got = 0;
-            if (!ReadFile(in.Get(), data + have, want - have, &got, nullptr))
+            if (!ReadFile(in, data + have, want - have, &got, nullptr))
                 return Fail(GetLastError(), from);
             // The file ended before its listed size: it shrank since it was listed.
             if (got == 0)
                 return Fail(ERROR_HANDLE_EOF, from);
             have += got;
         }
-        for (DWORD put = 0; put < want;) {
-            DWORD wrote = 0;
-            if (!WriteFile(out.Get(), data + put, want - put, &wrote, nullptr))
-                return Fail(GetLastError(), to);
-            if (wrote == 0)
-                return Fail(ERROR_WRITE_FAULT, to);
-            put += wrote;
-        }
+        if (!WriteAll(out, data, want, to))
+            return false;
         done += want;
         AddCopied(want);
         if (++chunks == kChunksPerRequestCheck) {
@@ -241,6 +330,18 @@ bool CCopyJob::CopyLargeFile(const std::wstring& from, const std::wstring& to, l
         } else if (control_.StopAsked()) {
             return Halt();
         }
+    }
+    return true;
+}
+
+bool CCopyJob::WriteAll(HANDLE out, const BYTE* data, DWORD count, const std::wstring& to) {
+    for (DWORD put = 0; put < count;) {
+        DWORD wrote = 0;
+        if (!WriteFile(out, data + put, count - put, &wrote, nullptr))
+            return Fail(GetLastError(), to);
+        if (wrote == 0)
+            return Fail(ERROR_WRITE_FAULT, to);
+        put += wrote;
     }
     return true;
 }

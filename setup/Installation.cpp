@@ -7,6 +7,7 @@
 #include "common/InstallRecord.h"
 #include "common/Text.h"
 #include "common/Volume.h"
+#include "setup/LoaderFiles.h"
 #include "setup/Package.h"
 #include "resources/resource.h"
 
@@ -24,12 +25,21 @@ std::wstring CopyFailureText(const CopyOutcome& outcome) {
     if (outcome.error == kLinkedTargetError)
         what = zenta::FormatText(L"“%ls”是一个链接（连接点或符号链接），为安全起见不会向其中写入",
                                  outcome.fileName.c_str());
+    else if (outcome.error == kLinkedSourceError)
+        what = zenta::FormatText(L"安装包中的“%ls”在检查之后变成了链接（或者不再是普通的文件、文件夹），"
+                                 L"为安全起见不会从中复制",
+                                 outcome.fileName.c_str());
     else if (outcome.fileName.empty()) // a job that could not even start its worker
         what = L"无法开始复制文件：" + ErrorText(outcome.error);
     else
         what = zenta::FormatText(L"无法复制文件“%ls”：%ls", outcome.fileName.c_str(),
                                  ErrorText(outcome.error).c_str());
     return what + L"。\n安装未能完成，已复制的文件将被删除。";
+}
+
+std::wstring CheckFailureText(const std::wstring& path, DWORD error) {
+    return zenta::FormatText(L"无法检查复制后的“%ls”：%ls。\n安装未能完成，已复制的文件将被删除。",
+                             path.c_str(), ErrorText(error).c_str());
 }
 
 std::wstring RecordFailureText() {
@@ -162,7 +172,49 @@ bool CInstallation::CheckCopy() {
     std::vector<std::wstring> missing = MissingInstalledFiles(drive_, kind_);
     if (!missing.empty())
         return Fail(L"复制完成后缺少文件“" + missing.front() + L"”。\n安装未能完成，已复制的文件将被删除。");
+    // Every file the loader reads: the loader itself and everything in the directory (the
+    // directory is ours and protected; nothing else was put there).
+    if (!CheckLoaderFile(LoaderFile(drive_), false))
+        return false;
+    const std::vector<std::wstring>& images = job_.diskFiles;
+    std::wstring pattern = directory_ + L"\\*.*";
+    WIN32_FIND_DATAW entry;
+    zenta::ScopedFindHandle find(FindFirstFileW(pattern.c_str(), &entry));
+    if (!find)
+        return Fail(CheckFailureText(directory_, GetLastError()));
+    do {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        bool image = std::find(images.begin(), images.end(), entry.cFileName) != images.end();
+        if (!CheckLoaderFile(directory_ + L"\\" + entry.cFileName, image))
+            return false;
+    } while (FindNextFileW(find.Get(), &entry));
     return true;
+}
+
+bool CInstallation::CheckLoaderFile(const std::wstring& path, bool image) {
+    // A file that EFS encrypted as it was made (an encrypted parent) is decrypted first.
+    DWORD error = MakeUnencrypted(path);
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_SUCCESS) {
+        zenta::ScopedHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                             OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        BY_HANDLE_FILE_INFORMATION info = {};
+        if (!file || !GetFileInformationByHandle(file.Get(), &info))
+            return Fail(CheckFailureText(path, GetLastError()));
+        DWORD extents = 0;
+        if (image && (error = CountExtents(file.Get(), path, extents)) != ERROR_SUCCESS)
+            return Fail(CheckFailureText(path, error));
+        switch (JudgeLoaderFile(info.dwFileAttributes, extents)) {
+        case LoaderFileState::Unreadable:
+            return Fail(UnreadableText(path, info.dwFileAttributes));
+        case LoaderFileState::Fragmented:
+            notes_ += (notes_.empty() ? L"" : L"\n") + FragmentedText(path, extents);
+            return true;
+        case LoaderFileState::Fine:
+            return true;
+        }
+    }
+    return Fail(CheckFailureText(path, error));
 }
 
 bool CInstallation::RegisterBoot() {

@@ -44,6 +44,9 @@ class CInstallation {
 
     const std::wstring& Failure() const { return failure_; }
     const std::vector<std::wstring>& Warnings() const { return warnings_; }
+    // Lines for the Complete page (one per line): what the user should do before starting
+    // Zenta LUM (a fragmented system image). Final once the state is Completed.
+    const std::wstring& Notes() const { return notes_; }
     // What undoing the installation left, after a failure or a cancel.
     const RemovalOutcome& Rollback() const { return rollback_; }
 
@@ -55,6 +58,7 @@ class CInstallation {
     bool TurnOffFastStartupIfAsked();
     bool Copy();
     bool CheckCopy();
+    bool CheckLoaderFile(const std::wstring& path, bool image);
     bool RegisterBoot();
     bool WriteUninstallRecord();
     bool Fail(const std::wstring& text);
@@ -77,5 +81,6 @@ class CInstallation {
     bool bootEntryMade_ = false;
     std::wstring failure_;
     std::vector<std::wstring> warnings_;
+    std::wstring notes_;
     RemovalOutcome rollback_;
 };

@@ -84,6 +84,8 @@ DWORD CountExtents(HANDLE file, const std::wstring& path, DWORD& extents) {
 }
 
 DWORD ReserveFinalSize(HANDLE file, const std::wstring& path, unsigned long long size) {
+    if (size == 0)
+        return ERROR_SUCCESS; // nothing to place
     using SetInformation = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
     auto set = LookupFunction<SetInformation>(L"kernel32.dll", "SetFileInformationByHandle");
     LARGE_INTEGER bytes;

@@ -25,8 +25,8 @@ DWORD MakeUnencrypted(const std::wstring& path);
 DWORD CountExtents(HANDLE file, const std::wstring& path, DWORD& extents);
 // Reserves `size` bytes for a new, empty file before its data is written, so that NTFS can
 // give it one piece: FileAllocationInfo where Windows has it (Vista and later; the file's size
-// stays 0), else the size set with SetEndOfFile and the file pointer put back at 0.
-// ERROR_SUCCESS or the error.
+// stays 0), else the size set with SetEndOfFile and the file pointer put back at 0. Nothing
+// for an empty file. ERROR_SUCCESS or the error.
 DWORD ReserveFinalSize(HANDLE file, const std::wstring& path, unsigned long long size);
 
 // The Complete page's line for a fragmented image, and the post-copy check's refusal.

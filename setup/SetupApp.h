@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CDlgBase;
 class CSetupConfig;
@@ -41,6 +42,8 @@ struct CSetupApp {
     wchar_t targetDrive = L'A';
     // The user's answer on the Welcome page: the installation turns Fast Startup off.
     bool turnOffFastStartup = false;
+    // What the completed installation asks the user to do before starting Zenta LUM.
+    std::wstring completeNotes;
     WindowsKind windowsKind = Unsupported;
     Firmware firmware = Firmware::Bios;
     PageState pageState = NoPage;

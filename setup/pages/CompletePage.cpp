@@ -49,11 +49,15 @@ void CCompletePage::OnPaint(HDC dc) {
     // Above the buttons, over the full width; a narrow window wraps it onto two lines.
     RECT hint = {Scale(W, 0.05), Scale(H, 0.72), Scale(W, 0.95), Scale(H, 0.88)};
     DrawColoredText(dc, kRestartHint, hint, kHintColor, DT_CENTER | DT_WORDBREAK);
+    LOGFONTW small = PageFont(20, FW_NORMAL, L"Segoe");
+    zenta::ScopedFont smallFont(CreateFontIndirectW(&small));
+    zenta::ScopedSelect selectSmall(dc, smallFont.Get());
+    // Above the hint: Fast Startup, and above that what to do about fragmented images.
+    double bottom = app->turnOffFastStartup ? 0.66 : 0.72;
     if (app->turnOffFastStartup) {
-        LOGFONTW small = PageFont(20, FW_NORMAL, L"Segoe");
-        zenta::ScopedFont smallFont(CreateFontIndirectW(&small));
-        zenta::ScopedSelect selectSmall(dc, smallFont.Get());
         RECT line = {Scale(W, 0.05), Scale(H, 0.66), Scale(W, 0.95), Scale(H, 0.72)};
         DrawColoredText(dc, kFastStartupOffHint, line, kHintColor, DT_CENTER | DT_WORDBREAK);
     }
+    RECT notes = {Scale(W, 0.05), Scale(H, bottom - 0.18), Scale(W, 0.95), Scale(H, bottom)};
+    DrawColoredText(dc, app->completeNotes.c_str(), notes, kHintColor, DT_CENTER | DT_WORDBREAK);
 }

@@ -119,6 +119,7 @@ void CProgressPage::UpdateProgress() {
     PostMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(p), 0);
     if (state == InstallState::Completed) {
         finished_ = true;
+        app->completeNotes = installation_->Notes();
         PostMessageW(app->mainWindow, WM_PAGE_NEXT, 0, 0);
         return;
     }

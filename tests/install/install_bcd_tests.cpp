@@ -103,9 +103,11 @@ TEST_CASE(
     std::wstring log = ReadLog(L"ZentaLUM-Setup.log");
     CHECK(InOrder(log, {L"Zenta LUM Setup 8.1", L"package E:\\full", L"Windows kind 2", L"firmware BIOS",
                         L"drive chosen: D:", L"installation record written", L"Fast Startup turned off",
-                        L"copy planned: 4 file(s)", L"protected D:\\zentaos", L"protected D:\\zeldr",
-                        L"copy completed: 4 file(s)", L"BcdStore.CreateObject", L"boot entry registered",
-                        L"uninstall record written"}));
+                        L"copy planned: 4 file(s)", L"protected D:\\zentaos",
+                        L"FSCTL_SET_COMPRESSION none D:\\zentaos: ", L"protected D:\\zeldr",
+                        L"FileAllocationInfo D:\\zentaos\\zenta", L"copy completed: 4 file(s)",
+                        L"FSCTL_GET_RETRIEVAL_POINTERS D:\\zentaos\\zenta: done, 1 extents",
+                        L"BcdStore.CreateObject", L"boot entry registered", L"uninstall record written"}));
 
     Process again;
     wizard = StartSetup(again, package);
@@ -403,4 +405,29 @@ TEST_CASE("BitLocker on the target: encrypted is refused, unknown is asked; the 
         PostMessageW(wizard, WM_CLOSE, 0, 0);
         CHECK(setup.Ended(10000));
     }
+}
+
+TEST_CASE("a package folder replaced by a link after the check: the installation fails, nothing it leads to "
+          "is copied") {
+    REQUIRE(PrepareMachine(Kind::Bcd));
+    FastStartupOn();
+    std::wstring package = MakePackage(L"swap", 0), files = package + L"\\copyfiles";
+    REQUIRE(!package.empty());
+    Process setup;
+    HWND wizard = StartSetup(setup, package);
+    InstallTo(wizard);
+    // The package has been checked; while Setup asks about Fast Startup, its copyfiles is
+    // replaced by one whose disks folder is a host link to E:\outside, which holds keep.txt
+    // (E:\linkedsource, tests/wine/run.sh).
+    HWND question = WaitForBox(setup.id, L"是否关闭快速启动", 20000);
+    REQUIRE(question);
+    REQUIRE(MoveFileW(files.c_str(), (package + L"\\checked").c_str()));
+    REQUIRE(MoveFileW(L"E:\\linkedsource\\copyfiles", files.c_str()));
+    Answer(question, IDNO);
+    CHECK(AnswerBox(setup.id, L"变成了链接", IDOK, 60000).find(files + L"\\disks") != std::wstring::npos);
+    CHECK(setup.Ended(30000));
+    CHECK_FALSE(Exists(L"D:\\zentaos\\keep.txt"));
+    CHECK(Leftovers(Kind::Bcd) == "");
+    CHECK(InOrder(ReadLog(L"ZentaLUM-Setup.log"), {L"not a plain folder", L"copy failed"}));
+    MoveFileW(files.c_str(), L"E:\\linkedsource\\copyfiles");
 }

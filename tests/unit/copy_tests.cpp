@@ -154,3 +154,46 @@ TEST_CASE("hard links planted in a folder already there or at the loader's name 
     CHECK((GetFileAttributesW(L"E:\\victim") & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) == 0);
     DeleteFileW(L"D:\\zeldr");
 }
+
+TEST_CASE(
+    "the package is read as it was checked: a linked folder, a file with a second name are not copied") {
+    enum Plant { LinkedFolder, SecondName, SecondNameLoader };
+    for (Plant plant : {LinkedFolder, SecondName, SecondNameLoader}) {
+        Package p;
+        // E:\linkedsource\copyfiles\disks is a host link to E:\outside, which holds keep.txt
+        // (tests/wine/run.sh).
+        std::wstring package = plant == LinkedFolder ? L"E:\\linkedsource" : p.dir;
+        std::wstring culprit = plant == LinkedFolder ? package + L"\\copyfiles\\disks"
+                               : plant == SecondName ? p.Path(L"disks", L"image")
+                                                     : p.Path(L"common", L"zeldr");
+        if (plant != LinkedFolder) {
+            DeleteFileW(culprit.c_str());
+            REQUIRE(driver::WriteBytes(L"E:\\second", "theirs"));
+            REQUIRE(CreateHardLinkW(culprit.c_str(), L"E:\\second", nullptr));
+        }
+        CopyOutcome end = Job(package, L'D').Run();
+        DeleteFileW(L"E:\\second");
+        CAPTURE(plant);
+        CHECK(end.state == CopyState::Failed);
+        CHECK(end.error == kLinkedSourceError);
+        CHECK(end.fileName == culprit);
+        CHECK_FALSE(driver::Exists(L"D:\\zentaos\\keep.txt"));
+        CHECK_FALSE(driver::Exists(L"D:\\zentaos\\image"));
+    }
+}
+
+TEST_CASE("the package's folders are held while the job runs: nobody may rename them") {
+    Package p;
+    p.Put(L"disks", L"image", "image");
+    Job paused(p.dir, L'D');
+    paused.control.Pause(); // the worker waits before its first file, once the loader is placed
+    zenta::ScopedHandle worker(CreateThread(nullptr, 0, &Job::Main, &paused, 0, nullptr));
+    REQUIRE(worker);
+    REQUIRE(driver::WaitUntil([] { return driver::Exists(L"D:\\zeldr"); }, 20000));
+    std::wstring disks = p.dir + L"\\copyfiles\\disks", aside = p.dir + L"\\aside";
+    CHECK_FALSE(MoveFileW(disks.c_str(), aside.c_str()));
+    CHECK(GetLastError() == ERROR_SHARING_VIOLATION);
+    paused.control.Stop();
+    REQUIRE(WaitForSingleObject(worker.Get(), 20000) == WAIT_OBJECT_0);
+    MoveFileW(aside.c_str(), disks.c_str());
+}

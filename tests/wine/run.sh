@@ -21,13 +21,15 @@ cleanup() {
 trap cleanup EXIT
 zenta_new_prefix "$prefix"
 mkdir -p "$prefix/drive_d/tree/sub" "$prefix/drive_e/outside" "$prefix/drive_e/linked/copyfiles/common" "$prefix/drive_e/rootlink"
+# A package whose disks folder is a host link to E:\outside (E:\linkedsource).
+mkdir -p "$prefix/drive_e/linkedsource/copyfiles/common" && echo loader >"$prefix/drive_e/linkedsource/copyfiles/common/zeldr"
 # Host links to E:\outside, which wine programs see as directory links (wine cannot make them
 # itself): D:\link, D:\tree\sub\outside, E:\zentaos, one in a package, E:\linked, and a
 # package's copyfiles, E:\rootlink. Nothing
 # may follow them. D:\planted.log is a file link to E:\outside\keep.txt (a plain file to wine).
 echo keep > "$prefix/drive_e/outside/keep.txt"
 for link in drive_d/link drive_d/tree/sub/outside drive_e/zentaos drive_e/linked/copyfiles/common/outside \
-  drive_e/rootlink/copyfiles; do
+  drive_e/rootlink/copyfiles drive_e/linkedsource/copyfiles/disks; do
   ln -s "$prefix/drive_e/outside" "$prefix/$link"
 done
 ln -s "$prefix/drive_e/outside/keep.txt" "$prefix/drive_d/planted.log"
