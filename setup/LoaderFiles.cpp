@@ -2,6 +2,8 @@
 
 #include "common/DynamicApi.h"
 #include "common/Log.h"
+#include "common/Text.h"
+#include "common/UserTexts.h"
 
 #include <winioctl.h>
 #include <cwchar>
@@ -104,19 +106,15 @@ DWORD ReserveFinalSize(HANDLE file, const std::wstring& path, unsigned long long
 }
 
 std::wstring FragmentedText(const std::wstring& path, DWORD extents) {
-    return L"系统映像文件“" + path + L"”在磁盘上分成了 " + std::to_wstring(extents) +
-           L" 段。启动星岚系统之前，请先对这个驱动器进行碎片整理（在“计算机”中右键单击驱动器，选择“属性”→“工"
-           L"具”）。";
+    return zenta::FormatText(kFragmentedText, path.c_str(), static_cast<unsigned long>(extents));
 }
 
 std::wstring UnreadableText(const std::wstring& path, DWORD attributes) {
     std::wstring kinds;
-    for (auto kind : {std::make_pair(FILE_ATTRIBUTE_COMPRESSED, L"压缩"),
-                      std::make_pair(FILE_ATTRIBUTE_ENCRYPTED, L"加密"),
-                      std::make_pair(FILE_ATTRIBUTE_SPARSE_FILE, L"稀疏")})
+    for (auto kind : {std::make_pair(FILE_ATTRIBUTE_COMPRESSED, kCompressedName),
+                      std::make_pair(FILE_ATTRIBUTE_ENCRYPTED, kEncryptedName),
+                      std::make_pair(FILE_ATTRIBUTE_SPARSE_FILE, kSparseName)})
         if (attributes & kind.first)
-            kinds += (kinds.empty() ? L"" : L"、") + std::wstring(kind.second);
-    return L"复制后的文件“" + path + L"”是" + kinds +
-           L"文件，星岚系统的启动程序不能读取它。已经复制的内容已全部删除。\n\n请在这个驱动器的“属性”中取消"
-           L"“压缩此驱动器以节约磁盘空间”，并确认目标文件夹没有加密，或者选择其他驱动器。";
+            kinds += (kinds.empty() ? L"" : kListSeparator) + std::wstring(kind.second);
+    return zenta::FormatText(kUnreadableText, path.c_str(), kinds.c_str());
 }

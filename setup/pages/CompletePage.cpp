@@ -2,6 +2,7 @@
 
 #include "common/Log.h"
 #include "common/SystemHelpers.h"
+#include "common/UserTexts.h"
 #include "resources/resource.h"
 #include "setup/Config.h"
 #include "setup/SetupApp.h"
@@ -9,11 +10,6 @@
 
 namespace {
 
-// Names the entry the boot menu really shows, so the user can find it after the restart.
-constexpr wchar_t kRestartHint[] = L"安装结束后请重启电脑，选择从‘星岚系统(boot zenta LUM)’ 启动";
-// Said only when the installation turned Fast Startup off, so that the user knows it comes back.
-constexpr wchar_t kFastStartupOffHint[] =
-    L"已按您的选择关闭Windows快速启动，卸载星岚系统时会恢复原来的设置。";
 constexpr COLORREF kHintColor = 0x00FF0000;
 
 } // namespace
@@ -25,10 +21,10 @@ void CCompletePage::OnInitDialog(HWND) {
     int W = clientWidth, H = clientHeight;
     RECT later = {Scale(W, 0.222), Scale(H, 0.9), Scale(W, 0.222) + Scale(W, 0.06),
                   Scale(H, 0.9) + Scale(H, 0.02)};
-    laterButton_ = AttachButton(IDC_PAGE_CLOSE, later, false, L"一会自己重启");
+    laterButton_ = AttachButton(IDC_PAGE_CLOSE, later, false, kRestartLaterCaption);
     RECT now = {Scale(W, 0.722), Scale(H, 0.9), Scale(W, 0.722) + Scale(W, 0.06),
                 Scale(H, 0.9) + Scale(H, 0.02)};
-    restartButton_ = AttachButton(IDC_PAGE_RESTART, now, false, L"现在重启系统");
+    restartButton_ = AttachButton(IDC_PAGE_RESTART, now, false, kRestartNowCaption);
     LoadBackground(app->config->background4);
 }
 

@@ -3,6 +3,7 @@
 #include "common/Log.h"
 #include "common/Messages.h"
 #include "common/UserMessages.h"
+#include "common/UserTexts.h"
 #include "resources/resource.h"
 #include "setup/Config.h"
 #include "setup/Preflight.h"
@@ -11,7 +12,6 @@
 
 namespace {
 
-const wchar_t kDriveLabel[] = L"目标驱动器：";
 constexpr COLORREF kDriveLabelColor = 0x0077FFFF;
 // Worker -> page (posted): the facts of the button's checks are gathered.
 constexpr UINT WM_CHECKS_GATHERED = WM_APP + 1;
