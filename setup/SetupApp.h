@@ -10,6 +10,7 @@
 #include <string>
 
 class CDlgBase;
+class CPagePicturePreparer;
 class CSetupConfig;
 
 enum PageState : int {
@@ -29,7 +30,11 @@ struct CSetupApp {
     CSetupApp(const CSetupApp&) = delete;
     CSetupApp& operator=(const CSetupApp&) = delete;
 
-    // Releases page, configuration, icon and window, then COM.
+    // Starts preparing the page backgrounds at the size of the main window's client area, in
+    // the order the pages come: the Remove page's first when the wizard starts there, then
+    // the Welcome, Progress, Complete and Notice pages'.
+    void PrepareBackgrounds(bool removeFirst);
+    // Releases page, prepared backgrounds, configuration, icon and window, then COM.
     void Shutdown();
 
     // Declared first, so that COM outlives everything below that uses it.
@@ -46,5 +51,6 @@ struct CSetupApp {
     PageState pageState = NoPage;
     zenta::ScopedIcon windowIcon;
     std::unique_ptr<CDlgBase> currentPage;
+    std::unique_ptr<CPagePicturePreparer> backgrounds;
     std::unique_ptr<CSetupConfig> config;
 };

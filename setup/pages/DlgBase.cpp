@@ -119,10 +119,15 @@ void CDlgBase::ActivateButton(const CEmoButton* button) {
     SetFocus(button->Window());
 }
 
+bool CDlgBase::BackgroundPath(const std::wstring& packageDir, const std::wstring& name, std::wstring& path) {
+    std::wstring support;
+    return !name.empty() && zenta::JoinPath(packageDir, L"support", support) &&
+           zenta::JoinPath(support, name, path);
+}
+
 void CDlgBase::LoadBackground(const std::wstring& name) {
-    std::wstring support, path;
-    if (!name.empty() && zenta::JoinPath(app->packageDir, L"support", support) &&
-        zenta::JoinPath(support, name, path))
+    std::wstring path;
+    if (BackgroundPath(app->packageDir, name, path))
         LoadPagePicture(path, hwnd, clientWidth, clientHeight);
 }
 
