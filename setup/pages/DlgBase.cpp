@@ -45,6 +45,9 @@ INT_PTR CALLBACK CDlgBase::DialogProc(HWND window, UINT message, WPARAM wParam, 
     if (message == WM_NCDESTROY) {
         // The object may outlive its window; it must not be reached through it any more.
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        // A page destroyed without being closed (the last one, when the wizard ends) lets go
+        // of its pictures here.
+        FreePagePictures(window);
         if (page->hwnd == window)
             page->hwnd = nullptr;
         return FALSE;
