@@ -11,6 +11,7 @@
 #include <vector>
 
 class CDlgBase;
+class CPagePicturePreparer;
 class CSetupConfig;
 
 enum PageState : int {
@@ -30,7 +31,11 @@ struct CSetupApp {
     CSetupApp(const CSetupApp&) = delete;
     CSetupApp& operator=(const CSetupApp&) = delete;
 
-    // Releases page, configuration, icon and window, then COM.
+    // Starts preparing the page backgrounds at the size of the main window's client area, in
+    // the order the pages come: the Remove page's first when the wizard starts there, then
+    // the Welcome, Progress, Complete and Notice pages'.
+    void PrepareBackgrounds(bool removeFirst);
+    // Releases page, prepared backgrounds, configuration, icon and window, then COM.
     void Shutdown();
 
     // Declared first, so that COM outlives everything below that uses it.
@@ -49,5 +54,6 @@ struct CSetupApp {
     PageState pageState = NoPage;
     zenta::ScopedIcon windowIcon;
     std::unique_ptr<CDlgBase> currentPage;
+    std::unique_ptr<CPagePicturePreparer> backgrounds;
     std::unique_ptr<CSetupConfig> config;
 };

@@ -88,6 +88,7 @@ int RunSetup(HINSTANCE instance, Firmware (*detectFirmware)()) {
         // Nothing to remove and nothing that could be installed: refused before any page.
         ShowError(nullptr, kUefiRefusalText);
     } else if (CreateWizardWindow(app.get())) {
+        app->PrepareBackgrounds(InstallationRecorded());
         ShowFirstPage(app.get());
         RunMessageLoop(*app);
     }

@@ -45,6 +45,9 @@ INT_PTR CALLBACK CDlgBase::DialogProc(HWND window, UINT message, WPARAM wParam, 
     if (message == WM_NCDESTROY) {
         // The object may outlive its window; it must not be reached through it any more.
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        // A page destroyed without being closed (the last one, when the wizard ends) lets go
+        // of its pictures here.
+        FreePagePictures(window);
         if (page->hwnd == window)
             page->hwnd = nullptr;
         return FALSE;
@@ -119,10 +122,15 @@ void CDlgBase::ActivateButton(const CEmoButton* button) {
     SetFocus(button->Window());
 }
 
+bool CDlgBase::BackgroundPath(const std::wstring& packageDir, const std::wstring& name, std::wstring& path) {
+    std::wstring support;
+    return !name.empty() && zenta::JoinPath(packageDir, L"support", support) &&
+           zenta::JoinPath(support, name, path);
+}
+
 void CDlgBase::LoadBackground(const std::wstring& name) {
-    std::wstring support, path;
-    if (!name.empty() && zenta::JoinPath(app->packageDir, L"support", support) &&
-        zenta::JoinPath(support, name, path))
+    std::wstring path;
+    if (BackgroundPath(app->packageDir, name, path))
         LoadPagePicture(path, hwnd, clientWidth, clientHeight);
 }
 

@@ -23,6 +23,9 @@ class CDlgBase {
     void DestroyPage();
     // Called by the main window right after placing the page, before it is shown.
     virtual void OnPlaced() {}
+    // The path of the configured background picture `name` in the package's support folder;
+    // false for no name or a path that does not fit.
+    static bool BackgroundPath(const std::wstring& packageDir, const std::wstring& name, std::wstring& path);
 
   protected:
     // The page's messages. The base paints, initialises, posts the main window's command for
@@ -44,7 +47,8 @@ class CDlgBase {
     std::unique_ptr<CEmoButton> AttachForwardButton(int id, const wchar_t* caption);
     // Enables the button and gives it the keyboard focus.
     static void ActivateButton(const CEmoButton* button);
-    // Loads the configured background picture `name` of the package's support folder.
+    // Takes the configured background picture `name` of the package's support folder,
+    // stretched to the page (prepared ahead, see CSetupApp::PrepareBackgrounds).
     void LoadBackground(const std::wstring& name);
     // Draws the page's pictures over the whole page.
     void DrawBackground(HDC dc) const;

@@ -83,3 +83,22 @@ void RenderStretched(const DecodedPicture& picture, HDC dc, const RECT& rect) {
     if (oldMode)
         SetStretchBltMode(dc, oldMode);
 }
+
+zenta::ScopedBitmap StretchPictureFile(const std::wstring& path, int width, int height) {
+    DecodedPicture picture;
+    if (width <= 0 || height <= 0 || !LoadPictureFile(path, picture))
+        return zenta::ScopedBitmap();
+    zenta::ScopedWindowDc screen(nullptr);
+    zenta::ScopedMemoryDc dc(CreateCompatibleDC(screen.Get()));
+    zenta::ScopedBitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    if (!dc || !bitmap)
+        return zenta::ScopedBitmap();
+    {
+        zenta::ScopedSelect select(dc.Get(), bitmap.Get());
+        RenderStretched(picture, dc.Get(), RECT{0, 0, width, height});
+    }
+    // GDI batches calls per thread: what this thread drew must be in the bitmap before
+    // another thread copies from it.
+    GdiFlush();
+    return bitmap;
+}

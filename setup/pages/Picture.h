@@ -1,5 +1,5 @@
 // Decoded pictures for the pages: reading a picture file, decoding it with the system's
-// picture loader, and drawing it stretched into a rectangle.
+// picture loader, and drawing it stretched into a rectangle or into a bitmap of its own.
 #pragma once
 #include "common/ScopedWin.h"
 
@@ -32,3 +32,9 @@ bool LoadPictureFile(const std::wstring& path, DecodedPicture& result);
 
 // Draws the picture upright, stretched over `rect` without keeping its aspect ratio.
 void RenderStretched(const DecodedPicture& picture, HDC dc, const RECT& rect);
+
+// Reads and decodes the file and stretches it (as RenderStretched) into a new bitmap of
+// width x height, compatible with the screen; empty when the file cannot be read or decoded.
+// Needs COM. The drawing is flushed: another thread may use the bitmap once this one has
+// handed it over.
+zenta::ScopedBitmap StretchPictureFile(const std::wstring& path, int width, int height);

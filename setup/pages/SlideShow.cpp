@@ -88,22 +88,11 @@ DWORD WINAPI CSlideShow::PrepareMain(void* show) {
 
 HBITMAP CSlideShow::Render(int index) const {
     std::wstring path;
-    DecodedPicture picture;
-    if (!zenta::JoinPath(folder, images[index], path) || !LoadPictureFile(path, picture))
+    if (!zenta::JoinPath(folder, images[index], path))
         return nullptr;
-    const int width = targetRect.right - targetRect.left, height = targetRect.bottom - targetRect.top;
-    zenta::ScopedWindowDc screen(nullptr);
-    zenta::ScopedMemoryDc dc(CreateCompatibleDC(screen.Get()));
-    zenta::ScopedBitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
-    if (!dc || !bitmap)
-        return nullptr;
-    {
-        zenta::ScopedSelect select(dc.Get(), bitmap.Get());
-        RenderStretched(picture, dc.Get(), RECT{0, 0, width, height});
-    }
     // Drawn by now: the window's thread may use it once this thread has ended.
-    GdiFlush();
-    return bitmap.Release();
+    return StretchPictureFile(path, targetRect.right - targetRect.left, targetRect.bottom - targetRect.top)
+        .Release();
 }
 
 void CSlideShow::Draw(HDC dc) {

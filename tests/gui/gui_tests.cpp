@@ -1,5 +1,6 @@
 // The controls and the start of Setup in this process: the image button's faces and keys,
-// the link's hit area, the slide show's cycle, and the refusal of a UEFI machine.
+// the link's hit area, the slide show's cycle, the page backgrounds prepared ahead, and the
+// refusal of a UEFI machine.
 #include <doctest/doctest.h>
 
 #include "common/InstallRecord.h"
@@ -11,6 +12,8 @@
 #include "setup/pages/EmoButton.h"
 #include "setup/pages/HyperText.h"
 #include "setup/pages/PageFont.h"
+#include "setup/pages/PagePictures.h"
+#include "setup/pages/Picture.h"
 #include "setup/pages/SlideShow.h"
 #include "tests/driver/Driver.h"
 
@@ -142,6 +145,46 @@ TEST_CASE("slide show: the pictures of the folder in turn, the first again after
             },
             10000));
         CHECK(show.current);
+    }
+}
+
+TEST_CASE("page backgrounds: ready, being prepared, not begun or not listed, a page draws its picture") {
+    zenta::ScopedCoInit com;
+    constexpr int W = 794, H = 571;
+    auto support = [](const wchar_t* name) {
+        return driver::Build(std::wstring(L"test-data\\package\\support\\") + name);
+    };
+    // A grid of pixels of the window's page pictures drawn (registry) or of the file decoded
+    // and stretched straight into the same kind of bitmap.
+    auto drawn = [&](HWND window, const std::wstring& path, bool registry) {
+        zenta::ScopedWindowDc screen(nullptr);
+        zenta::ScopedMemoryDc dc(CreateCompatibleDC(screen.Get()));
+        zenta::ScopedBitmap bitmap(CreateCompatibleBitmap(screen.Get(), W, H));
+        zenta::ScopedSelect select(dc.Get(), bitmap.Get());
+        DecodedPicture picture;
+        if (registry)
+            DrawPagePictures(window, dc.Get(), W, H);
+        else if (LoadPictureFile(path, picture))
+            RenderStretched(picture, dc.Get(), RECT{0, 0, W, H});
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < H; y += 37)
+            for (int x = 0; x < W; x += 41)
+                pixels.push_back(GetPixel(dc.Get(), x, y));
+        return pixels;
+    };
+    // Asked for one after another: the unlisted one is prepared here while the worker begins
+    // with the first listed, which is then most likely being prepared, and the worker goes on
+    // with the second.
+    const wchar_t* names[] = {L"complete.jpg", L"welcome.jpg", L"progress.jpg", L"welcome.jpg"};
+    Host pages[4];
+    CPagePicturePreparer preparer(
+        {support(L"welcome.jpg"), support(L"progress.jpg"), support(L"welcome.jpg")}, W, H);
+    for (int i = 0; i < 4; ++i)
+        CHECK(LoadPagePicture(support(names[i]), pages[i].window, W, H));
+    for (int i = 0; i < 4; ++i) {
+        CAPTURE(i);
+        CHECK(drawn(pages[i].window, L"", true) == drawn(nullptr, support(names[i]), false));
+        FreePagePictures(pages[i].window);
     }
 }
 
