@@ -70,13 +70,15 @@ bool SetAttributesByHandle(HANDLE file, DWORD attributes) {
         (attributes & kSettableAttributes) ? (attributes & kSettableAttributes) : FILE_ATTRIBUTE_NORMAL;
     return SetInformation(file, &basic, sizeof basic, FileBasicInformation);
 }
+RemoveDirectoryCall removeDirectory = RemoveDirectoryW;
+
 // A read-only directory refuses to be deleted; the bit is lifted first and put back when the
 // delete fails anyway, so nothing changes but what went.
 void RemoveDirectoryWithoutReadOnly(const std::wstring& path, DWORD attributes) {
     bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
     if (readOnly)
         SetFileAttributesW(path.c_str(), (attributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_DIRECTORY);
-    if (!RemoveDirectoryW(path.c_str()) && readOnly)
+    if (!removeDirectory(path.c_str()) && readOnly)
         SetFileAttributesW(path.c_str(), attributes);
 }
 
@@ -224,6 +226,10 @@ bool DeleteFileKeepingAttributes(const std::wstring& path) {
         SetAttributesByHandle(file.Get(), attributes);
     SetLastError(error);
     return deleted;
+}
+
+void SetRemoveDirectoryCall(RemoveDirectoryCall call) {
+    removeDirectory = call ? call : RemoveDirectoryW;
 }
 
 int DeleteDirectoryTree(const wchar_t* path) {

@@ -38,6 +38,11 @@ bool DeleteFileKeepingAttributes(const std::wstring& path);
 // Deletes a directory with everything in it; links are removed as links, never followed.
 // 1 when the directory could be listed (whatever was deleted), 0 otherwise.
 int DeleteDirectoryTree(const wchar_t* path);
+// The call DeleteDirectoryTree removes each emptied directory with (null: RemoveDirectoryW).
+// Windows refuses to remove a read-only directory and wine does not: a test puts in one that
+// refuses as Windows does.
+using RemoveDirectoryCall = BOOL(WINAPI*)(LPCWSTR);
+void SetRemoveDirectoryCall(RemoveDirectoryCall call);
 // Enables privilege `name` (such as L"SeBackupPrivilege") in the process token: ERROR_SUCCESS,
 // ERROR_NOT_ALL_ASSIGNED when the token does not hold it, or the error of the failing call.
 DWORD EnablePrivilege(const wchar_t* name);

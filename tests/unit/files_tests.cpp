@@ -21,6 +21,23 @@ using driver::Exists;
 using driver::ReadBytes;
 using driver::WriteBytes;
 
+namespace {
+
+BOOL WINAPI RemoveAsWindows(LPCWSTR path) {
+    DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return RemoveDirectoryW(path);
+}
+
+bool RefuseWrite(HKEY, DWORD) {
+    return false; // as a write the key's ACL refuses
+}
+
+} // namespace
+
 TEST_CASE("boot.ini is replaced whole, with its attributes and one backup, or refused untouched") {
     const std::wstring path = L"D:\\boot.ini";
     const std::string original = "[boot loader]\r\ntimeout=30\r\n[operating systems]\r\n";
@@ -79,11 +96,15 @@ TEST_CASE("a directory tree goes whole: read-only files too, links as links, not
     REQUIRE(WriteBytes(L"D:\\keep\\file", "x"));
     REQUIRE(WriteBytes(L"D:\\tree\\sub\\deeper\\ro", "x"));
     REQUIRE(SetFileAttributesW(L"D:\\tree\\sub\\deeper\\ro", FILE_ATTRIBUTE_READONLY));
+    // Windows refuses to remove a read-only folder (wine does not): the tree lifts the bit first.
+    REQUIRE(SetFileAttributesW(L"D:\\tree\\sub\\deeper", FILE_ATTRIBUTE_READONLY));
+    SetRemoveDirectoryCall(RemoveAsWindows);
     // A read-only file outside with a second name inside keeps its attributes.
     REQUIRE(WriteBytes(L"E:\\shared", "x"));
     REQUIRE(SetFileAttributesW(L"E:\\shared", FILE_ATTRIBUTE_READONLY));
     REQUIRE(CreateHardLinkW(L"D:\\tree\\shared", L"E:\\shared", nullptr));
     CHECK(DeleteDirectoryTree(L"D:\\tree\\") == 1);
+    SetRemoveDirectoryCall(nullptr);
     CHECK_FALSE(Exists(L"D:\\tree\\sub\\deeper"));
     CHECK_FALSE(Exists(L"D:\\tree\\shared")); // a read-only name shared with E:\shared too
     CHECK(Exists(L"E:\\outside\\keep.txt"));
@@ -140,6 +161,87 @@ TEST_CASE(
         RemoveInstallation(BootIni); // what was held goes now
         CHECK(InstallRecordGone());
     }
+}
+
+TEST_CASE("only what the installation made goes; Fast Startup given back, or the records stay") {
+    constexpr DWORD kNoValue = 0xFFFFFFFF; // a record of an earlier build
+    constexpr DWORD kOff = 0xFFFFFFFE;     // Fast Startup not recorded as turned off
+    const struct {
+        DWORD made;
+        DWORD hiberbootNow; // with 1 recorded, whose write back always fails
+        bool complete, directoryLeft, loaderLeft;
+    } rows[] = {{kMadeAll, kOff, true, false, false},   {kNoValue, kOff, true, false, false},
+                {kMadeLoader, kOff, true, true, false}, {kMadeDirectory, kOff, true, false, true},
+                {kMadeAll, 0, false, false, false},     {kMadeAll, 1, true, false, false}};
+    SetHiberbootWrite(RefuseWrite);
+    for (const auto& row : rows) {
+        CAPTURE(row.made);
+        CAPTURE(row.hiberbootNow);
+        CInstallRecord record;
+        REQUIRE((record.Create() && record.WriteDrive(L'D') && record.WriteVolume(VolumeOfDrive(L'D'))));
+        if (row.made != kNoValue)
+            REQUIRE(record.WriteMade(row.made));
+        if (row.hiberbootNow != kOff) {
+            REQUIRE(record.WriteHiberboot(1));
+            CRegistry power;
+            REQUIRE((power.Create(kPowerKey, 0) && power.WriteDword(L"HiberbootEnabled", row.hiberbootNow)));
+        }
+        record.Close();
+        REQUIRE((driver::MakeDirs(L"D:\\zentaos") && WriteBytes(L"D:\\zentaos\\file", "x")));
+        REQUIRE(WriteBytes(L"D:\\zeldr", "L"));
+        const RemovalOutcome outcome = RemoveInstallation(BootIni, false);
+        CHECK(outcome.Complete() == row.complete);
+        CHECK(InstallRecordGone() == row.complete);
+        CHECK(Exists(L"D:\\zentaos\\file") == row.directoryLeft);
+        CHECK(Exists(L"D:\\zeldr") == row.loaderLeft);
+        if (row.hiberbootNow != kOff)
+            CHECK(driver::RegDword(kPowerKey, L"HiberbootEnabled") == row.hiberbootNow);
+        DeleteRecords();
+        DeleteDirectoryTree(L"D:\\zentaos");
+        DeleteFileW(L"D:\\zeldr");
+    }
+    SetHiberbootWrite(nullptr);
+}
+
+TEST_CASE("how a removal ended: what a later run may finish, what none can, and a drive that is gone") {
+    RemovalOutcome removed;
+    removed.recorded = removed.bootEntryRemoved = removed.loaderRemoved = removed.directoryRemoved =
+        removed.installRecordRemoved = removed.uninstallRecordRemoved = true;
+    removed.drive = L'D';
+    const struct {
+        void (*change)(RemovalOutcome&);
+        RemovalEnd end;
+    } rows[] = {
+        {[](RemovalOutcome&) {}, RemovalEnd::Removed},
+        {[](RemovalOutcome& o) { o.drive = 0, o.volumeGone = true; }, RemovalEnd::DriveGone},
+        {[](RemovalOutcome& o) { o.drive = 0, o.volumeGone = true, o.bootEntryRemoved = false; },
+         RemovalEnd::Transient},
+        {[](RemovalOutcome& o) { o.drive = 0, o.volumeUnreachable = true, o.installRecordRemoved = false; },
+         RemovalEnd::Transient},
+        {[](RemovalOutcome& o) { o.bootEntryRemoved = o.loaderRemoved = false; }, RemovalEnd::Transient},
+        {[](RemovalOutcome& o) { o.bootEntryRemoved = false, o.bootEntryForeign = true; },
+         RemovalEnd::Lasting},
+        {[](RemovalOutcome& o) { o.bootEntryRemoved = false, o.bootConfigRefused = true; },
+         RemovalEnd::Lasting},
+        {[](RemovalOutcome& o) { o.drive = 0, o.loaderRemoved = false; }, RemovalEnd::Lasting},
+        {[](RemovalOutcome& o) { o.loaderRemoved = false; }, RemovalEnd::Transient},
+        {[](RemovalOutcome& o) { o.fastStartupLeft = true; }, RemovalEnd::Transient},
+    };
+    for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+        CAPTURE(i);
+        RemovalOutcome outcome = removed;
+        rows[i].change(outcome);
+        CHECK(ClassifyRemoval(outcome) == rows[i].end);
+    }
+    // A volume is gone only when both calls say no such one exists.
+    CHECK(VolumePresenceOf(true, false, ERROR_FILE_NOT_FOUND, false, ERROR_PATH_NOT_FOUND) ==
+          VolumePresence::Gone);
+    CHECK(VolumePresenceOf(false, false, 0, false, ERROR_PATH_NOT_FOUND) == VolumePresence::Unknown);
+    CHECK(VolumePresenceOf(true, false, ERROR_ACCESS_DENIED, false, ERROR_PATH_NOT_FOUND) ==
+          VolumePresence::Unknown);
+    CHECK(VolumePresenceOf(true, false, ERROR_FILE_NOT_FOUND, false, ERROR_NOT_READY) ==
+          VolumePresence::Unknown);
+    CHECK(VolumePresenceOf(true, true, 0, false, ERROR_NOT_READY) == VolumePresence::Present);
 }
 
 TEST_CASE("registry: the record as earlier builds wrote it, boot.ini's line a byte a unit; trees go whole") {
