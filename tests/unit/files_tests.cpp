@@ -23,13 +23,18 @@ using driver::WriteBytes;
 
 namespace {
 
-BOOL WINAPI RemoveAsWindows(LPCWSTR path) {
-    DWORD attributes = GetFileAttributesW(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    return RemoveDirectoryW(path);
+// One folder as Windows treats it: a read-only one refuses to be removed.
+DWORD folderAttributes = 0;
+BOOL WINAPI SetFolderAttributes(LPCWSTR, DWORD attributes) {
+    folderAttributes = attributes;
+    return TRUE;
+}
+BOOL WINAPI RemoveFolder(LPCWSTR) {
+    return (folderAttributes & FILE_ATTRIBUTE_READONLY) ? SetLastError(ERROR_ACCESS_DENIED), FALSE : TRUE;
+}
+BOOL WINAPI RefuseRemoval(LPCWSTR) {
+    SetLastError(ERROR_DIR_NOT_EMPTY);
+    return FALSE;
 }
 
 bool RefuseWrite(HKEY, DWORD) {
@@ -96,15 +101,11 @@ TEST_CASE("a directory tree goes whole: read-only files too, links as links, not
     REQUIRE(WriteBytes(L"D:\\keep\\file", "x"));
     REQUIRE(WriteBytes(L"D:\\tree\\sub\\deeper\\ro", "x"));
     REQUIRE(SetFileAttributesW(L"D:\\tree\\sub\\deeper\\ro", FILE_ATTRIBUTE_READONLY));
-    // Windows refuses to remove a read-only folder (wine does not): the tree lifts the bit first.
-    REQUIRE(SetFileAttributesW(L"D:\\tree\\sub\\deeper", FILE_ATTRIBUTE_READONLY));
-    SetRemoveDirectoryCall(RemoveAsWindows);
     // A read-only file outside with a second name inside keeps its attributes.
     REQUIRE(WriteBytes(L"E:\\shared", "x"));
     REQUIRE(SetFileAttributesW(L"E:\\shared", FILE_ATTRIBUTE_READONLY));
     REQUIRE(CreateHardLinkW(L"D:\\tree\\shared", L"E:\\shared", nullptr));
     CHECK(DeleteDirectoryTree(L"D:\\tree\\") == 1);
-    SetRemoveDirectoryCall(nullptr);
     CHECK_FALSE(Exists(L"D:\\tree\\sub\\deeper"));
     CHECK_FALSE(Exists(L"D:\\tree\\shared")); // a read-only name shared with E:\shared too
     CHECK(Exists(L"E:\\outside\\keep.txt"));
@@ -113,6 +114,13 @@ TEST_CASE("a directory tree goes whole: read-only files too, links as links, not
     // A tree that is itself a link is not entered.
     CHECK(DeleteDirectoryTree(L"D:\\link") == 1);
     CHECK(Exists(L"E:\\outside\\keep.txt"));
+    // A read-only folder loses the bit for its removal, and keeps it when it stays.
+    const DWORD readOnly = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY;
+    folderAttributes = readOnly;
+    CHECK(RemoveEmptiedDirectory(L"D:\\ro", readOnly, {SetFolderAttributes, RemoveFolder}));
+    folderAttributes = readOnly;
+    CHECK_FALSE(RemoveEmptiedDirectory(L"D:\\ro", readOnly, {SetFolderAttributes, RefuseRemoval}));
+    CHECK(folderAttributes == readOnly);
 }
 
 TEST_CASE(
