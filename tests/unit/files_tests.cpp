@@ -23,22 +23,16 @@ using driver::WriteBytes;
 
 namespace {
 
-// One folder as Windows treats it: a read-only one refuses to be removed.
+// One folder as Windows treats it: a read-only one refuses to go.
 DWORD folderAttributes = 0;
 BOOL WINAPI SetFolderAttributes(LPCWSTR, DWORD attributes) {
-    folderAttributes = attributes;
-    return TRUE;
+    return folderAttributes = attributes, TRUE;
 }
 BOOL WINAPI RemoveFolder(LPCWSTR) {
-    return (folderAttributes & FILE_ATTRIBUTE_READONLY) ? SetLastError(ERROR_ACCESS_DENIED), FALSE : TRUE;
+    return (folderAttributes & FILE_ATTRIBUTE_READONLY) == 0;
 }
 BOOL WINAPI RefuseRemoval(LPCWSTR) {
-    SetLastError(ERROR_DIR_NOT_EMPTY);
     return FALSE;
-}
-
-bool RefuseWrite(HKEY, DWORD) {
-    return false; // as a write the key's ACL refuses
 }
 
 } // namespace
@@ -123,26 +117,38 @@ TEST_CASE("a directory tree goes whole: read-only files too, links as links, not
     CHECK(folderAttributes == readOnly);
 }
 
-TEST_CASE(
-    "the records go only once nothing is left: the boot entry, \\zeldr and \\zentaos each kept in turn") {
+TEST_CASE("the records go only once nothing is left: the boot entry, \\zeldr, \\zentaos and Fast Startup "
+          "each kept in turn; only what the installation made goes") {
     const std::string ini = "[boot loader]\r\ntimeout=10\r\n[operating systems]\r\n";
     const std::string entry = "D:\\zeldr=\"" + std::string(kBootIniDescription) + "\"\r\n";
+    constexpr DWORD kNoValue = 0xFFFFFFFF, kOff = 0xFFFFFFFE; // an earlier build's record; no Fast Startup
     // The boot entry held (boot.ini open), also with the files already deleted by hand; \zeldr
-    // held; a file in \zentaos held.
+    // held; a file in \zentaos held. Made as recorded; Fast Startup recorded as 1, `hiberbootNow`
+    // now, and the first removal's write of it back refused.
     const struct {
         const wchar_t* held;
         bool files;
-    } rows[] = {{L"", true},
-                {L"C:\\boot.ini", true},
-                {L"C:\\boot.ini", false},
-                {L"D:\\zeldr", true},
-                {L"D:\\zentaos\\held", true}};
+        DWORD made, hiberbootNow;
+    } rows[] = {{L"", true, kNoValue, kOff},
+                {L"C:\\boot.ini", true, kNoValue, kOff},
+                {L"C:\\boot.ini", false, kNoValue, kOff},
+                {L"D:\\zeldr", true, kNoValue, kOff},
+                {L"D:\\zentaos\\held", true, kNoValue, kOff},
+                {L"", true, kMadeAll, kOff},
+                {L"", true, kMadeLoader, kOff},
+                {L"", true, kMadeDirectory, kOff},
+                {L"", true, kMadeAll, 0},
+                {L"", true, kMadeAll, 1}};
     for (const auto& row : rows) {
         const std::wstring held = row.held;
         CAPTURE(driver::Utf8(held));
-        CAPTURE(row.files);
+        CAPTURE(row.made);
         CInstallRecord record;
-        REQUIRE((record.Create() && record.WriteDrive(L'D') && record.WriteVolume(VolumeOfDrive(L'D'))));
+        CRegistry power;
+        REQUIRE((record.Create() && record.WriteDrive(L'D') && record.WriteVolume(VolumeOfDrive(L'D')) &&
+                 (row.made == kNoValue || record.WriteMade(row.made)) &&
+                 (row.hiberbootNow == kOff || (record.WriteHiberboot(1) && power.Create(kPowerKey, 0) &&
+                                               power.WriteDword(L"HiberbootEnabled", row.hiberbootNow)))));
         record.Close();
         REQUIRE(WriteUninstallRecord(L'D', 0));
         SetFileAttributesW(L"D:\\zeldr", FILE_ATTRIBUTE_NORMAL);
@@ -159,97 +165,64 @@ TEST_CASE(
             zenta::ScopedHandle hold(!held.empty() ? CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ,
                                                                  nullptr, OPEN_EXISTING, 0, nullptr)
                                                    : INVALID_HANDLE_VALUE);
+            SetHiberbootWrite([](HKEY, DWORD) { return false; });
             RemovalOutcome outcome = RemoveInstallation(BootIni);
-            CHECK(outcome.Complete() == held.empty());
-            CHECK(InstallRecordGone() == held.empty());
-            CHECK(UninstallRecordGone() == held.empty());
-            // The files go only once the entry that starts them is gone.
-            CHECK(Exists(L"D:\\zeldr") == (row.files && (held == L"C:\\boot.ini" || held == L"D:\\zeldr")));
+            SetHiberbootWrite(nullptr);
+            const bool complete = held.empty() && row.hiberbootNow != 0;
+            CHECK(outcome.Complete() == complete);
+            CHECK(InstallRecordGone() == complete);
+            CHECK(UninstallRecordGone() == complete);
+            // The files go only once the entry that starts them is gone, and only when made.
+            const bool entryHeld = held == L"C:\\boot.ini";
+            CHECK(Exists(L"D:\\zeldr") ==
+                  (row.files && (entryHeld || held == L"D:\\zeldr" || !(row.made & kMadeLoader))));
+            CHECK(Exists(L"D:\\zentaos\\held") ==
+                  (row.files && (entryHeld || held == L"D:\\zentaos\\held" || !(row.made & kMadeDirectory))));
+            CHECK((row.hiberbootNow == kOff ||
+                   driver::RegDword(kPowerKey, L"HiberbootEnabled") == row.hiberbootNow));
         }
         RemoveInstallation(BootIni); // what was held goes now
         CHECK(InstallRecordGone());
     }
 }
 
-TEST_CASE("only what the installation made goes; Fast Startup given back, or the records stay") {
-    constexpr DWORD kNoValue = 0xFFFFFFFF; // a record of an earlier build
-    constexpr DWORD kOff = 0xFFFFFFFE;     // Fast Startup not recorded as turned off
+TEST_CASE("how a removal ended: what a later run may finish, what none can, a drive that is gone") {
+    // What is left or known: E the boot entry, F (it is not ours), R (the configuration refuses
+    // for good), L \zeldr; N no drive, G the volume gone, U the volume without a letter; S Fast
+    // Startup still off.
     const struct {
-        DWORD made;
-        DWORD hiberbootNow; // with 1 recorded, whose write back always fails
-        bool complete, directoryLeft, loaderLeft;
-    } rows[] = {{kMadeAll, kOff, true, false, false},   {kNoValue, kOff, true, false, false},
-                {kMadeLoader, kOff, true, true, false}, {kMadeDirectory, kOff, true, false, true},
-                {kMadeAll, 0, false, false, false},     {kMadeAll, 1, true, false, false}};
-    SetHiberbootWrite(RefuseWrite);
-    for (const auto& row : rows) {
-        CAPTURE(row.made);
-        CAPTURE(row.hiberbootNow);
-        CInstallRecord record;
-        REQUIRE((record.Create() && record.WriteDrive(L'D') && record.WriteVolume(VolumeOfDrive(L'D'))));
-        if (row.made != kNoValue)
-            REQUIRE(record.WriteMade(row.made));
-        if (row.hiberbootNow != kOff) {
-            REQUIRE(record.WriteHiberboot(1));
-            CRegistry power;
-            REQUIRE((power.Create(kPowerKey, 0) && power.WriteDword(L"HiberbootEnabled", row.hiberbootNow)));
-        }
-        record.Close();
-        REQUIRE((driver::MakeDirs(L"D:\\zentaos") && WriteBytes(L"D:\\zentaos\\file", "x")));
-        REQUIRE(WriteBytes(L"D:\\zeldr", "L"));
-        const RemovalOutcome outcome = RemoveInstallation(BootIni, false);
-        CHECK(outcome.Complete() == row.complete);
-        CHECK(InstallRecordGone() == row.complete);
-        CHECK(Exists(L"D:\\zentaos\\file") == row.directoryLeft);
-        CHECK(Exists(L"D:\\zeldr") == row.loaderLeft);
-        if (row.hiberbootNow != kOff)
-            CHECK(driver::RegDword(kPowerKey, L"HiberbootEnabled") == row.hiberbootNow);
-        DeleteRecords();
-        DeleteDirectoryTree(L"D:\\zentaos");
-        DeleteFileW(L"D:\\zeldr");
-    }
-    SetHiberbootWrite(nullptr);
-}
-
-TEST_CASE("how a removal ended: what a later run may finish, what none can, and a drive that is gone") {
-    RemovalOutcome removed;
-    removed.recorded = removed.bootEntryRemoved = removed.loaderRemoved = removed.directoryRemoved =
-        removed.installRecordRemoved = removed.uninstallRecordRemoved = true;
-    removed.drive = L'D';
-    const struct {
-        void (*change)(RemovalOutcome&);
+        const char* left;
         RemovalEnd end;
-    } rows[] = {
-        {[](RemovalOutcome&) {}, RemovalEnd::Removed},
-        {[](RemovalOutcome& o) { o.drive = 0, o.volumeGone = true; }, RemovalEnd::DriveGone},
-        {[](RemovalOutcome& o) { o.drive = 0, o.volumeGone = true, o.bootEntryRemoved = false; },
-         RemovalEnd::Transient},
-        {[](RemovalOutcome& o) { o.drive = 0, o.volumeUnreachable = true, o.installRecordRemoved = false; },
-         RemovalEnd::Transient},
-        {[](RemovalOutcome& o) { o.bootEntryRemoved = o.loaderRemoved = false; }, RemovalEnd::Transient},
-        {[](RemovalOutcome& o) { o.bootEntryRemoved = false, o.bootEntryForeign = true; },
-         RemovalEnd::Lasting},
-        {[](RemovalOutcome& o) { o.bootEntryRemoved = false, o.bootConfigRefused = true; },
-         RemovalEnd::Lasting},
-        {[](RemovalOutcome& o) { o.drive = 0, o.loaderRemoved = false; }, RemovalEnd::Lasting},
-        {[](RemovalOutcome& o) { o.loaderRemoved = false; }, RemovalEnd::Transient},
-        {[](RemovalOutcome& o) { o.fastStartupLeft = true; }, RemovalEnd::Transient},
-    };
-    for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-        CAPTURE(i);
-        RemovalOutcome outcome = removed;
-        rows[i].change(outcome);
-        CHECK(ClassifyRemoval(outcome) == rows[i].end);
+    } rows[] = {{"", RemovalEnd::Removed},    {"NG", RemovalEnd::DriveGone}, {"ENG", RemovalEnd::Transient},
+                {"E", RemovalEnd::Transient}, {"EF", RemovalEnd::Lasting},   {"ER", RemovalEnd::Lasting},
+                {"L", RemovalEnd::Transient}, {"NL", RemovalEnd::Lasting},   {"NLU", RemovalEnd::Transient},
+                {"S", RemovalEnd::Transient}};
+    for (const auto& row : rows) {
+        CAPTURE(row.left);
+        auto has = [&](char flag) { return std::string(row.left).find(flag) != std::string::npos; };
+        RemovalOutcome o;
+        o.recorded = o.directoryRemoved = o.installRecordRemoved = o.uninstallRecordRemoved = true;
+        o.bootEntryRemoved = !has('E');
+        o.bootEntryForeign = has('F');
+        o.bootConfigRefused = has('R');
+        o.loaderRemoved = !has('L');
+        o.drive = has('N') ? 0 : L'D';
+        o.volumeGone = has('G');
+        o.volumeUnreachable = has('U');
+        o.fastStartupLeft = has('S');
+        CHECK(ClassifyRemoval(o) == row.end);
     }
     // A volume is gone only when both calls say no such one exists.
-    CHECK(VolumePresenceOf(true, false, ERROR_FILE_NOT_FOUND, false, ERROR_PATH_NOT_FOUND) ==
-          VolumePresence::Gone);
-    CHECK(VolumePresenceOf(false, false, 0, false, ERROR_PATH_NOT_FOUND) == VolumePresence::Unknown);
-    CHECK(VolumePresenceOf(true, false, ERROR_ACCESS_DENIED, false, ERROR_PATH_NOT_FOUND) ==
-          VolumePresence::Unknown);
-    CHECK(VolumePresenceOf(true, false, ERROR_FILE_NOT_FOUND, false, ERROR_NOT_READY) ==
-          VolumePresence::Unknown);
-    CHECK(VolumePresenceOf(true, true, 0, false, ERROR_NOT_READY) == VolumePresence::Present);
+    const struct {
+        bool asked, pathsDone;
+        DWORD pathsError, infoError;
+        VolumePresence presence;
+    } volumes[] = {{true, false, ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, VolumePresence::Gone},
+                   {false, false, 0, ERROR_PATH_NOT_FOUND, VolumePresence::Unknown},
+                   {true, false, ERROR_ACCESS_DENIED, ERROR_PATH_NOT_FOUND, VolumePresence::Unknown},
+                   {true, false, ERROR_FILE_NOT_FOUND, ERROR_NOT_READY, VolumePresence::Unknown}};
+    for (const auto& v : volumes)
+        CHECK(VolumePresenceOf(v.asked, v.pathsDone, v.pathsError, false, v.infoError) == v.presence);
 }
 
 TEST_CASE("registry: the record as earlier builds wrote it, boot.ini's line a byte a unit; trees go whole") {
