@@ -53,6 +53,11 @@ void RemoveBootEntryOf(WindowsKind kind, CInstallRecord& record, wchar_t recorde
         if (!result.warning.empty())
             outcome.warnings.push_back(result.warning);
         outcome.bootEntryRemoved = result.done;
+        // Of our type at our identifier: the user may delete it by hand. Anything else (another
+        // type, the Boot Manager, a malformed identifier) must not be named for deletion.
+        outcome.bootEntryEdited =
+            outcome.bootEntryForeign && (result.step == L"the entry has another description" ||
+                                         result.step == L"the entry has another path");
         if (!result.done)
             Log(L"removal: boot entry %ls left: %ls failed, %ls", id.c_str(), result.step.c_str(),
                 ErrorText(result.error).c_str());
@@ -208,7 +213,11 @@ std::wstring DescribeIncompleteRemoval(const RemovalOutcome& outcome) {
 std::wstring DescribeLeftForGood(const RemovalOutcome& outcome) {
     std::wstring text;
     const wchar_t letter = static_cast<wchar_t>(outcome.driveValue & 0xFFFF);
-    if (!outcome.bootEntryRemoved && outcome.bootEntryForeign)
+    if (!outcome.bootEntryRemoved && outcome.bootEntryForeign && !outcome.bootEntryEdited)
+        text +=
+            zenta::FormatText(L"安装记录指向的启动项 %ls 不是星岚系统的启动项，未作改动；请不要删除它。\n\n",
+                              outcome.bootEntryId.c_str());
+    if (!outcome.bootEntryRemoved && outcome.bootEntryEdited)
         text += zenta::FormatText(L"启动菜单中的启动项 %ls：它已被修改，不再是星岚系统的启动项，未作改动。"
                                   L"如果不再需要它，请以管理员身份在命令提示符中运行：\n"
                                   L"bcdedit /delete %ls\n\n",

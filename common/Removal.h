@@ -21,6 +21,7 @@ struct RemovalOutcome {
     bool bootConfigRefused = false; // the boot configuration can never be changed as it is (boot.ini
                                     // that is not plain text)
     std::wstring bootEntryId;       // the recorded BCD entry, for the user to delete by hand
+    bool bootEntryEdited = false;   // foreign only by its description or path: once ours, edited since
     bool loaderRemoved = false;     // drive:\zeldr
     bool directoryRemoved = false;  // drive:\zentaos
     bool fastStartupLeft = false;   // Fast Startup, which the installation turned off, is still off
