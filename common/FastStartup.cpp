@@ -104,6 +104,21 @@ bool HiberbootToRestore(bool recorded, bool currentKnown, DWORD current) {
     return recorded && currentKnown && current == 0;
 }
 
+namespace {
+
+bool WriteHiberboot(HKEY power, DWORD value) {
+    return RegSetValueExW(power, kHiberboot, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof value) == ERROR_SUCCESS;
+}
+
+HiberbootWrite hiberbootWrite = WriteHiberboot;
+
+} // namespace
+
+void SetHiberbootWrite(HiberbootWrite write) {
+    hiberbootWrite = write ? write : WriteHiberboot;
+}
+
 bool RestoreFastStartup(const DWORD* recorded) {
     DWORD current = 0;
     if (!recorded)
@@ -122,8 +137,8 @@ bool RestoreFastStartup(const DWORD* recorded) {
         return true;
     }
     DWORD after = 0;
-    bool done =
-        power.WriteDword(kHiberboot, *recorded) && power.ReadDword(kHiberboot, after) && after == *recorded;
+    bool done = power.Get() && hiberbootWrite(power.Get(), *recorded) && power.ReadDword(kHiberboot, after) &&
+                after == *recorded;
     Log(L"Fast Startup: HiberbootEnabled 0 -> %lu %ls", static_cast<unsigned long>(*recorded),
         done ? L"given back" : L"could NOT be given back");
     return done;

@@ -38,3 +38,7 @@ bool HiberbootToRestore(bool recorded, bool currentKnown, DWORD current);
 // nothing is to be given back or it was given back (and read back); false when writing it
 // back failed and it is still to be done.
 bool RestoreFastStartup(const DWORD* recorded);
+// The write that gives the value back (null: the registry's own). Wine enforces no registry
+// ACL: a test puts in one that fails as a refused write does.
+using HiberbootWrite = bool (*)(HKEY power, DWORD value);
+void SetHiberbootWrite(HiberbootWrite write);

@@ -14,6 +14,7 @@ constexpr wchar_t kVolume[] = L"Volume";
 constexpr wchar_t kGuid[] = L"Guid";
 constexpr wchar_t kTimeout[] = L"Timeout";
 constexpr wchar_t kHiberboot[] = L"Hiberboot";
+constexpr wchar_t kMade[] = L"Made";
 
 std::wstring OnDrive(wchar_t drive, const wchar_t* path) {
     return std::wstring(1, drive) + L":" + path;
@@ -103,6 +104,24 @@ bool CInstallRecord::WriteHiberboot(DWORD value) {
 
 bool CInstallRecord::ReadHiberboot(DWORD& value) {
     return key_.ReadDword(kHiberboot, value);
+}
+
+bool CInstallRecord::WriteMade(DWORD items) {
+    return key_.WriteDword(kMade, items);
+}
+
+bool CInstallRecord::AddMade(DWORD item) {
+    DWORD items = 0;
+    return key_.ReadDword(kMade, items) && WriteMade(items | item);
+}
+
+DWORD CInstallRecord::MadeItems() {
+    DWORD items = 0, type = 0, size = sizeof items;
+    const LONG status =
+        RegQueryValueExW(key_.Get(), kMade, nullptr, &type, reinterpret_cast<BYTE*>(&items), &size);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return kMadeAll;
+    return status == ERROR_SUCCESS && type == REG_DWORD && size == sizeof items ? items & kMadeAll : 0;
 }
 
 bool InstallationRecorded() {

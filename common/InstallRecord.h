@@ -31,6 +31,8 @@ std::string BootIniLoaderPath(char drive);
 //   "Timeout"   REG_DWORD  the boot menu's timeout before the installation (BCD), or
 //               REG_SZ     the boot.ini timeout line it replaced, one byte a UTF-16 unit
 //   "Hiberboot" REG_DWORD  "HiberbootEnabled" before the installation turned Fast Startup off
+//   "Made"      REG_DWORD  what the installation made on the drive, a bit each (kMadeDirectory,
+//               kMadeLoader), set right after it made it; 0 from the first record step on
 // Every function is false (the last error says why) when the key is not open or the value
 // cannot be written, or is absent or of another form when read.
 class CInstallRecord {
@@ -56,10 +58,22 @@ class CInstallRecord {
     bool ForgetTimeout();
     bool WriteHiberboot(DWORD value);
     bool ReadHiberboot(DWORD& value);
+    bool WriteMade(DWORD items);
+    // Adds `item` to "Made" (read first, so that no bit is lost).
+    bool AddMade(DWORD item);
+    // What "Made" says was made: kMadeAll for a record without the value (an earlier build's),
+    // nothing for a value of another form.
+    DWORD MadeItems();
 
   private:
     CRegistry key_;
 };
+
+// The bits of "Made": the installation directory, the boot loader file.
+constexpr DWORD kMadeDirectory = 1;
+constexpr DWORD kMadeLoader = 2;
+// What a record written before "Made" existed stands for: both were the installation's.
+constexpr DWORD kMadeAll = kMadeDirectory | kMadeLoader;
 
 // True when "Drive" is readable: an installation is recorded.
 bool InstallationRecorded();

@@ -32,6 +32,8 @@ void RemoveBootEntryOf(WindowsKind kind, CInstallRecord& record, wchar_t recorde
         if (const wchar_t* warning = BootIniStatusText(result.status))
             outcome.warnings.push_back(warning);
         outcome.bootEntryRemoved = result.done;
+        // A file that is not plain text stays so whatever a later run does.
+        outcome.bootConfigRefused = !result.done && result.status == BootIniStatus::NotText;
         if (result.done && result.status == BootIniStatus::NotText)
             Log(L"removal: boot.ini is not plain text but shows no entry of ours: nothing to remove");
     } else if (kind == Bcd) {
@@ -42,6 +44,7 @@ void RemoveBootEntryOf(WindowsKind kind, CInstallRecord& record, wchar_t recorde
             outcome.bootEntryRemoved = true;
             return;
         }
+        outcome.bootEntryId = id;
         DWORD timeout = 0;
         const bool giveBack = record.ReadMenuTimeout(timeout);
         BcdResult restored;
@@ -50,6 +53,11 @@ void RemoveBootEntryOf(WindowsKind kind, CInstallRecord& record, wchar_t recorde
         if (!result.warning.empty())
             outcome.warnings.push_back(result.warning);
         outcome.bootEntryRemoved = result.done;
+        // Of our type at our identifier: the user may delete it by hand. Anything else (another
+        // type, the Boot Manager, a malformed identifier) must not be named for deletion.
+        outcome.bootEntryEdited =
+            outcome.bootEntryForeign && (result.step == L"the entry has another description" ||
+                                         result.step == L"the entry has another path");
         if (!result.done)
             Log(L"removal: boot entry %ls left: %ls failed, %ls", id.c_str(), result.step.c_str(),
                 ErrorText(result.error).c_str());
@@ -74,7 +82,22 @@ const wchar_t* Word(bool removed) {
 
 } // namespace
 
-RemovalOutcome RemoveInstallation(WindowsKind kind, bool bootEntryMade, bool filesMade) {
+RemovalEnd ClassifyRemoval(const RemovalOutcome& outcome) {
+    if (!outcome.recorded || outcome.Complete())
+        return outcome.volumeGone ? RemovalEnd::DriveGone : RemovalEnd::Removed;
+    if (outcome.volumeUnreachable)
+        return RemovalEnd::Transient; // a letter given back lets a later removal see everything
+    // The files wait for the boot entry: while it stays they stay for the same reason.
+    if (!outcome.bootEntryRemoved)
+        return outcome.bootEntryForeign || outcome.bootConfigRefused ? RemovalEnd::Lasting
+                                                                     : RemovalEnd::Transient;
+    // A record that names no drive names no files a later run could find.
+    if (!outcome.drive && !outcome.volumeGone && (!outcome.loaderRemoved || !outcome.directoryRemoved))
+        return RemovalEnd::Lasting;
+    return RemovalEnd::Transient;
+}
+
+RemovalOutcome RemoveInstallation(WindowsKind kind, bool bootEntryMade, DWORD madeHere) {
     RemovalOutcome outcome;
     CInstallRecord record;
     DWORD value = 0;
@@ -89,7 +112,10 @@ RemovalOutcome RemoveInstallation(WindowsKind kind, bool bootEntryMade, bool fil
     record.ReadVolume(volume);
     // A value that names no drive would make the paths point anywhere: no file is touched.
     outcome.drive = RemovalDrive(letter, volume, VolumeOfDrive(letter), DriveOfVolume(volume));
-    outcome.volumeUnreachable = !volume.empty() && !outcome.drive;
+    outcome.volumeGone =
+        !volume.empty() && !outcome.drive && VolumePresenceNow(volume) == VolumePresence::Gone;
+    outcome.volumeUnreachable = !volume.empty() && !outcome.drive && !outcome.volumeGone;
+    const DWORD made = record.MadeItems() | madeHere;
     Log(L"removal of the installation on drive value 0x%08lX, volume %ls (Windows kind %d): files on %lc:",
         static_cast<unsigned long>(value), volume.empty() ? L"not recorded" : volume.c_str(),
         static_cast<int>(kind), static_cast<wint_t>(outcome.drive ? outcome.drive : L'-'));
@@ -99,6 +125,8 @@ RemovalOutcome RemoveInstallation(WindowsKind kind, bool bootEntryMade, bool fil
         Log(L"removal: the recorded volume has no drive letter now; nothing removed");
         return outcome;
     }
+    if (outcome.volumeGone)
+        Log(L"removal: the recorded volume no longer exists; its files went with it");
     const wchar_t onDrive = outcome.drive ? outcome.drive : letter;
     const std::wstring loader = LoaderFile(onDrive);
     const std::wstring directory = InstallDirectory(onDrive);
@@ -110,18 +138,23 @@ RemovalOutcome RemoveInstallation(WindowsKind kind, bool bootEntryMade, bool fil
         outcome.bootEntryRemoved = true;
     }
     record.Close();
-    if (!filesMade) {
-        Log(L"removal: the installation made no files; %ls and %ls are not ours", loader.c_str(),
-            directory.c_str());
+    if (outcome.volumeGone) {
         outcome.loaderRemoved = outcome.directoryRemoved = true;
     } else {
+        // Only what the installation made is its own: anything else of that name is left alone.
+        if (!(made & kMadeLoader))
+            Log(L"removal: the installation did not make %ls: not ours", loader.c_str());
+        if (!(made & kMadeDirectory))
+            Log(L"removal: the installation did not make %ls: not ours", directory.c_str());
         if (outcome.bootEntryRemoved && outcome.drive) {
             // The boot-sector file is read-only: it keeps the bit when it cannot go.
-            DeleteFileKeepingAttributes(loader);
-            DeleteDirectoryTree(directory.c_str());
+            if (made & kMadeLoader)
+                DeleteFileKeepingAttributes(loader);
+            if (made & kMadeDirectory)
+                DeleteDirectoryTree(directory.c_str());
         }
-        outcome.loaderRemoved = outcome.drive && PathGone(loader);
-        outcome.directoryRemoved = outcome.drive && PathGone(directory);
+        outcome.loaderRemoved = !(made & kMadeLoader) || (outcome.drive && PathGone(loader));
+        outcome.directoryRemoved = !(made & kMadeDirectory) || (outcome.drive && PathGone(directory));
     }
     if (outcome.bootEntryRemoved && outcome.loaderRemoved && outcome.directoryRemoved) {
         // Fast Startup stays off while anything of the installed system is left to use the drive.
@@ -154,6 +187,8 @@ std::wstring DescribeIncompleteRemoval(const RemovalOutcome& outcome) {
     if (outcome.volumeUnreachable) {
         text += L"\n\\zeldr 文件和 \\zentaos 文件夹（安装所在的卷现在没有驱动器号，未删除任何内容；"
                 L"请为该卷重新分配驱动器号后再次删除）";
+    } else if (outcome.volumeGone) {
+        // Its files went with the volume: nothing of them to list.
     } else if (!outcome.drive) {
         text += zenta::FormatText(
             L"\n\\zeldr 文件和 \\zentaos 文件夹（安装记录中的驱动器 0x%08lX 无效，未能删除）",
@@ -173,4 +208,37 @@ std::wstring DescribeIncompleteRemoval(const RemovalOutcome& outcome) {
     if (!outcome.installRecordRemoved)
         text += L"\n\n请关闭可能正在使用这些内容的程序，然后再次运行安装程序：它会再次提供删除。";
     return text;
+}
+
+std::wstring DescribeLeftForGood(const RemovalOutcome& outcome) {
+    std::wstring text;
+    const wchar_t letter = static_cast<wchar_t>(outcome.driveValue & 0xFFFF);
+    if (!outcome.bootEntryRemoved && outcome.bootEntryForeign && !outcome.bootEntryEdited)
+        text +=
+            zenta::FormatText(L"安装记录指向的启动项 %ls 不是星岚系统的启动项，未作改动；请不要删除它。\n\n",
+                              outcome.bootEntryId.c_str());
+    if (!outcome.bootEntryRemoved && outcome.bootEntryEdited)
+        text += zenta::FormatText(L"启动菜单中的启动项 %ls：它已被修改，不再是星岚系统的启动项，未作改动。"
+                                  L"如果不再需要它，请以管理员身份在命令提示符中运行：\n"
+                                  L"bcdedit /delete %ls\n\n",
+                                  outcome.bootEntryId.c_str(), outcome.bootEntryId.c_str());
+    if (!outcome.bootEntryRemoved && outcome.bootConfigRefused)
+        text += zenta::FormatText(L"%ls 中星岚系统的启动项：该文件不是可以编辑的文本文件，未作改动。"
+                                  L"请把它恢复为普通文本文件后，删除以“%lc:\\zeldr=”开头的一行。\n\n",
+                                  BootIniPath().c_str(), static_cast<wint_t>(letter));
+    if (outcome.drive && (!outcome.loaderRemoved || !outcome.directoryRemoved))
+        text += L"文件 " + LoaderFile(outcome.drive) + L" 和文件夹 " + InstallDirectory(outcome.drive) +
+                L"：它们要等启动项删除后才能删除。删除启动项后，请去掉该文件的只读属性，再删除它们。\n\n";
+    else if (!outcome.drive && !outcome.volumeGone && !outcome.volumeUnreachable)
+        text += zenta::FormatText(L"\\zeldr 文件和 \\zentaos 文件夹：安装记录中的驱动器 0x%08lX 无效，"
+                                  L"请在星岚系统所在驱动器的根目录中手动删除它们。\n\n",
+                                  static_cast<unsigned long>(outcome.driveValue));
+    return text;
+}
+
+bool ForgetInstallation() {
+    const bool gone = DeleteRecords();
+    Log(L"removal: the installation forgotten at the user's word: records %ls; everything else left as it is",
+        gone ? L"deleted" : L"NOT deleted");
+    return gone;
 }

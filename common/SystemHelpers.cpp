@@ -70,16 +70,6 @@ bool SetAttributesByHandle(HANDLE file, DWORD attributes) {
         (attributes & kSettableAttributes) ? (attributes & kSettableAttributes) : FILE_ATTRIBUTE_NORMAL;
     return SetInformation(file, &basic, sizeof basic, FileBasicInformation);
 }
-// A read-only directory refuses to be deleted; the bit is lifted first and put back when the
-// delete fails anyway, so nothing changes but what went.
-void RemoveDirectoryWithoutReadOnly(const std::wstring& path, DWORD attributes) {
-    bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    if (readOnly)
-        SetFileAttributesW(path.c_str(), (attributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_DIRECTORY);
-    if (!RemoveDirectoryW(path.c_str()) && readOnly)
-        SetFileAttributesW(path.c_str(), attributes);
-}
-
 // Deletes the directory `name` (no trailing backslash) with everything in it. The directory
 // is opened as itself, never through a link, and stays open without delete sharing while its
 // contents go, so that nobody can swap it for a link between the look and the descent; a
@@ -114,7 +104,7 @@ bool DeleteTree(const std::wstring& name, DWORD listedAttributes) {
     if (!listed)
         return false;
     directory.Reset();
-    RemoveDirectoryWithoutReadOnly(name, info.dwFileAttributes);
+    RemoveEmptiedDirectory(name, info.dwFileAttributes);
     return true;
 }
 
@@ -224,6 +214,17 @@ bool DeleteFileKeepingAttributes(const std::wstring& path) {
         SetAttributesByHandle(file.Get(), attributes);
     SetLastError(error);
     return deleted;
+}
+
+bool RemoveEmptiedDirectory(const std::wstring& path, DWORD attributes, const DirectoryCalls& calls) {
+    const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly)
+        calls.setAttributes(path.c_str(), (attributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_DIRECTORY);
+    if (calls.remove(path.c_str()))
+        return true;
+    if (readOnly)
+        calls.setAttributes(path.c_str(), attributes);
+    return false;
 }
 
 int DeleteDirectoryTree(const wchar_t* path) {

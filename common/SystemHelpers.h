@@ -38,6 +38,17 @@ bool DeleteFileKeepingAttributes(const std::wstring& path);
 // Deletes a directory with everything in it; links are removed as links, never followed.
 // 1 when the directory could be listed (whatever was deleted), 0 otherwise.
 int DeleteDirectoryTree(const wchar_t* path);
+// The calls DeleteDirectoryTree removes an emptied directory with. Windows refuses to remove
+// a read-only directory; wine (run as root) neither shows the bit nor refuses, so a test gives
+// calls that act as Windows does.
+struct DirectoryCalls {
+    BOOL(WINAPI* setAttributes)(LPCWSTR, DWORD);
+    BOOL(WINAPI* remove)(LPCWSTR);
+};
+// Removes the emptied directory `path`, listed with `attributes`: a read-only one loses the
+// bit first and gets it back when the removal fails anyway, so nothing changes but what went.
+bool RemoveEmptiedDirectory(const std::wstring& path, DWORD attributes,
+                            const DirectoryCalls& calls = {SetFileAttributesW, RemoveDirectoryW});
 // Enables privilege `name` (such as L"SeBackupPrivilege") in the process token: ERROR_SUCCESS,
 // ERROR_NOT_ALL_ASSIGNED when the token does not hold it, or the error of the failing call.
 DWORD EnablePrivilege(const wchar_t* name);

@@ -12,6 +12,17 @@ void ShowWarnings(const std::vector<std::wstring>& warnings);
 // run's lines.
 void ShowError(HWND owner, const std::wstring& text);
 struct RemovalOutcome;
-// What a removal has to tell: its warnings, then, when an installation was recorded and
-// something of it is left, the "错误" box listing what. True when nothing is left.
-bool ReportRemoval(HWND owner, const RemovalOutcome& outcome);
+enum class RemovalReport {
+    Removed,   // nothing of the installation is left (or nothing was recorded: see below)
+    Forgotten, // the user chose to forget what no removal can take: the records are gone
+    Left,      // something is left and recorded for a later removal
+};
+// What a removal has to tell: its warnings, then by how it ended (ClassifyRemoval):
+// - removed: `removedText` in a "提醒" box when given, else nothing;
+// - the recorded drive gone: a "提醒" box saying so and that nothing else was left;
+// - left for good: what stays and how to remove it by hand, and the question whether to forget
+//   the installation ("警告", Yes/No, No by default); Yes deletes the records only;
+// - left for now (or No): the "错误" box listing what is left.
+// Nothing recorded is Removed, but with `removedText` (the uninstaller, which was asked to
+// remove something) the error box says so and it is Left.
+RemovalReport ReportRemoval(HWND owner, const RemovalOutcome& outcome, const wchar_t* removedText = nullptr);

@@ -70,6 +70,40 @@ wchar_t DriveOfVolume(const std::wstring& volume) {
     return DriveLetterOfMountPaths(paths, 4096);
 }
 
+namespace {
+
+bool NoSuchObject(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+} // namespace
+
+VolumePresence VolumePresenceOf(bool pathsAsked, bool pathsDone, DWORD pathsError, bool infoDone,
+                                DWORD infoError) {
+    if (pathsDone || infoDone)
+        return VolumePresence::Present;
+    return pathsAsked && NoSuchObject(pathsError) && NoSuchObject(infoError) ? VolumePresence::Gone
+                                                                             : VolumePresence::Unknown;
+}
+
+VolumePresence VolumePresenceNow(const std::wstring& volume) {
+    if (volume.empty())
+        return VolumePresence::Unknown;
+    auto pathNames =
+        LookupFunction<GetVolumePathNamesFunction>(L"kernel32.dll", "GetVolumePathNamesForVolumeNameW");
+    wchar_t paths[1024];
+    DWORD length = 0, pathsError = ERROR_SUCCESS;
+    const bool pathsDone = pathNames && pathNames(volume.c_str(), paths, 1024, &length);
+    if (pathNames && !pathsDone)
+        pathsError = GetLastError();
+    // The volume's own file system, without media or with it: only "not found" counts.
+    const bool infoDone =
+        GetVolumeInformationW(volume.c_str(), nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0);
+    const DWORD infoError = infoDone ? ERROR_SUCCESS : GetLastError();
+    return VolumePresenceOf(pathNames != nullptr, pathsDone || pathsError == ERROR_MORE_DATA, pathsError,
+                            infoDone, infoError);
+}
+
 wchar_t RemovalDrive(wchar_t recordedLetter, const std::wstring& recordedVolume,
                      const std::wstring& volumeAtLetter, wchar_t currentLetter) {
     if (recordedVolume.empty())

@@ -33,6 +33,17 @@ constexpr DWORD kLinkedTargetError = ERROR_CANT_ACCESS_FILE;
 // a file with a second name. Its content may be anybody's.
 constexpr DWORD kLinkedSourceError = ERROR_CANT_RESOLVE_FILENAME;
 
+// Where the job records, right after it made them, the installation directory and the boot
+// loader file (kMadeDirectory, kMadeLoader): a removal deletes only what is recorded as made.
+// False stops the job.
+class IMadeRecorder {
+  public:
+    virtual bool RecordMade(DWORD item) = 0;
+
+  protected:
+    ~IMadeRecorder() = default;
+};
+
 class CCopyJob {
   public:
     // Plans the copy of the package in `packageDir` for Windows `kind` onto `drive`, obeying
@@ -60,6 +71,7 @@ class CCopyJob {
     long long GetCopiedBytes();
 
     std::wstring bootSource, commonSource, disksSource;
+    IMadeRecorder* madeRecorder = nullptr; // none: nothing is recorded
     const std::wstring targetDir;
     long long totalBytes = 0; // written before Run, read-only afterwards
     int totalFiles = 0;

@@ -111,6 +111,8 @@ bool CCopyJob::MakeTargetDirectory() {
     // there may belong to anybody, with files and links of theirs in it.
     DWORD error = CreateProtectedFolder(targetDir);
     madeTarget_ = error == ERROR_SUCCESS;
+    if (madeTarget_ && madeRecorder && !madeRecorder->RecordMade(kMadeDirectory))
+        return Fail(GetLastError(), targetDir);
     return madeTarget_ || Fail(error, targetDir); // ERROR_ALREADY_EXISTS: not ours
 }
 
@@ -163,7 +165,7 @@ bool CCopyJob::PlaceBootLoader() {
     const DWORD loaderAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
     zenta::ScopedHandle out(CreateFileW(to.c_str(), GENERIC_READ | GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0,
                                         &security, CREATE_NEW, loaderAttributes, nullptr));
-    if (!out)
+    if (!out || (madeRecorder && !madeRecorder->RecordMade(kMadeLoader)))
         return Fail(GetLastError(), to);
     DWORD error = MakeUncompressed(out.Get(), to);
     if (!error)

@@ -61,7 +61,21 @@ CInstallation::CInstallation(const std::wstring& packageDir, wchar_t drive, Wind
                              bool turnOffFastStartup)
     : packageDir_(packageDir), drive_(drive), kind_(kind), turnOffFastStartup_(turnOffFastStartup),
       directory_(InstallDirectory(drive)), job_(packageDir, kind, drive, control_),
-      release_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+      release_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    job_.madeRecorder = &madeRecord_;
+}
+
+bool CInstallation::MadeRecord::RecordMade(DWORD item) {
+    made |= item;
+    CInstallRecord record;
+    if (!record.Open(true) || !record.AddMade(item)) {
+        SetLastError(ERROR_CANTWRITE);
+        return false;
+    }
+    Log(L"installation record: made %ls",
+        item == kMadeDirectory ? L"the directory" : L"the boot loader file");
+    return true;
+}
 
 CInstallation::~CInstallation() {
     if (!thread_)
@@ -109,7 +123,7 @@ void CInstallation::Run() {
     }
     const bool cancelled = failure_.empty();
     Log(L"installation %ls: undoing what was done", cancelled ? L"cancelled" : L"failed");
-    rollback_ = RemoveInstallation(kind_, bootEntryMade_, job_.MadeTargetDirectory());
+    rollback_ = RemoveInstallation(kind_, bootEntryMade_, madeRecord_.made);
     InterlockedExchange(&state_,
                         static_cast<LONG>(cancelled ? InstallState::Cancelled : InstallState::Failed));
 }
@@ -126,7 +140,7 @@ bool CInstallation::Record() {
     // without the record nothing may be changed, as nothing could be removed again.
     CInstallRecord record;
     if (!record.Create() || !record.WriteDrive(drive_) || !record.WriteVolume(volume) ||
-        !record.ForgetTimeout())
+        !record.ForgetTimeout() || !record.WriteMade(0))
         return Fail(RecordFailureText());
     Log(L"installation record written: Drive = %lu (%lc:), Volume = %ls", static_cast<unsigned long>(drive_),
         static_cast<wint_t>(drive_), volume.c_str());

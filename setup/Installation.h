@@ -77,6 +77,12 @@ class CInstallation {
     zenta::ScopedHandle thread_;
     volatile LONG state_ = static_cast<LONG>(InstallState::Running);
 
+    // Records in "Made" what the copy made, and keeps it here too for the rollback, which
+    // undoes what this run made even where the record could not take it.
+    struct MadeRecord : IMadeRecorder {
+        bool RecordMade(DWORD item) override;
+        DWORD made = 0;
+    } madeRecord_;
     // The worker's until it has ended.
     bool bootEntryMade_ = false;
     std::wstring failure_;

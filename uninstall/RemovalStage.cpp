@@ -18,6 +18,8 @@
 namespace {
 
 constexpr wchar_t kRemovedText[] = L"已成功删除星岚LUM系统";
+constexpr wchar_t kForgottenText[] =
+    L"已删除星岚LUM系统的安装记录；上面列出的内容保持原样，请按所述方法手动删除。";
 
 BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM found) {
     if (!IsWindowVisible(window))
@@ -107,12 +109,8 @@ void AskAndRemove(HINSTANCE instance) {
         return;
     }
     CRemovalWorker worker(app->windowsKind, app->mainWindow);
-    const RemovalOutcome& outcome = RemoveAnswering(*app, worker);
-    ShowWarnings(outcome.warnings);
-    if (outcome.Complete())
-        MessageBoxW(nullptr, kRemovedText, L"提醒", MB_OK);
-    else
-        ShowError(nullptr, DescribeIncompleteRemoval(outcome));
+    if (ReportRemoval(nullptr, RemoveAnswering(*app, worker), kRemovedText) == RemovalReport::Forgotten)
+        MessageBoxW(nullptr, kForgottenText, L"提醒", MB_OK);
 }
 
 std::wstring LongForm(const std::wstring& path) {

@@ -159,7 +159,7 @@ void CProgressPage::CancelInstallation() {
     EnableWindow(app->mainWindow, FALSE);
     installation_->Cancel(WaitAnswering);
     EnableWindow(app->mainWindow, TRUE);
-    if (ReportRemoval(app->mainWindow, installation_->Rollback()))
+    if (ReportRemoval(app->mainWindow, installation_->Rollback()) != RemovalReport::Left)
         Log(L"cancel done: the installation is undone");
 }
 

@@ -30,8 +30,9 @@ void CRemovePage::FinishRemoval() {
         return;
     EnableWindow(app->mainWindow, TRUE);
     // What is left stays recorded, so the next start offers the removal again; installing
-    // over it now would lose track of it.
-    if (!ReportRemoval(app->mainWindow, removal_->Outcome())) {
+    // over it now would lose track of it. What no removal can take, once the user has chosen
+    // to forget it, no longer holds Setup.
+    if (ReportRemoval(app->mainWindow, removal_->Outcome()) == RemovalReport::Left) {
         DestroyWindow(app->mainWindow);
         return;
     }

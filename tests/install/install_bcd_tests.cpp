@@ -326,36 +326,78 @@ TEST_CASE(
     CHECK(Leftovers(Kind::Bcd) == "");
 }
 
-TEST_CASE("removal finds the recorded volume under its letter now, and touches nothing while it has none") {
-    REQUIRE(PrepareMachine(Kind::Bcd));
-    FastStartupOn();
-    Process setup;
-    HWND wizard = StartSetup(setup, MakePackage(L"small", 0));
-    InstallTo(wizard);
-    AnswerBox(setup.id, L"是否关闭快速启动", IDNO);
-    REQUIRE(WaitForPage(wizard, Page::Notice, 30000));
-    CHECK(RegDword(kPowerKey, L"HiberbootEnabled") == 1);
-    CHECK(RegDword(kHardDiskKey, L"Hiberboot") == 0xFFFFFFFF);
-    PostMessageW(wizard, WM_CLOSE, 0, 0);
-    CHECK(setup.Ended(10000));
-    const std::wstring volume = RegText(kHardDiskKey, L"Volume");
-    CHECK(volume.find(L"\\\\?\\Volume{") == 0);
-
-    // The volume has no letter now: nothing at all is removed, and the user is told why.
-    REQUIRE(SetRegText(HKEY_LOCAL_MACHINE, kHardDiskKey, L"Volume",
-                       L"\\\\?\\Volume{0000abcd-0000-0000-0000-000000000000}\\"));
-    CHECK(Uninstall().find(L"没有驱动器号") != std::wstring::npos);
-    CHECK(Exists(L"D:\\zeldr"));
-    CHECK(fakebcd::LoadStore().Find(RegText(kHardDiskKey, L"Guid")));
-
-    // Letters moved: the record says E:, another volume's letter now; ours is D:.
-    REQUIRE(SetRegText(HKEY_LOCAL_MACHINE, kHardDiskKey, L"Volume", volume));
-    DWORD e = L'E';
-    REQUIRE(SetRegValue(HKEY_LOCAL_MACHINE, kHardDiskKey, L"Drive", REG_DWORD, &e, sizeof e));
-    REQUIRE(WriteBytes(L"E:\\zeldr", "not ours"));
-    CHECK(Uninstall() == L"已成功删除星岚LUM系统");
-    CHECK(WaitUntil([] { return Leftovers(Kind::Bcd).empty(); }, 10000));
-    CHECK(ReadBytes(L"E:\\zeldr") == "not ours");
+TEST_CASE("the recorded volume under its letter now, or gone; a removal no later run can finish asks to "
+          "forget the installation") {
+    enum Change { EntryEdited, VolumeGone, LettersMoved };
+    const struct {
+        Change change;
+        int answer;
+    } rows[] = {{EntryEdited, IDYES}, {EntryEdited, IDNO}, {VolumeGone, 0}, {LettersMoved, 0}};
+    for (const auto& row : rows) {
+        CAPTURE(row.change);
+        CAPTURE(row.answer);
+        REQUIRE(PrepareMachine(Kind::Bcd));
+        if (row.change == LettersMoved)
+            FastStartupOn();
+        std::wstring package = MakePackage(L"small", 0);
+        {
+            Process setup;
+            HWND wizard = StartSetup(setup, package);
+            InstallTo(wizard);
+            if (row.change == LettersMoved) // and Fast Startup is left on when the user says so
+                CHECK(AnswerBox(setup.id, L"是否关闭快速启动", IDNO) != L"");
+            REQUIRE(WaitForPage(wizard, Page::Notice, 30000));
+            PostMessageW(wizard, WM_CLOSE, 0, 0);
+            REQUIRE(setup.Ended(10000));
+        }
+        const std::wstring id = RegText(kHardDiskKey, L"Guid");
+        if (row.change == LettersMoved) {
+            CHECK(RegDword(kPowerKey, L"HiberbootEnabled") == 1);
+            CHECK(RegDword(kHardDiskKey, L"Hiberboot") == 0xFFFFFFFF);
+            // The record says E:, another volume's letter now; ours is D:.
+            DWORD e = L'E';
+            REQUIRE(SetRegValue(HKEY_LOCAL_MACHINE, kHardDiskKey, L"Drive", REG_DWORD, &e, sizeof e));
+            REQUIRE(WriteBytes(L"E:\\zeldr", "not ours"));
+            CHECK(Uninstall() == L"已成功删除星岚LUM系统");
+            CHECK(WaitUntil([] { return Leftovers(Kind::Bcd).empty(); }, 10000));
+            CHECK(ReadBytes(L"E:\\zeldr") == "not ours");
+            continue;
+        }
+        if (row.change == VolumeGone) {
+            // The disk was taken out: no volume of that name exists (the files stay on D: here).
+            REQUIRE(SetRegText(HKEY_LOCAL_MACHINE, kHardDiskKey, L"Volume",
+                               L"\\\\?\\Volume{0000abcd-0000-0000-0000-000000000000}\\"));
+            std::wstring caption;
+            CHECK(Uninstall(L"", &caption).find(L"磁盘分区已不存在") != std::wstring::npos);
+            CHECK(caption == L"提醒");
+            CHECK(WaitUntil([] { return Leftovers(Kind::Bcd) == "D:\\zeldr; D:\\zentaos; "; }, 10000));
+            continue;
+        }
+        fakebcd::Store store = fakebcd::LoadStore();
+        for (fakebcd::Object& object : store.objects)
+            for (fakebcd::Element& element : object.elements)
+                if (fakebcd::Same(object.id, id) && element.type == fakebcd::kDescription)
+                    element.text = L"my own entry";
+        REQUIRE(fakebcd::SaveStore(store));
+        Process again;
+        HWND wizard = StartSetup(again, package);
+        REQUIRE(WaitForPage(wizard, Page::Remove, 10000));
+        Key(wizard, VK_RETURN);
+        std::wstring caption, text = AnswerBox(again.id, L"是否忘记这次安装", row.answer, 20000, &caption);
+        CHECK(caption == L"警告");
+        CHECK(text.find(L"bcdedit /delete " + id) != std::wstring::npos);
+        if (row.answer == IDYES) {
+            CHECK(WaitForPage(wizard, Page::Welcome, 10000));
+            CHECK(InOrder(ReadLog(L"ZentaLUM-Setup.log"), {L"the installation forgotten", L"page 0 shown"}));
+            PostMessageW(wizard, WM_CLOSE, 0, 0);
+        } else {
+            CHECK(AnswerBox(again.id, L"没有完全删除", IDOK) != L"");
+        }
+        CHECK(again.Ended(10000));
+        CHECK(InstallRecordGone() == (row.answer == IDYES));
+        CHECK(fakebcd::LoadStore().Find(id));
+        CHECK(Exists(L"D:\\zentaos\\Uninstall.exe"));
+    }
 }
 
 TEST_CASE("BitLocker on the target: encrypted is refused, unknown is asked; the page answers meanwhile") {

@@ -38,8 +38,17 @@ TEST_CASE("install to the Complete page, boot.ini held open during the removal, 
         CHECK(Exists(L"D:\\zentaos\\Uninstall.exe"));
         CHECK_FALSE(InstallRecordGone());
     }
+    // The volume had E: when the line was written and is D: now: the line under the recorded
+    // letter goes, the files on D: too.
+    std::string moved = ReadBytes(L"C:\\boot.ini");
+    moved.replace(moved.find("D:\\zeldr"), 2, "E:");
+    REQUIRE(SetFileAttributesW(L"C:\\boot.ini", FILE_ATTRIBUTE_NORMAL));
+    REQUIRE(WriteBytes(L"C:\\boot.ini", moved));
+    DWORD e = L'E';
+    REQUIRE(SetRegValue(HKEY_LOCAL_MACHINE, kHardDiskKey, L"Drive", REG_DWORD, &e, sizeof e));
     CHECK(Uninstall() == L"已成功删除星岚LUM系统");
     CHECK(WaitUntil([] { return Leftovers(Kind::BootIni).empty(); }, 10000));
+    CHECK(ReadBytes(L"C:\\boot.ini").find("zeldr") == std::string::npos);
     CHECK(
         InOrder(ReadLog(L"ZentaLUM-Uninstall.log"), {L"second stage", L"boot.ini remove", L"cannot be opened",
                                                      L"LEFT", L"second stage", L"removed"}));
@@ -65,13 +74,18 @@ TEST_CASE(
     PostMessageW(wizard, WM_CLOSE, 0, 0);
     CHECK(setup.Ended(10000));
     CHECK(ReadBytes(L"C:\\boot.ini").find(kEntry) != std::string::npos);
+    // No timeout recorded: the removal leaves the timeout line exactly as it is.
+    CInstallRecord record;
+    REQUIRE((record.Open(true) && record.ForgetTimeout()));
+    record.Close();
 
     Process again;
     wizard = StartSetup(again, package);
     REQUIRE(WaitForPage(wizard, Page::Remove, 10000));
     Key(wizard, VK_RETURN); // the button has the focus: Enter removes
     REQUIRE(WaitForPage(wizard, Page::Welcome, 20000));
-    CHECK(Leftovers(Kind::BootIni) == "");
+    CHECK(Leftovers(Kind::BootIni) == "boot.ini timeout; ");
+    CHECK(ReadBytes(L"C:\\boot.ini").find("\r\ntimeout=10\r\n") != std::string::npos);
 }
 
 TEST_CASE("the Welcome page refuses an incomplete package, a link or a folder at the target and a full "

@@ -61,8 +61,10 @@ TEST_CASE("what is copied: the kind's folder, then common, then disks; files onl
     p.Put(L"bcd", L"bcd-only", "bcd");
     p.Put(L"ini", L"ini-only", "ini");
     p.Put(L"common", L"same", "common");
+    // A small file whose name an earlier source's read-only file took is made anew.
     p.Put(L"bcd", L"twice", "bcd");
     p.Put(L"common", L"Twice", "common");
+    REQUIRE(SetFileAttributesW(p.Path(L"bcd", L"twice").c_str(), FILE_ATTRIBUTE_READONLY));
     // A later source's file replaces a read-only one of the same name (streamed: deleted first).
     p.Sparse(L"disks", L"SAME", 20 * MiB);
     REQUIRE(SetFileAttributesW(p.Path(L"common", L"same").c_str(), FILE_ATTRIBUTE_READONLY));

@@ -21,6 +21,22 @@ using driver::Exists;
 using driver::ReadBytes;
 using driver::WriteBytes;
 
+namespace {
+
+// One folder as Windows treats it: a read-only one refuses to go.
+DWORD folderAttributes = 0;
+BOOL WINAPI SetFolderAttributes(LPCWSTR, DWORD attributes) {
+    return folderAttributes = attributes, TRUE;
+}
+BOOL WINAPI RemoveFolder(LPCWSTR) {
+    return (folderAttributes & FILE_ATTRIBUTE_READONLY) == 0;
+}
+BOOL WINAPI RefuseRemoval(LPCWSTR) {
+    return FALSE;
+}
+
+} // namespace
+
 TEST_CASE("boot.ini is replaced whole, with its attributes and one backup, or refused untouched") {
     const std::wstring path = L"D:\\boot.ini";
     const std::string original = "[boot loader]\r\ntimeout=30\r\n[operating systems]\r\n";
@@ -92,28 +108,47 @@ TEST_CASE("a directory tree goes whole: read-only files too, links as links, not
     // A tree that is itself a link is not entered.
     CHECK(DeleteDirectoryTree(L"D:\\link") == 1);
     CHECK(Exists(L"E:\\outside\\keep.txt"));
+    // A read-only folder loses the bit for its removal, and keeps it when it stays.
+    const DWORD readOnly = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY;
+    folderAttributes = readOnly;
+    CHECK(RemoveEmptiedDirectory(L"D:\\ro", readOnly, {SetFolderAttributes, RemoveFolder}));
+    folderAttributes = readOnly;
+    CHECK_FALSE(RemoveEmptiedDirectory(L"D:\\ro", readOnly, {SetFolderAttributes, RefuseRemoval}));
+    CHECK(folderAttributes == readOnly);
 }
 
-TEST_CASE(
-    "the records go only once nothing is left: the boot entry, \\zeldr and \\zentaos each kept in turn") {
+TEST_CASE("the records go only once nothing is left: the boot entry, \\zeldr, \\zentaos and Fast Startup "
+          "each kept in turn; only what the installation made goes") {
     const std::string ini = "[boot loader]\r\ntimeout=10\r\n[operating systems]\r\n";
     const std::string entry = "D:\\zeldr=\"" + std::string(kBootIniDescription) + "\"\r\n";
+    constexpr DWORD kNoValue = 0xFFFFFFFF, kOff = 0xFFFFFFFE; // an earlier build's record; no Fast Startup
     // The boot entry held (boot.ini open), also with the files already deleted by hand; \zeldr
-    // held; a file in \zentaos held.
+    // held; a file in \zentaos held. Made as recorded; Fast Startup recorded as 1, `hiberbootNow`
+    // now, and the first removal's write of it back refused.
     const struct {
         const wchar_t* held;
         bool files;
-    } rows[] = {{L"", true},
-                {L"C:\\boot.ini", true},
-                {L"C:\\boot.ini", false},
-                {L"D:\\zeldr", true},
-                {L"D:\\zentaos\\held", true}};
+        DWORD made, hiberbootNow;
+    } rows[] = {{L"", true, kNoValue, kOff},
+                {L"C:\\boot.ini", true, kNoValue, kOff},
+                {L"C:\\boot.ini", false, kNoValue, kOff},
+                {L"D:\\zeldr", true, kNoValue, kOff},
+                {L"D:\\zentaos\\held", true, kNoValue, kOff},
+                {L"", true, kMadeAll, kOff},
+                {L"", true, kMadeLoader, kOff},
+                {L"", true, kMadeDirectory, kOff},
+                {L"", true, kMadeAll, 0},
+                {L"", true, kMadeAll, 1}};
     for (const auto& row : rows) {
         const std::wstring held = row.held;
         CAPTURE(driver::Utf8(held));
-        CAPTURE(row.files);
+        CAPTURE(row.made);
         CInstallRecord record;
-        REQUIRE((record.Create() && record.WriteDrive(L'D') && record.WriteVolume(VolumeOfDrive(L'D'))));
+        CRegistry power;
+        REQUIRE((record.Create() && record.WriteDrive(L'D') && record.WriteVolume(VolumeOfDrive(L'D')) &&
+                 (row.made == kNoValue || record.WriteMade(row.made)) &&
+                 (row.hiberbootNow == kOff || (record.WriteHiberboot(1) && power.Create(kPowerKey, 0) &&
+                                               power.WriteDword(L"HiberbootEnabled", row.hiberbootNow)))));
         record.Close();
         REQUIRE(WriteUninstallRecord(L'D', 0));
         SetFileAttributesW(L"D:\\zeldr", FILE_ATTRIBUTE_NORMAL);
@@ -130,16 +165,64 @@ TEST_CASE(
             zenta::ScopedHandle hold(!held.empty() ? CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ,
                                                                  nullptr, OPEN_EXISTING, 0, nullptr)
                                                    : INVALID_HANDLE_VALUE);
+            SetHiberbootWrite([](HKEY, DWORD) { return false; });
             RemovalOutcome outcome = RemoveInstallation(BootIni);
-            CHECK(outcome.Complete() == held.empty());
-            CHECK(InstallRecordGone() == held.empty());
-            CHECK(UninstallRecordGone() == held.empty());
-            // The files go only once the entry that starts them is gone.
-            CHECK(Exists(L"D:\\zeldr") == (row.files && (held == L"C:\\boot.ini" || held == L"D:\\zeldr")));
+            SetHiberbootWrite(nullptr);
+            const bool complete = held.empty() && row.hiberbootNow != 0;
+            CHECK(outcome.Complete() == complete);
+            CHECK(InstallRecordGone() == complete);
+            CHECK(UninstallRecordGone() == complete);
+            // The files go only once the entry that starts them is gone, and only when made.
+            const bool entryHeld = held == L"C:\\boot.ini";
+            CHECK(Exists(L"D:\\zeldr") ==
+                  (row.files && (entryHeld || held == L"D:\\zeldr" || !(row.made & kMadeLoader))));
+            CHECK(Exists(L"D:\\zentaos\\held") ==
+                  (row.files && (entryHeld || held == L"D:\\zentaos\\held" || !(row.made & kMadeDirectory))));
+            CHECK((row.hiberbootNow == kOff ||
+                   driver::RegDword(kPowerKey, L"HiberbootEnabled") == row.hiberbootNow));
         }
         RemoveInstallation(BootIni); // what was held goes now
         CHECK(InstallRecordGone());
     }
+}
+
+TEST_CASE("how a removal ended: what a later run may finish, what none can, a drive that is gone") {
+    // What is left or known: E the boot entry, F (it is not ours), R (the configuration refuses
+    // for good), L \zeldr; N no drive, G the volume gone, U the volume without a letter; S Fast
+    // Startup still off.
+    const struct {
+        const char* left;
+        RemovalEnd end;
+    } rows[] = {{"", RemovalEnd::Removed},    {"NG", RemovalEnd::DriveGone}, {"ENG", RemovalEnd::Transient},
+                {"E", RemovalEnd::Transient}, {"EF", RemovalEnd::Lasting},   {"ER", RemovalEnd::Lasting},
+                {"L", RemovalEnd::Transient}, {"NL", RemovalEnd::Lasting},   {"NLU", RemovalEnd::Transient},
+                {"S", RemovalEnd::Transient}};
+    for (const auto& row : rows) {
+        CAPTURE(row.left);
+        auto has = [&](char flag) { return std::string(row.left).find(flag) != std::string::npos; };
+        RemovalOutcome o;
+        o.recorded = o.directoryRemoved = o.installRecordRemoved = o.uninstallRecordRemoved = true;
+        o.bootEntryRemoved = !has('E');
+        o.bootEntryForeign = has('F');
+        o.bootConfigRefused = has('R');
+        o.loaderRemoved = !has('L');
+        o.drive = has('N') ? 0 : L'D';
+        o.volumeGone = has('G');
+        o.volumeUnreachable = has('U');
+        o.fastStartupLeft = has('S');
+        CHECK(ClassifyRemoval(o) == row.end);
+    }
+    // A volume is gone only when both calls say no such one exists.
+    const struct {
+        bool asked, pathsDone;
+        DWORD pathsError, infoError;
+        VolumePresence presence;
+    } volumes[] = {{true, false, ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, VolumePresence::Gone},
+                   {false, false, 0, ERROR_PATH_NOT_FOUND, VolumePresence::Unknown},
+                   {true, false, ERROR_ACCESS_DENIED, ERROR_PATH_NOT_FOUND, VolumePresence::Unknown},
+                   {true, false, ERROR_FILE_NOT_FOUND, ERROR_NOT_READY, VolumePresence::Unknown}};
+    for (const auto& v : volumes)
+        CHECK(VolumePresenceOf(v.asked, v.pathsDone, v.pathsError, false, v.infoError) == v.presence);
 }
 
 TEST_CASE("registry: the record as earlier builds wrote it, boot.ini's line a byte a unit; trees go whole") {
