@@ -7,6 +7,7 @@
 #include "common/Log.h"
 #include "common/SystemHelpers.h"
 #include "common/Text.h"
+#include "common/UserTexts.h"
 #include "common/Volume.h"
 
 namespace {
@@ -68,8 +69,7 @@ void RemoveBootEntryOf(WindowsKind kind, CInstallRecord& record, wchar_t recorde
             if (!restored.done)
                 outcome.warnings.push_back(
                     restored.warning.empty()
-                        ? zenta::FormatText(L"无法恢复启动菜单原来的等待时间（%lu 秒）。",
-                                            static_cast<unsigned long>(timeout))
+                        ? zenta::FormatText(kTimeoutNotBackText, static_cast<unsigned long>(timeout))
                         : restored.warning);
         }
     }
@@ -178,35 +178,30 @@ RemovalOutcome RemoveInstallation(WindowsKind kind, bool bootEntryMade, DWORD ma
 
 std::wstring DescribeIncompleteRemoval(const RemovalOutcome& outcome) {
     if (!outcome.recorded)
-        return L"没有找到星岚LUM系统的安装记录，未删除任何内容。";
-    std::wstring text = L"星岚LUM系统没有完全删除，以下内容仍然存在：\n";
+        return kNothingRecordedText;
+    std::wstring text = kLeftIntroText;
     if (!outcome.bootEntryRemoved)
-        text += outcome.bootEntryForeign
-                    ? L"\n启动菜单中的启动项（安装记录指向的不是星岚系统的启动项，未作改动）"
-                    : L"\n启动菜单中的星岚系统启动项";
+        text += outcome.bootEntryForeign ? kForeignEntryLeftItem : kEntryLeftItem;
     if (outcome.volumeUnreachable) {
-        text += L"\n\\zeldr 文件和 \\zentaos 文件夹（安装所在的卷现在没有驱动器号，未删除任何内容；"
-                L"请为该卷重新分配驱动器号后再次删除）";
+        text += kNoLetterItem;
     } else if (outcome.volumeGone) {
         // Its files went with the volume: nothing of them to list.
     } else if (!outcome.drive) {
-        text += zenta::FormatText(
-            L"\n\\zeldr 文件和 \\zentaos 文件夹（安装记录中的驱动器 0x%08lX 无效，未能删除）",
-            static_cast<unsigned long>(outcome.driveValue));
+        text += zenta::FormatText(kBadDriveItem, static_cast<unsigned long>(outcome.driveValue));
     } else {
         if (!outcome.loaderRemoved)
-            text += L"\n文件 " + LoaderFile(outcome.drive);
+            text += zenta::FormatText(kFileLeftItem, LoaderFile(outcome.drive).c_str());
         if (!outcome.directoryRemoved)
-            text += L"\n文件夹 " + InstallDirectory(outcome.drive);
+            text += zenta::FormatText(kFolderLeftItem, InstallDirectory(outcome.drive).c_str());
     }
     if (outcome.fastStartupLeft)
-        text += L"\nWindows“快速启动”仍是关闭的（未能恢复为安装前的设置）";
+        text += kFastStartupLeftItem;
     if (!outcome.installRecordRemoved)
-        text += std::wstring(L"\n注册表项 HKEY_LOCAL_MACHINE\\") + kHardDiskKey;
+        text += zenta::FormatText(kKeyLeftItem, kHardDiskKey);
     if (!outcome.uninstallRecordRemoved)
-        text += std::wstring(L"\n注册表项 HKEY_LOCAL_MACHINE\\") + kUninstallKey;
+        text += zenta::FormatText(kKeyLeftItem, kUninstallKey);
     if (!outcome.installRecordRemoved)
-        text += L"\n\n请关闭可能正在使用这些内容的程序，然后再次运行安装程序：它会再次提供删除。";
+        text += kRetryLaterText;
     return text;
 }
 
@@ -214,25 +209,17 @@ std::wstring DescribeLeftForGood(const RemovalOutcome& outcome) {
     std::wstring text;
     const wchar_t letter = static_cast<wchar_t>(outcome.driveValue & 0xFFFF);
     if (!outcome.bootEntryRemoved && outcome.bootEntryForeign && !outcome.bootEntryEdited)
-        text +=
-            zenta::FormatText(L"安装记录指向的启动项 %ls 不是星岚系统的启动项，未作改动；请不要删除它。\n\n",
-                              outcome.bootEntryId.c_str());
+        text += zenta::FormatText(kNotOurEntryForGood, outcome.bootEntryId.c_str());
     if (!outcome.bootEntryRemoved && outcome.bootEntryEdited)
-        text += zenta::FormatText(L"启动菜单中的启动项 %ls：它已被修改，不再是星岚系统的启动项，未作改动。"
-                                  L"如果不再需要它，请以管理员身份在命令提示符中运行：\n"
-                                  L"bcdedit /delete %ls\n\n",
-                                  outcome.bootEntryId.c_str(), outcome.bootEntryId.c_str());
+        text +=
+            zenta::FormatText(kEditedEntryForGood, outcome.bootEntryId.c_str(), outcome.bootEntryId.c_str());
     if (!outcome.bootEntryRemoved && outcome.bootConfigRefused)
-        text += zenta::FormatText(L"%ls 中星岚系统的启动项：该文件不是可以编辑的文本文件，未作改动。"
-                                  L"请把它恢复为普通文本文件后，删除以“%lc:\\zeldr=”开头的一行。\n\n",
-                                  BootIniPath().c_str(), static_cast<wint_t>(letter));
+        text += zenta::FormatText(kBootIniForGood, BootIniPath().c_str(), static_cast<wint_t>(letter));
     if (outcome.drive && (!outcome.loaderRemoved || !outcome.directoryRemoved))
-        text += L"文件 " + LoaderFile(outcome.drive) + L" 和文件夹 " + InstallDirectory(outcome.drive) +
-                L"：它们要等启动项删除后才能删除。删除启动项后，请去掉该文件的只读属性，再删除它们。\n\n";
+        text += zenta::FormatText(kFilesForGood, LoaderFile(outcome.drive).c_str(),
+                                  InstallDirectory(outcome.drive).c_str());
     else if (!outcome.drive && !outcome.volumeGone && !outcome.volumeUnreachable)
-        text += zenta::FormatText(L"\\zeldr 文件和 \\zentaos 文件夹：安装记录中的驱动器 0x%08lX 无效，"
-                                  L"请在星岚系统所在驱动器的根目录中手动删除它们。\n\n",
-                                  static_cast<unsigned long>(outcome.driveValue));
+        text += zenta::FormatText(kBadDriveForGood, static_cast<unsigned long>(outcome.driveValue));
     return text;
 }
 

@@ -33,6 +33,52 @@ constexpr wchar_t kBootIniWriteText[] = L"boot.ini 写入出错";
 constexpr wchar_t kBootIniBackupText[] =
     L"boot.ini 备份出错：boot.ini.zenta.bak 不是普通文件，请删除或重命名它";
 
+// What a removal left (the lines of its error box, each with what it names).
+constexpr wchar_t kNothingRecordedText[] = L"没有找到星岚LUM系统的安装记录，未删除任何内容。";
+constexpr wchar_t kLeftIntroText[] = L"星岚LUM系统没有完全删除，以下内容仍然存在：\n";
+constexpr wchar_t kForeignEntryLeftItem[] =
+    L"\n启动菜单中的启动项（安装记录指向的不是星岚系统的启动项，未作改动）";
+constexpr wchar_t kEntryLeftItem[] = L"\n启动菜单中的星岚系统启动项";
+constexpr wchar_t kNoLetterItem[] =
+    L"\n\\zeldr 文件和 \\zentaos 文件夹（安装所在的卷现在没有驱动器号，未删除任何内容；"
+    L"请为该卷重新分配驱动器号后再次删除）";
+// The recorded drive value.
+constexpr wchar_t kBadDriveItem[] =
+    L"\n\\zeldr 文件和 \\zentaos 文件夹（安装记录中的驱动器 0x%08lX 无效，未能删除）";
+constexpr wchar_t kFileLeftItem[] = L"\n文件 %ls";
+constexpr wchar_t kFolderLeftItem[] = L"\n文件夹 %ls";
+constexpr wchar_t kFastStartupLeftItem[] = L"\nWindows“快速启动”仍是关闭的（未能恢复为安装前的设置）";
+constexpr wchar_t kKeyLeftItem[] = L"\n注册表项 HKEY_LOCAL_MACHINE\\%ls";
+constexpr wchar_t kRetryLaterText[] =
+    L"\n\n请关闭可能正在使用这些内容的程序，然后再次运行安装程序：它会再次提供删除。";
+// The menu timeout that could not be given back, in seconds ("警告").
+constexpr wchar_t kTimeoutNotBackText[] = L"无法恢复启动菜单原来的等待时间（%lu 秒）。";
+// The recorded drive is gone with its files ("提醒").
+constexpr wchar_t kDriveGoneText[] =
+    L"星岚LUM系统已删除：安装时所在的磁盘分区已不存在（磁盘已拔下或分区已删除），其中的 \\zeldr 文件和 "
+    L"\\zentaos 文件夹随之不在了。启动项和安装记录已删除，电脑上没有留下星岚LUM系统的其他内容。";
+// What no later removal can take, and the offer to forget the installation ("警告", Yes/No):
+// the intro, the items below (each with what it names), the question.
+constexpr wchar_t kForgetIntro[] = L"星岚LUM系统无法完全删除，以下内容本程序以后也无法删除：\n\n";
+constexpr wchar_t kNotOurEntryForGood[] =
+    L"安装记录指向的启动项 %ls 不是星岚系统的启动项，未作改动；请不要删除它。\n\n";
+constexpr wchar_t kEditedEntryForGood[] =
+    L"启动菜单中的启动项 %ls：它已被修改，不再是星岚系统的启动项，未作改动。"
+    L"如果不再需要它，请以管理员身份在命令提示符中运行：\n"
+    L"bcdedit /delete %ls\n\n";
+// boot.ini's path, the recorded drive letter.
+constexpr wchar_t kBootIniForGood[] = L"%ls 中星岚系统的启动项：该文件不是可以编辑的文本文件，未作改动。"
+                                      L"请把它恢复为普通文本文件后，删除以“%lc:\\zeldr=”开头的一行。\n\n";
+// The loader file, the directory.
+constexpr wchar_t kFilesForGood[] =
+    L"文件 %ls 和文件夹 "
+    L"%ls：它们要等启动项删除后才能删除。删除启动项后，请去掉该文件的只读属性，再删除它们。\n\n";
+constexpr wchar_t kBadDriveForGood[] = L"\\zeldr 文件和 \\zentaos 文件夹：安装记录中的驱动器 0x%08lX 无效，"
+                                       L"请在星岚系统所在驱动器的根目录中手动删除它们。\n\n";
+constexpr wchar_t kForgetQuestion[] =
+    L"是否忘记这次安装？\n选择“是”：只删除安装记录，以上内容保持原样，之后可以重新安装。\n"
+    L"选择“否”：保持现状，安装记录保留。";
+
 // ---- Setup ----
 
 constexpr wchar_t kAlreadyRunningText[] = L"星岚系统安装程序已经在运行。";
@@ -40,6 +86,36 @@ constexpr wchar_t kUefiRefusalText[] =
     L"这台电脑以 UEFI 方式启动。星岚操作系统只能安装在以传统 BIOS 方式启动的电脑上，"
     L"请在固件设置中改为传统 BIOS（Legacy）启动后再安装。";
 constexpr wchar_t kCancelQuestion[] = L"正在安装Zenta LUM，确认放弃安装吗？";
+
+// The installation could not go on (each with what it names; the error in the system's words).
+constexpr wchar_t kInstallNotStartedText[] = L"无法开始安装：%ls。\n安装未能完成。";
+// The drive letter, the error.
+constexpr wchar_t kNoVolumeText[] = L"无法确定驱动器 %lc: 所在的卷：%ls。\n安装未能完成。";
+// The key, the error.
+constexpr wchar_t kRecordFailedText[] = L"无法写入安装记录 HKEY_LOCAL_MACHINE\\%ls：%ls";
+constexpr wchar_t kUninstallRecordFailedText[] = L"无法写入卸载记录 HKEY_LOCAL_MACHINE\\%ls：%ls";
+constexpr wchar_t kFastStartupNotOffText[] =
+    L"无法关闭Windows快速启动：%ls。\n安装未能完成，已做的更改将被撤销。";
+// A failed copy: one of these, then kCopiedFilesGoTail.
+constexpr wchar_t kLinkedTargetText[] = L"“%ls”是一个链接（连接点或符号链接），为安全起见不会向其中写入";
+constexpr wchar_t kLinkedSourceText[] =
+    L"安装包中的“%ls”在检查之后变成了链接（或者不再是普通的文件、文件夹），为安全起见不会从中复制";
+constexpr wchar_t kCopyNotStartedText[] = L"无法开始复制文件：%ls";
+constexpr wchar_t kCopyFailedText[] = L"无法复制文件“%ls”：%ls";
+constexpr wchar_t kCopiedFilesGoTail[] = L"。\n安装未能完成，已复制的文件将被删除。";
+// After the copy: a file that could not be checked (the path, the error), or is missing.
+constexpr wchar_t kCheckFailedText[] = L"无法检查复制后的“%ls”：%ls。\n安装未能完成，已复制的文件将被删除。";
+constexpr wchar_t kMissingAfterCopyText[] =
+    L"复制完成后缺少文件“%ls”。\n安装未能完成，已复制的文件将被删除。";
+// The boot entry: boot.ini's trouble (a boot.ini text above, or kEntryNotFoundReason) and the
+// error after kReasonSeparator, or nothing; the BCD step and why.
+constexpr wchar_t kBootIniEntryFailedText[] =
+    L"无法在 boot.ini 中加入星岚系统的启动项（%ls%ls）。\n安装未能完成。";
+constexpr wchar_t kEntryNotFoundReason[] = L"加入后没有找到该启动项";
+constexpr wchar_t kReasonSeparator[] = L"：";
+constexpr wchar_t kBcdEntryFailedText[] =
+    L"无法创建星岚系统的启动项（%ls：%ls）。\n安装未能完成，已做的更改将被撤销。";
+constexpr wchar_t kStoreRefusedReason[] = L"启动配置服务拒绝了该操作";
 
 // Welcome page: the label of the drive box, and each drive's line (drive name, whole GiB free).
 constexpr wchar_t kDriveLabel[] = L"目标驱动器：";
@@ -146,8 +222,11 @@ constexpr wchar_t kCloseCaption[] = L"关闭";
 
 constexpr wchar_t kRemoveQuestion[] = L"确定删除星岚LUM系统";
 constexpr wchar_t kRemovedText[] = L"已成功删除星岚LUM系统";
+// After the user chose to forget the installation.
+constexpr wchar_t kForgottenText[] =
+    L"已删除星岚LUM系统的安装记录；上面列出的内容保持原样，请按所述方法手动删除。";
 // The first stage could not start its copy (the step, the system's error).
-constexpr wchar_t kCopyNotStartedText[] = L"卸载程序未能开始：%ls（%ls）。";
+constexpr wchar_t kUninstallerNotStartedText[] = L"卸载程序未能开始：%ls（%ls）。";
 constexpr wchar_t kNoTempFolderStep[] = L"找不到临时文件夹或本程序";
 constexpr wchar_t kNoPrivateFolderStep[] = L"无法在临时文件夹中新建文件夹";
 constexpr wchar_t kCopyFailedStep[] = L"无法复制卸载程序";

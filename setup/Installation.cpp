@@ -6,6 +6,7 @@
 #include "common/Log.h"
 #include "common/InstallRecord.h"
 #include "common/Text.h"
+#include "common/UserTexts.h"
 #include "common/Volume.h"
 #include "setup/LoaderFiles.h"
 #include "setup/Package.h"
@@ -23,28 +24,22 @@ const wchar_t* StateName(CopyState state) {
 std::wstring CopyFailureText(const CopyOutcome& outcome) {
     std::wstring what;
     if (outcome.error == kLinkedTargetError)
-        what = zenta::FormatText(L"“%ls”是一个链接（连接点或符号链接），为安全起见不会向其中写入",
-                                 outcome.fileName.c_str());
+        what = zenta::FormatText(kLinkedTargetText, outcome.fileName.c_str());
     else if (outcome.error == kLinkedSourceError)
-        what = zenta::FormatText(L"安装包中的“%ls”在检查之后变成了链接（或者不再是普通的文件、文件夹），"
-                                 L"为安全起见不会从中复制",
-                                 outcome.fileName.c_str());
+        what = zenta::FormatText(kLinkedSourceText, outcome.fileName.c_str());
     else if (outcome.fileName.empty()) // a job that could not even start its worker
-        what = L"无法开始复制文件：" + ErrorText(outcome.error);
+        what = zenta::FormatText(kCopyNotStartedText, ErrorText(outcome.error).c_str());
     else
-        what = zenta::FormatText(L"无法复制文件“%ls”：%ls", outcome.fileName.c_str(),
-                                 ErrorText(outcome.error).c_str());
-    return what + L"。\n安装未能完成，已复制的文件将被删除。";
+        what = zenta::FormatText(kCopyFailedText, outcome.fileName.c_str(), ErrorText(outcome.error).c_str());
+    return what + kCopiedFilesGoTail;
 }
 
 std::wstring CheckFailureText(const std::wstring& path, DWORD error) {
-    return zenta::FormatText(L"无法检查复制后的“%ls”：%ls。\n安装未能完成，已复制的文件将被删除。",
-                             path.c_str(), ErrorText(error).c_str());
+    return zenta::FormatText(kCheckFailedText, path.c_str(), ErrorText(error).c_str());
 }
 
 std::wstring RecordFailureText() {
-    return zenta::FormatText(L"无法写入安装记录 HKEY_LOCAL_MACHINE\\%ls：%ls", kHardDiskKey,
-                             ErrorText(GetLastError()).c_str());
+    return zenta::FormatText(kRecordFailedText, kHardDiskKey, ErrorText(GetLastError()).c_str());
 }
 
 // The boot menu's timeout goes into the record before the registration changes it.
@@ -95,10 +90,10 @@ bool CInstallation::Fail(const std::wstring& text) {
 
 bool CInstallation::Start() {
     if (!control_.Ready() || !release_)
-        return Fail(L"无法开始安装：" + ErrorText(GetLastError()) + L"。\n安装未能完成。");
+        return Fail(zenta::FormatText(kInstallNotStartedText, ErrorText(GetLastError()).c_str()));
     thread_.Reset(CreateThread(nullptr, 0, &CInstallation::ThreadMain, this, 0, nullptr));
     if (!thread_)
-        return Fail(L"无法开始安装：" + ErrorText(GetLastError()) + L"。\n安装未能完成。");
+        return Fail(zenta::FormatText(kInstallNotStartedText, ErrorText(GetLastError()).c_str()));
     return true;
 }
 
@@ -134,8 +129,8 @@ bool CInstallation::Record() {
     // has by then.
     std::wstring volume = VolumeOfDrive(drive_);
     if (volume.empty())
-        return Fail(zenta::FormatText(L"无法确定驱动器 %lc: 所在的卷：%ls。\n安装未能完成。",
-                                      static_cast<wint_t>(drive_), ErrorText(GetLastError()).c_str()));
+        return Fail(
+            zenta::FormatText(kNoVolumeText, static_cast<wint_t>(drive_), ErrorText(GetLastError()).c_str()));
     // Recorded first, so that an interrupted installation is offered for removal next time;
     // without the record nothing may be changed, as nothing could be removed again.
     CInstallRecord record;
@@ -157,8 +152,7 @@ bool CInstallation::TurnOffFastStartupIfAsked() {
     DWORD before = 0;
     if (!HiberbootBefore(before) || !record.Open(true) || !record.WriteHiberboot(before) ||
         !TurnOffFastStartup(before))
-        return Fail(L"无法关闭Windows快速启动：" + ErrorText(GetLastError()) +
-                    L"。\n安装未能完成，已做的更改将被撤销。");
+        return Fail(zenta::FormatText(kFastStartupNotOffText, ErrorText(GetLastError()).c_str()));
     return true;
 }
 
@@ -185,7 +179,7 @@ void CInstallation::ReportCopyEnd(const CopyOutcome& outcome) {
 bool CInstallation::CheckCopy() {
     std::vector<std::wstring> missing = MissingInstalledFiles(drive_, kind_);
     if (!missing.empty())
-        return Fail(L"复制完成后缺少文件“" + missing.front() + L"”。\n安装未能完成，已复制的文件将被删除。");
+        return Fail(zenta::FormatText(kMissingAfterCopyText, missing.front().c_str()));
     // Every file the loader reads: the loader itself and everything in the directory (the
     // directory is ours and protected; nothing else was put there).
     if (!CheckLoaderFile(LoaderFile(drive_), false))
@@ -245,10 +239,10 @@ bool CInstallation::RegisterBoot() {
         if (const wchar_t* warning = BootIniStatusText(result.status))
             warnings_.push_back(warning);
         if (!result.done)
-            return Fail(L"无法在 boot.ini 中加入星岚系统的启动项（" +
-                        std::wstring(BootIniStatusText(result.status) ? BootIniStatusText(result.status)
-                                                                      : L"加入后没有找到该启动项") +
-                        (result.error ? L"：" + ErrorText(result.error) : L"") + L"）。\n安装未能完成。");
+            return Fail(zenta::FormatText(
+                kBootIniEntryFailedText,
+                BootIniStatusText(result.status) ? BootIniStatusText(result.status) : kEntryNotFoundReason,
+                result.error ? (kReasonSeparator + ErrorText(result.error)).c_str() : L""));
         return true;
     }
     // The identifier is recorded before the store is touched, so that a removal finds
@@ -272,10 +266,8 @@ bool CInstallation::RegisterBoot() {
         warnings_.push_back(result.warning);
     if (!result.done) {
         // S_FALSE is the provider's own "no", which has no system text.
-        std::wstring why = result.error == S_FALSE ? L"启动配置服务拒绝了该操作" : ErrorText(result.error);
-        return Fail(
-            zenta::FormatText(L"无法创建星岚系统的启动项（%ls：%ls）。\n安装未能完成，已做的更改将被撤销。",
-                              result.step.c_str(), why.c_str()));
+        std::wstring why = result.error == S_FALSE ? kStoreRefusedReason : ErrorText(result.error);
+        return Fail(zenta::FormatText(kBcdEntryFailedText, result.step.c_str(), why.c_str()));
     }
     Log(L"boot entry registered");
     return true;
@@ -290,8 +282,8 @@ InstallState CInstallation::Poll(int& percent) {
 
 bool CInstallation::WriteUninstallRecord() {
     if (!::WriteUninstallRecord(drive_, job_.totalBytes))
-        return Fail(zenta::FormatText(L"无法写入卸载记录 HKEY_LOCAL_MACHINE\\%ls：%ls", kUninstallKey,
-                                      ErrorText(GetLastError()).c_str()));
+        return Fail(
+            zenta::FormatText(kUninstallRecordFailedText, kUninstallKey, ErrorText(GetLastError()).c_str()));
     Log(L"uninstall record written: UninstallString = %ls", InstalledUninstaller(drive_).c_str());
     return true;
 }

@@ -67,7 +67,7 @@ int RunSetup(HINSTANCE instance, Firmware (*detectFirmware)()) {
         Log(L"---- another Setup is running (%ls name); %ls", single.Private() ? L"private" : L"plain",
             shown ? L"its wizard brought to the front" : L"no wizard came forward");
         if (!shown)
-            MessageBoxW(nullptr, kAlreadyRunningText, L"提醒", MB_OK | MB_ICONINFORMATION);
+            MessageBoxW(nullptr, kAlreadyRunningText, kReminderCaption, MB_OK | MB_ICONINFORMATION);
         return 0;
     }
     std::wstring packageDir = PackageDirOf(OwnProgramPath());

@@ -55,7 +55,7 @@ void ConfirmCancel(CSetupApp* app, HWND window) {
     SendMessageW(app->pageWindow, WM_COPY_PAUSE, 0, 0);
     MSG next;
     const bool completed = PeekMessageW(&next, window, WM_PAGE_NEXT, WM_PAGE_NEXT, PM_REMOVE);
-    int answer = MessageBoxW(app->mainWindow, kCancelQuestion, L"警告", MB_OKCANCEL);
+    int answer = MessageBoxW(app->mainWindow, kCancelQuestion, kWarningCaption, MB_OKCANCEL);
     if (answer != IDOK) {
         Log(L"cancel declined");
         SendMessageW(app->pageWindow, WM_COPY_RESUME, 0, 0);

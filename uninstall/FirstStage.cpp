@@ -215,5 +215,5 @@ void StartTemporaryCopy() {
         DeleteFileW(Unlimited(copy).c_str());
     if (!folder.empty())
         RemoveDirectoryW(Unlimited(folder).c_str());
-    ShowError(nullptr, zenta::FormatText(kCopyNotStartedText, step.c_str(), ErrorText(error).c_str()));
+    ShowError(nullptr, zenta::FormatText(kUninstallerNotStartedText, step.c_str(), ErrorText(error).c_str()));
 }

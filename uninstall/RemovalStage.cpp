@@ -17,10 +17,6 @@
 
 namespace {
 
-constexpr wchar_t kRemovedText[] = L"已成功删除星岚LUM系统";
-constexpr wchar_t kForgottenText[] =
-    L"已删除星岚LUM系统的安装记录；上面列出的内容保持原样，请按所述方法手动删除。";
-
 BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM found) {
     if (!IsWindowVisible(window))
         return TRUE;
@@ -104,13 +100,13 @@ void AskAndRemove(HINSTANCE instance) {
     }
     if (!app->CreateMainWindow())
         return;
-    if (MessageBoxW(nullptr, L"确定删除星岚LUM系统", L"提醒", MB_OKCANCEL) != IDOK) {
+    if (MessageBoxW(nullptr, kRemoveQuestion, kReminderCaption, MB_OKCANCEL) != IDOK) {
         Log(L"removal declined");
         return;
     }
     CRemovalWorker worker(app->windowsKind, app->mainWindow);
     if (ReportRemoval(nullptr, RemoveAnswering(*app, worker), kRemovedText) == RemovalReport::Forgotten)
-        MessageBoxW(nullptr, kForgottenText, L"提醒", MB_OK);
+        MessageBoxW(nullptr, kForgottenText, kReminderCaption, MB_OK);
 }
 
 std::wstring LongForm(const std::wstring& path) {
