@@ -65,12 +65,6 @@ if [ ! -d "$WINEPREFIX" ]; then
   zenta_new_prefix "$WINEPREFIX"
   [ -e "$WINEPREFIX/drive_c/boot.ini" ] || printf '[boot loader]\r\ntimeout=5\r\ndefault=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n[operating systems]\r\nmulti(0)disk(0)rdisk(0)partition(1)\\WINDOWS="Microsoft Windows XP Professional" /fastdetect\r\n' > "$WINEPREFIX/drive_c/boot.ini"
 fi
-# Wine draws the title bars' buttons with its Marlett font (fonts-wine). This wine looks for
-# its own fonts beside its data folder (/usr/share/wine/../fonts), not where fonts-wine puts
-# them; the prefix's Fonts folder is searched too.
-if [ -e /usr/share/wine/fonts/marlett.ttf ]; then
-  cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-fi
 ln -sfn "$pkg" "$WINEPREFIX/dosdevices/p:"
 # The demo runs as on Windows XP, whose boot menu lives in C:\boot.ini: wine has no BCD provider.
 for exe in Setup.exe Uninstall.exe Del_ZentaUninstall.exe demo_tour.exe; do

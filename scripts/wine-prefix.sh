@@ -81,4 +81,10 @@ zenta_new_prefix() {
   rm -rf "$dir"
   cp -a "$template" "$dir"
   rm -f "$dir/.ready"
+  # Wine draws the title bars' buttons with its Marlett font (fonts-wine). This wine looks for
+  # its own fonts beside its data folder (/usr/share/wine/../fonts), not where fonts-wine puts
+  # them; the prefix's Fonts folder is searched too.
+  if [ -e /usr/share/wine/fonts/marlett.ttf ]; then
+    cp -n /usr/share/wine/fonts/marlett.ttf "$dir/drive_c/windows/Fonts/"
+  fi
 }

@@ -62,9 +62,6 @@ class CCopyJob {
     // Copies on the calling thread (the installation's worker) until the copy has completed,
     // failed, or stopped at the control's request.
     CopyOutcome Run();
-    // True once Run has made the installation directory (and so may have placed the boot
-    // loader): before that, nothing on the target drive is the job's. Read after Run.
-    bool MadeTargetDirectory() const { return madeTarget_; }
 
     // Percentage of totalBytes copied (100 only once completed). Any thread.
     int GetPercent();
@@ -116,6 +113,5 @@ class CCopyJob {
     // Run's.
     CopyOutcome end_;
     int files_ = 0;
-    bool madeTarget_ = false;
     zenta::ScopedHeapBlock buffer_;
 };

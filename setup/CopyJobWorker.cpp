@@ -110,10 +110,9 @@ bool CCopyJob::MakeTargetDirectory() {
     // Only a folder made now, protected from its first moment, is ours: one that is already
     // there may belong to anybody, with files and links of theirs in it.
     DWORD error = CreateProtectedFolder(targetDir);
-    madeTarget_ = error == ERROR_SUCCESS;
-    if (madeTarget_ && madeRecorder && !madeRecorder->RecordMade(kMadeDirectory))
-        return Fail(GetLastError(), targetDir);
-    return madeTarget_ || Fail(error, targetDir); // ERROR_ALREADY_EXISTS: not ours
+    if (error != ERROR_SUCCESS)
+        return Fail(error, targetDir); // ERROR_ALREADY_EXISTS: not ours
+    return !madeRecorder || madeRecorder->RecordMade(kMadeDirectory) || Fail(GetLastError(), targetDir);
 }
 
 bool CCopyJob::KeepTargetPlain() {
