@@ -23,13 +23,6 @@
 
 namespace {
 
-struct WindowTraits {
-    using Handle = HWND;
-    static Handle Invalid() { return nullptr; }
-    static bool Valid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { DestroyWindow(h); }
-};
-
 int clicks = 0;
 
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -228,10 +221,10 @@ TEST_CASE("a second Setup brings the wizard forward once it shows; when none doe
         // The first one's wizard, shown a moment after the second started.
         RegisterWizardClass(GetModuleHandleW(nullptr), DefWindowProcW, nullptr);
         Sleep(500);
-        zenta::Scoped<WindowTraits> shown(
-            wizard ? CreateWindowExW(0, kWizardClassName, L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100,
-                                     100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)
-                   : nullptr);
+        HWND shown = wizard
+                         ? CreateWindowExW(0, kWizardClassName, L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                           100, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)
+                         : nullptr;
         if (!wizard)
             CHECK(driver::AnswerBox(second.id, L"已经在运行", IDOK) != L"");
         // The wizard answers while the second one brings it forward; a wizard of its own
@@ -243,5 +236,6 @@ TEST_CASE("a second Setup brings the wizard forward once it shows; when none doe
                 DispatchMessageW(&msg);
         CHECK(ended);
         CHECK(code == 0);
+        DestroyWindow(shown);
     }
 }

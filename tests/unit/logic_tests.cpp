@@ -31,30 +31,42 @@ const std::string kSystems = "[operating systems]\r\nC:\\WINDOWS=\"XP\"\r\n";
 
 } // namespace
 
-TEST_CASE("boot.ini: an entry is a line of its own, matched as the boot loader reads it") {
+TEST_CASE("boot.ini: an entry is a line of its own, matched as the boot loader reads it; removal takes "
+          "every entry line of the drive and nothing else") {
     struct Case {
         const char* name;
+        bool add;
         std::string before, after; // after == "" : nothing changes
     } cases[] = {
-        {"TIMEOUT=10 stays as it is, bare line feed and all", kHead + "TIMEOUT=10\n" + kSystems,
+        {"TIMEOUT=10 stays as it is, bare line feed and all", true, kHead + "TIMEOUT=10\n" + kSystems,
          kHead + "TIMEOUT=10\n" + kSystems + kEntry},
-        {"no timeout: one after the header", kHead + kSystems,
+        {"no timeout: one after the header", true, kHead + kSystems,
          kHead + "\r\ntimeout=10\r\n" + kSystems + kEntry},
-        {"a commented entry is no entry", kHead + "timeout=10\r\n;D:\\zeldr=\"x\"\r\n",
+        {"a commented entry is no entry", true, kHead + "timeout=10\r\n;D:\\zeldr=\"x\"\r\n",
          kHead + "timeout=10\r\n;D:\\zeldr=\"x\"\r\n" + kEntry},
-        {"a key inside another line is no entry", kHead + "timeout=10\r\nC:\\x=\"D:\\zeldr=\"\r\n",
+        {"a key inside another line is no entry", true, kHead + "timeout=10\r\nC:\\x=\"D:\\zeldr=\"\r\n",
          kHead + "timeout=10\r\nC:\\x=\"D:\\zeldr=\"\r\n" + kEntry},
-        {"changed description, blanks, case: still ours", kHead + "timeout=5\r\n  D:\\ZELDR = \"other\"\r\n",
+        {"changed description, blanks, case: still ours", true,
+         kHead + "timeout=5\r\n  D:\\ZELDR = \"other\"\r\n", ""},
+        {"removed: the appended line", false, kHead + kSystems + kEntry.substr(2), kHead + kSystems},
+        {"removed: two entries, one in the middle", false,
+         kHead + "D:\\zeldr=\"a\"\r\n" + kSystems + "d:\\zeldr=\"b\"\r\nE:\\x=\"y\"\r\n",
+         kHead + kSystems + "E:\\x=\"y\"\r\n"},
+        {"removed: comments and other drives stay", false, kHead + ";D:\\zeldr=\"a\"\r\nE:\\zeldr=\"b\"\r\n",
          ""},
     };
     for (const Case& c : cases) {
         CAPTURE(c.name);
         std::string edited;
         BootIniChange change;
-        CHECK(AddBootIniText(c.before, 'D', edited, change) == !c.after.empty());
+        CHECK((c.add ? AddBootIniText : RemoveBootIniText)(c.before, 'D', edited, change) ==
+              !c.after.empty());
         if (!c.after.empty())
             CHECK(edited == c.after);
     }
+    CHECK(IsPlainBootIniText(kHead));
+    CHECK_FALSE(IsPlainBootIniText("\xFF\xFE[\0b\0"));
+    CHECK_FALSE(IsPlainBootIniText(std::string("[boot loader]\0", 14)));
 }
 
 TEST_CASE("boot.ini: lower, upper and Windows Setup's capitalised forms, in every place the rules apply") {
@@ -86,30 +98,6 @@ TEST_CASE("boot.ini: lower, upper and Windows Setup's capitalised forms, in ever
         CHECK_FALSE(AddBootIniText(content, 'D', edited, change));
         CHECK((RemoveBootIniText(content, 'D', edited, change) && edited == kHead + kSystems));
     }
-}
-
-TEST_CASE("boot.ini: removal takes every entry line of the drive and nothing else") {
-    struct Case {
-        const char* name;
-        std::string before, after;
-    } cases[] = {
-        {"the appended line", kHead + kSystems + kEntry.substr(2), kHead + kSystems},
-        {"two entries, one in the middle",
-         kHead + "D:\\zeldr=\"a\"\r\n" + kSystems + "d:\\zeldr=\"b\"\r\nE:\\x=\"y\"\r\n",
-         kHead + kSystems + "E:\\x=\"y\"\r\n"},
-        {"comments and other drives stay", kHead + ";D:\\zeldr=\"a\"\r\nE:\\zeldr=\"b\"\r\n", ""},
-    };
-    for (const Case& c : cases) {
-        CAPTURE(c.name);
-        std::string edited;
-        BootIniChange change;
-        CHECK(RemoveBootIniText(c.before, 'D', edited, change) == !c.after.empty());
-        if (!c.after.empty())
-            CHECK(edited == c.after);
-    }
-    CHECK(IsPlainBootIniText(kHead));
-    CHECK_FALSE(IsPlainBootIniText("\xFF\xFE[\0b\0"));
-    CHECK_FALSE(IsPlainBootIniText(std::string("[boot loader]\0", 14)));
 }
 
 TEST_CASE("boot.ini: the timeout goes back only while it is the one the add wrote") {
@@ -395,9 +383,14 @@ TEST_CASE("the drive the installed system finds: Fast Startup asked and given ba
         DWORD major, minor;
         bool hiberboot, hibernation, ask;
     } asks[] = {{6, 2, true, true, true},  {10, 0, true, true, true},  {6, 1, true, true, false},
-                {5, 2, true, true, false}, {6, 2, false, true, false}, {6, 2, true, false, false}};
-    for (const auto& a : asks)
-        CHECK(FastStartupQuestionNeeded(a.major, a.minor, {a.hiberboot, a.hibernation}) == a.ask);
+                {5, 1, true, true, false}, {6, 2, false, true, false}, {6, 2, true, false, false}};
+    for (const auto& a : asks) {
+        static FastStartupState state; // read, and powrprof.dll loaded, only on 6.2 and later
+        static int reads;
+        state = {a.hiberboot, a.hibernation}, reads = 0;
+        CHECK(FastStartupQuestionNeeded(a.major, a.minor, [] { return ++reads, state; }) == a.ask);
+        CHECK(reads == (a.major * 10 + a.minor >= 62));
+    }
     struct {
         bool recorded, known;
         DWORD current;
