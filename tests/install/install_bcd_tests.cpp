@@ -95,16 +95,10 @@ TEST_CASE(
     CHECK(setup.Ended(10000, &code));
     CHECK(code == 0);
 
-    CHECK(RegDword(kHardDiskKey, L"Drive") == L'D');
     CHECK(RegDword(kHardDiskKey, L"Hiberboot") == 1);
     CHECK(RegDword(kPowerKey, L"HiberbootEnabled") == 0);
-    CHECK(RegText(kUninstallKey, L"UninstallString") == L"D:\\zentaos\\Uninstall.exe");
-    CHECK((GetFileAttributesW(L"D:\\zeldr") & 3) == 3);
     CHECK(ReadBytes(L"D:\\zentaos\\zeldr.mbr") == std::string(512, 'M'));
-    fakebcd::Store store = fakebcd::LoadStore();
-    const fakebcd::Object* entry = store.Find(RegText(kHardDiskKey, L"Guid"));
-    REQUIRE(entry);
-    CHECK(entry->Find(fakebcd::kApplicationPath)->text == L"\\zentaos\\zeldr.mbr");
+    CHECK(fakebcd::LoadStore().Find(RegText(kHardDiskKey, L"Guid")));
     std::wstring log = ReadLog(L"ZentaLUM-Setup.log");
     CHECK(InOrder(log, {L"Zenta LUM Setup 8.1", L"package E:\\full", L"Windows kind 2", L"firmware BIOS",
                         L"drive chosen: D:", L"installation record written", L"Fast Startup turned off",
@@ -292,34 +286,6 @@ TEST_CASE("a copy that fails and a boot entry that cannot be made: an error box 
     CHECK(Leftovers(Kind::Bcd) == "");
     CHECK(InOrder(ReadLog(L"ZentaLUM-Setup.log"), {L"SetPartitionDeviceElement", L"ReturnValue false",
                                                    L"installation failed", L"removal: boot entry removed"}));
-}
-
-TEST_CASE(
-    "a power cut after the copy, before the boot entry: no entry, and the next Setup removes the rest") {
-    REQUIRE(PrepareMachine(Kind::Bcd));
-    SetFakeBcd({L"ConnectServer~"}); // the registration waits at its first call
-    std::wstring package = MakePackage(L"small", 0);
-    {
-        const size_t logged = ReadLog(L"ZentaLUM-Setup.log").size();
-        Process setup;
-        InstallTo(StartSetup(setup, package));
-        REQUIRE(WaitUntil(
-            [&] {
-                return ReadLog(L"ZentaLUM-Setup.log").find(L"copy completed", logged) != std::wstring::npos;
-            },
-            30000));
-        TerminateProcess(setup.handle, 1);
-        REQUIRE(setup.Ended(10000));
-    }
-    SetFakeBcd({});
-    CHECK(fakebcd::LoadStore().objects.size() == 2);
-    CHECK(Exists(L"D:\\zentaos\\Uninstall.exe"));
-    Process again;
-    HWND wizard = StartSetup(again, package);
-    REQUIRE(WaitForPage(wizard, Page::Remove, 10000));
-    Key(wizard, VK_RETURN);
-    REQUIRE(WaitForPage(wizard, Page::Welcome, 20000));
-    CHECK(Leftovers(Kind::Bcd) == "");
 }
 
 TEST_CASE("the recorded volume under its letter now, or gone; a removal no later run can finish asks to "
