@@ -8,6 +8,7 @@
 #include "common/WizardWindow.h"
 #include "common/SystemHelpers.h"
 #include "resources/resource.h"
+#include "setup/Protection.h"
 #include "setup/SetupMain.h"
 #include "setup/pages/EmoButton.h"
 #include "setup/pages/HyperText.h"
@@ -16,8 +17,6 @@
 #include "setup/pages/Picture.h"
 #include "setup/pages/SlideShow.h"
 #include "tests/driver/Driver.h"
-
-#include <sddl.h>
 
 #include <memory>
 
@@ -205,11 +204,8 @@ TEST_CASE("a second Setup brings the wizard forward once it shows; when none doe
         zenta::ScopedHandle denying;
         if (row.denied) {
             zenta::ScopedLocal descriptor;
-            PSECURITY_DESCRIPTOR made = nullptr;
-            REQUIRE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;GA;;;WD)", SDDL_REVISION_1,
-                                                                         &made, nullptr));
-            descriptor.Reset(made);
-            SECURITY_ATTRIBUTES attributes = {sizeof attributes, made, FALSE};
+            REQUIRE(MakeSecurityDescriptor(L"D:(D;;GA;;;WD)", descriptor));
+            SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.Get(), FALSE};
             denying.Reset(CreateMutexW(&attributes, TRUE, kSetupMutexName));
             REQUIRE(denying);
         } else {

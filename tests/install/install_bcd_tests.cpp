@@ -27,29 +27,21 @@ void SetFakeBcd(std::vector<std::wstring> failures, HRESULT notFound = S_OK) {
     REQUIRE(fakebcd::SaveStore(store));
 }
 
-// Suspends (or resumes) every thread of the process but the one of its windows: the copy
-// worker then hangs as on a medium that no longer answers.
-void HoldWorker(DWORD pid, HWND window, bool hold) {
-    DWORD ui = GetWindowThreadProcessId(window, nullptr);
+// Suspends (or resumes) the thread of the program's windows, or every other thread of it: what
+// is posted to the windows meanwhile waits in the queue, as behind a window that is busy; the
+// copy worker hangs, as on a medium that no longer answers.
+void Hold(HWND window, bool windows, bool hold) {
+    DWORD pid = 0, ui = GetWindowThreadProcessId(window, &pid);
     zenta::ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     THREADENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = Thread32First(snapshot.Get(), &entry); more;
          more = Thread32Next(snapshot.Get(), &entry)) {
-        if (entry.th32OwnerProcessID != pid || entry.th32ThreadID == ui)
+        if (entry.th32OwnerProcessID != pid || (entry.th32ThreadID == ui) != windows)
             continue;
         zenta::ScopedHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
         hold ? SuspendThread(thread.Get()) : ResumeThread(thread.Get());
     }
-}
-
-// Suspends (or resumes) the thread of the program's windows: what is posted to them meanwhile
-// waits in the queue, as behind a window that is busy.
-void HoldWindows(HWND window, bool hold) {
-    zenta::ScopedHandle thread(
-        OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(window, nullptr)));
-    REQUIRE(thread);
-    hold ? SuspendThread(thread.Get()) : ResumeThread(thread.Get());
 }
 
 // The wizard's window answers for `ms` on end; a window that hangs fails within 5 s.
@@ -184,11 +176,11 @@ TEST_CASE("cancel while the copy worker hangs: the wizard keeps answering, then 
     PostMessageW(wizard, WM_CLOSE, 0, 0);
     HWND question = WaitForBox(setup.id, L"确认放弃安装吗", 10000);
     REQUIRE(question);
-    HoldWorker(setup.id, wizard, true);
+    Hold(wizard, false, true);
     Answer(question, IDOK);
     KeepsAnswering(wizard, 2000);
     CHECK_FALSE(setup.Ended(0));
-    HoldWorker(setup.id, wizard, false);
+    Hold(wizard, false, false);
     CHECK(setup.Ended(30000));
     CHECK(Leftovers(Kind::Bcd) == "");
 }
@@ -219,13 +211,13 @@ TEST_CASE(
         if (row.afterEnd) {
             // The wizard is held while the installation ends: the question comes before the
             // page has seen the end, and the page's next tick falls while it is open.
-            HoldWindows(wizard, true);
+            Hold(wizard, true, true);
             SetFakeBcd({});
             const bool ended = reached(L"uninstall record written");
             PostMessageW(wizard, WM_CLOSE, 0, 0);
             if (row.nextQueued)
                 PostMessageW(wizard, WM_PAGE_NEXT, 0, 0);
-            HoldWindows(wizard, false);
+            Hold(wizard, true, false);
             REQUIRE(ended);
         } else {
             PostMessageW(wizard, WM_CLOSE, 0, 0);
