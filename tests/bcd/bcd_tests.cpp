@@ -254,4 +254,9 @@ TEST_CASE("\"gone\" is understood both ways the provider may say it; any other f
     BcdResult unknown = RemoveBootEntry(L"{11111111-2222-3333-4444-555555555555}", foreign);
     CHECK_FALSE(unknown.done);
     CHECK_FALSE(foreign);
+    // A record without an identifier: the registration never began, and no entry can be left.
+    CInstallRecord record;
+    REQUIRE((record.Create() && record.WriteDrive(L'D')));
+    record.Close();
+    CHECK(RemoveInstallation(Bcd).Complete());
 }
