@@ -28,39 +28,50 @@ namespace {
 const std::string kEntry = "\r\nD:\\zeldr=\"" + std::string(kBootIniDescription) + "\"";
 const std::string kHead = "[boot loader]\r\n";
 const std::string kSystems = "[operating systems]\r\nC:\\WINDOWS=\"XP\"\r\n";
+const std::string kLoader = "default=x\r\n";
 
 } // namespace
 
-TEST_CASE("boot.ini: an entry is a line of its own, matched as the boot loader reads it; removal takes "
-          "every entry line of the drive and nothing else") {
+TEST_CASE("boot.ini texts: an entry is a line of its own as the boot loader reads it; removal takes every "
+          "entry line of the drive; the timeout goes back only while it is the one the add wrote") {
+    enum Edit { Add, Remove, Restore };
     struct Case {
         const char* name;
-        bool add;
+        Edit edit;
         std::string before, after; // after == "" : nothing changes
+        std::string recorded = ""; // the timeout line a restore gives back
     } cases[] = {
-        {"TIMEOUT=10 stays as it is, bare line feed and all", true, kHead + "TIMEOUT=10\n" + kSystems,
+        {"TIMEOUT=10 stays as it is, bare line feed and all", Add, kHead + "TIMEOUT=10\n" + kSystems,
          kHead + "TIMEOUT=10\n" + kSystems + kEntry},
-        {"no timeout: one after the header", true, kHead + kSystems,
+        {"no timeout: one after the header", Add, kHead + kSystems,
          kHead + "\r\ntimeout=10\r\n" + kSystems + kEntry},
-        {"a commented entry is no entry", true, kHead + "timeout=10\r\n;D:\\zeldr=\"x\"\r\n",
+        {"a commented entry is no entry", Add, kHead + "timeout=10\r\n;D:\\zeldr=\"x\"\r\n",
          kHead + "timeout=10\r\n;D:\\zeldr=\"x\"\r\n" + kEntry},
-        {"a key inside another line is no entry", true, kHead + "timeout=10\r\nC:\\x=\"D:\\zeldr=\"\r\n",
+        {"a key inside another line is no entry", Add, kHead + "timeout=10\r\nC:\\x=\"D:\\zeldr=\"\r\n",
          kHead + "timeout=10\r\nC:\\x=\"D:\\zeldr=\"\r\n" + kEntry},
-        {"changed description, blanks, case: still ours", true,
+        {"changed description, blanks, case: still ours", Add,
          kHead + "timeout=5\r\n  D:\\ZELDR = \"other\"\r\n", ""},
-        {"removed: the appended line", false, kHead + kSystems + kEntry.substr(2), kHead + kSystems},
-        {"removed: two entries, one in the middle", false,
+        {"removed: the appended line", Remove, kHead + kSystems + kEntry.substr(2), kHead + kSystems},
+        {"removed: two entries, one in the middle", Remove,
          kHead + "D:\\zeldr=\"a\"\r\n" + kSystems + "d:\\zeldr=\"b\"\r\nE:\\x=\"y\"\r\n",
          kHead + kSystems + "E:\\x=\"y\"\r\n"},
-        {"removed: comments and other drives stay", false, kHead + ";D:\\zeldr=\"a\"\r\nE:\\zeldr=\"b\"\r\n",
+        {"removed: comments and other drives stay", Remove, kHead + ";D:\\zeldr=\"a\"\r\nE:\\zeldr=\"b\"\r\n",
          ""},
+        {"restored: the line as it was", Restore, kHead + "timeout=10\r\n" + kLoader,
+         kHead + "Timeout=3\r\n" + kLoader, "Timeout=3"},
+        {"restored: there was none, ours goes", Restore, kHead + "\r\ntimeout=10\r\n" + kLoader,
+         kHead + "\r\n" + kLoader},
+        {"kept: changed by the user since", Restore, kHead + "timeout=20\r\n" + kLoader, "", "timeout=5"},
+        {"kept: 10 written otherwise", Restore, kHead + "timeout = 10\r\n" + kLoader, "", "timeout=5"},
+        {"kept: outside the section", Restore, kHead + kSystems + "timeout=10\r\n", "", "timeout=5"},
     };
     for (const Case& c : cases) {
         CAPTURE(c.name);
         std::string edited;
         BootIniChange change;
-        CHECK((c.add ? AddBootIniText : RemoveBootIniText)(c.before, 'D', edited, change) ==
-              !c.after.empty());
+        CHECK((c.edit == Restore ? RestoreBootIniTimeout(c.before, c.recorded, edited)
+                                 : (c.edit == Add ? AddBootIniText : RemoveBootIniText)(
+                                       c.before, 'D', edited, change)) == !c.after.empty());
         if (!c.after.empty())
             CHECK(edited == c.after);
     }
@@ -97,28 +108,6 @@ TEST_CASE("boot.ini: lower, upper and Windows Setup's capitalised forms, in ever
         BootIniChange change;
         CHECK_FALSE(AddBootIniText(content, 'D', edited, change));
         CHECK((RemoveBootIniText(content, 'D', edited, change) && edited == kHead + kSystems));
-    }
-}
-
-TEST_CASE("boot.ini: the timeout goes back only while it is the one the add wrote") {
-    const std::string loader = "default=x\r\n";
-    struct Case {
-        const char* name;
-        std::string before, recorded, after; // after == "" : nothing changes
-    } cases[] = {
-        {"the line as it was", kHead + "timeout=10\r\n" + loader, "Timeout=3",
-         kHead + "Timeout=3\r\n" + loader},
-        {"there was none: ours goes", kHead + "\r\ntimeout=10\r\n" + loader, "", kHead + "\r\n" + loader},
-        {"changed by the user since", kHead + "timeout=20\r\n" + loader, "timeout=5", ""},
-        {"10 written otherwise", kHead + "timeout = 10\r\n" + loader, "timeout=5", ""},
-        {"outside the section", kHead + kSystems + "timeout=10\r\n", "timeout=5", ""},
-    };
-    for (const Case& c : cases) {
-        CAPTURE(c.name);
-        std::string edited;
-        CHECK(RestoreBootIniTimeout(c.before, c.recorded, edited) == !c.after.empty());
-        if (!c.after.empty())
-            CHECK(edited == c.after);
     }
 }
 
