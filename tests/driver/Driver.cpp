@@ -301,8 +301,8 @@ std::wstring Build(const std::wstring& relative) {
     return L"Y:\\" + relative;
 }
 
-bool PrepareMachine(Kind kind) {
-    const wchar_t* version = kind == Kind::Bcd ? L"win7" : L"winxp";
+bool PrepareMachine(Kind kind, const wchar_t* version) {
+    version = version ? version : kind == Kind::Bcd ? L"win7" : L"winxp";
     for (const wchar_t* exe : {L"Setup.exe", L"Uninstall.exe", L"Del_ZentaUninstall.exe"})
         if (!SetRegText(HKEY_CURRENT_USER, std::wstring(L"Software\\Wine\\AppDefaults\\") + exe, L"Version",
                         version))

@@ -78,11 +78,12 @@ std::string Utf8(const std::wstring& text);
 // Build output as the runner maps it: Y:\<relative>.
 std::wstring Build(const std::wstring& relative);
 
-// What the installation cases share: the Windows kind each program is told, a package on E:
+// What the installation cases share: the Windows kind (and `version`, when given, the wine
+// version) each program is told, a package on E:
 // with `disksBytes` of sparse system files (Setup.exe, the demo branding, zeldr, zeldr.mbr,
 // Uninstall.exe), and the machine with nothing installed.
 enum class Kind { Bcd, BootIni };
-bool PrepareMachine(Kind kind);
+bool PrepareMachine(Kind kind, const wchar_t* version = nullptr);
 std::wstring MakePackage(const std::wstring& name, unsigned long long disksBytes);
 // Starts <package>\Setup.exe (from `dir`, default: the package) and waits for the wizard.
 HWND StartSetup(Process& setup, const std::wstring& package, const std::wstring& dir = L"");

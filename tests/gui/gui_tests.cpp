@@ -8,6 +8,7 @@
 #include "common/WizardWindow.h"
 #include "common/SystemHelpers.h"
 #include "resources/resource.h"
+#include "setup/Protection.h"
 #include "setup/SetupMain.h"
 #include "setup/pages/EmoButton.h"
 #include "setup/pages/HyperText.h"
@@ -17,18 +18,9 @@
 #include "setup/pages/SlideShow.h"
 #include "tests/driver/Driver.h"
 
-#include <sddl.h>
-
 #include <memory>
 
 namespace {
-
-struct WindowTraits {
-    using Handle = HWND;
-    static Handle Invalid() { return nullptr; }
-    static bool Valid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { DestroyWindow(h); }
-};
 
 int clicks = 0;
 
@@ -212,11 +204,8 @@ TEST_CASE("a second Setup brings the wizard forward once it shows; when none doe
         zenta::ScopedHandle denying;
         if (row.denied) {
             zenta::ScopedLocal descriptor;
-            PSECURITY_DESCRIPTOR made = nullptr;
-            REQUIRE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;GA;;;WD)", SDDL_REVISION_1,
-                                                                         &made, nullptr));
-            descriptor.Reset(made);
-            SECURITY_ATTRIBUTES attributes = {sizeof attributes, made, FALSE};
+            REQUIRE(MakeSecurityDescriptor(L"D:(D;;GA;;;WD)", descriptor));
+            SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.Get(), FALSE};
             denying.Reset(CreateMutexW(&attributes, TRUE, kSetupMutexName));
             REQUIRE(denying);
         } else {
@@ -228,10 +217,10 @@ TEST_CASE("a second Setup brings the wizard forward once it shows; when none doe
         // The first one's wizard, shown a moment after the second started.
         RegisterWizardClass(GetModuleHandleW(nullptr), DefWindowProcW, nullptr);
         Sleep(500);
-        zenta::Scoped<WindowTraits> shown(
-            wizard ? CreateWindowExW(0, kWizardClassName, L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100,
-                                     100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)
-                   : nullptr);
+        HWND shown = wizard
+                         ? CreateWindowExW(0, kWizardClassName, L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                           100, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)
+                         : nullptr;
         if (!wizard)
             CHECK(driver::AnswerBox(second.id, L"已经在运行", IDOK) != L"");
         // The wizard answers while the second one brings it forward; a wizard of its own
@@ -243,5 +232,6 @@ TEST_CASE("a second Setup brings the wizard forward once it shows; when none doe
                 DispatchMessageW(&msg);
         CHECK(ended);
         CHECK(code == 0);
+        DestroyWindow(shown);
     }
 }

@@ -14,8 +14,6 @@
 #include <tlhelp32.h>
 #include <wbemidl.h>
 
-#include <algorithm>
-
 using namespace driver;
 
 namespace {
@@ -29,48 +27,47 @@ void SetFakeBcd(std::vector<std::wstring> failures, HRESULT notFound = S_OK) {
     REQUIRE(fakebcd::SaveStore(store));
 }
 
-// Suspends (or resumes) every thread of the process but the one of its windows: the copy
-// worker then hangs as on a medium that no longer answers.
-void HoldWorker(DWORD pid, HWND window, bool hold) {
-    DWORD ui = GetWindowThreadProcessId(window, nullptr);
+// Suspends (or resumes) the thread of the program's windows, or every other thread of it: what
+// is posted to the windows meanwhile waits in the queue, as behind a window that is busy; the
+// copy worker hangs, as on a medium that no longer answers.
+void Hold(HWND window, bool windows, bool hold) {
+    DWORD pid = 0, ui = GetWindowThreadProcessId(window, &pid);
     zenta::ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     THREADENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = Thread32First(snapshot.Get(), &entry); more;
          more = Thread32Next(snapshot.Get(), &entry)) {
-        if (entry.th32OwnerProcessID != pid || entry.th32ThreadID == ui)
+        if (entry.th32OwnerProcessID != pid || (entry.th32ThreadID == ui) != windows)
             continue;
         zenta::ScopedHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
         hold ? SuspendThread(thread.Get()) : ResumeThread(thread.Get());
     }
 }
 
-// Suspends (or resumes) the thread of the program's windows: what is posted to them meanwhile
-// waits in the queue, as behind a window that is busy.
-void HoldWindows(HWND window, bool hold) {
-    zenta::ScopedHandle thread(
-        OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(window, nullptr)));
-    REQUIRE(thread);
-    hold ? SuspendThread(thread.Get()) : ResumeThread(thread.Get());
+// The wizard's window answers for `ms` on end; a window that hangs fails within 5 s.
+void KeepsAnswering(HWND wizard, DWORD ms) {
+    for (DWORD start = GetTickCount();; Sleep(50)) {
+        DWORD_PTR result = 0;
+        REQUIRE(SendMessageTimeoutW(wizard, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result));
+        if (GetTickCount() - start >= ms)
+            return;
+    }
 }
 
 // Windows 8 (6.2) with Fast Startup and hibernation on: Setup asks whether to turn it off.
-void FastStartupOn() {
-    for (const wchar_t* exe : {L"Setup.exe", L"Uninstall.exe", L"Del_ZentaUninstall.exe"})
-        REQUIRE(SetRegText(HKEY_CURRENT_USER, std::wstring(L"Software\\Wine\\AppDefaults\\") + exe,
-                           L"Version", L"win8"));
+bool FastStartupOn() {
     DWORD on = 1;
-    REQUIRE(!SHSetValueW(HKEY_LOCAL_MACHINE, kPowerKey, L"HiberbootEnabled", REG_DWORD, &on, sizeof on));
-    REQUIRE(!SHSetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Power",
-                         L"HibernateEnabled", REG_DWORD, &on, sizeof on));
+    return PrepareMachine(Kind::Bcd, L"win8") &&
+           !SHSetValueW(HKEY_LOCAL_MACHINE, kPowerKey, L"HiberbootEnabled", REG_DWORD, &on, sizeof on) &&
+           !SHSetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Power", L"HibernateEnabled",
+                        REG_DWORD, &on, sizeof on);
 }
 
 } // namespace
 
 TEST_CASE(
     "install from another working directory to the Complete page, restart Setup, remove with Uninstall") {
-    REQUIRE(PrepareMachine(Kind::Bcd));
-    FastStartupOn();
+    REQUIRE(FastStartupOn());
     std::wstring package = MakePackage(L"full", kSystemDisks);
     Process setup;
     HWND wizard = StartSetup(setup, package, L"C:\\windows"); // the package is Setup's own folder
@@ -90,16 +87,10 @@ TEST_CASE(
     CHECK(setup.Ended(10000, &code));
     CHECK(code == 0);
 
-    CHECK(RegDword(kHardDiskKey, L"Drive") == L'D');
     CHECK(RegDword(kHardDiskKey, L"Hiberboot") == 1);
     CHECK(RegDword(kPowerKey, L"HiberbootEnabled") == 0);
-    CHECK(RegText(kUninstallKey, L"UninstallString") == L"D:\\zentaos\\Uninstall.exe");
-    CHECK((GetFileAttributesW(L"D:\\zeldr") & 3) == 3);
     CHECK(ReadBytes(L"D:\\zentaos\\zeldr.mbr") == std::string(512, 'M'));
-    fakebcd::Store store = fakebcd::LoadStore();
-    const fakebcd::Object* entry = store.Find(RegText(kHardDiskKey, L"Guid"));
-    REQUIRE(entry);
-    CHECK(entry->Find(fakebcd::kApplicationPath)->text == L"\\zentaos\\zeldr.mbr");
+    CHECK(fakebcd::LoadStore().Find(RegText(kHardDiskKey, L"Guid")));
     std::wstring log = ReadLog(L"ZentaLUM-Setup.log");
     CHECK(InOrder(log, {L"Zenta LUM Setup 8.1", L"package E:\\full", L"Windows kind 2", L"firmware BIOS",
                         L"drive chosen: D:", L"installation record written", L"Fast Startup turned off",
@@ -154,10 +145,7 @@ TEST_CASE("a removal that cannot reach the store keeps the records, tells what i
     REQUIRE(WaitForPage(wizard, Page::Remove, 10000));
     Key(wizard, VK_RETURN);
     PostMessageW(wizard, WM_CLOSE, 0, 0);
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 2000; Sleep(50)) {
-        DWORD_PTR result = 0;
-        REQUIRE(SendMessageTimeoutW(wizard, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result));
-    }
+    KeepsAnswering(wizard, 2000);
     CHECK(ReadPage(wizard) == Page::Remove);
     CHECK_FALSE(hung.Ended(0));
     TerminateProcess(hung.handle, 1);
@@ -188,17 +176,11 @@ TEST_CASE("cancel while the copy worker hangs: the wizard keeps answering, then 
     PostMessageW(wizard, WM_CLOSE, 0, 0);
     HWND question = WaitForBox(setup.id, L"确认放弃安装吗", 10000);
     REQUIRE(question);
-    HoldWorker(setup.id, wizard, true);
+    Hold(wizard, false, true);
     Answer(question, IDOK);
-    DWORD worst = 0;
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 2000; Sleep(50)) {
-        DWORD_PTR result = 0, before = GetTickCount();
-        REQUIRE(SendMessageTimeoutW(wizard, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result));
-        worst = std::max<DWORD>(worst, GetTickCount() - before);
-    }
-    std::printf("worst answer of the wizard while the worker hung: %lu ms\n", worst);
+    KeepsAnswering(wizard, 2000);
     CHECK_FALSE(setup.Ended(0));
-    HoldWorker(setup.id, wizard, false);
+    Hold(wizard, false, false);
     CHECK(setup.Ended(30000));
     CHECK(Leftovers(Kind::Bcd) == "");
 }
@@ -229,13 +211,13 @@ TEST_CASE(
         if (row.afterEnd) {
             // The wizard is held while the installation ends: the question comes before the
             // page has seen the end, and the page's next tick falls while it is open.
-            HoldWindows(wizard, true);
+            Hold(wizard, true, true);
             SetFakeBcd({});
             const bool ended = reached(L"uninstall record written");
             PostMessageW(wizard, WM_CLOSE, 0, 0);
             if (row.nextQueued)
                 PostMessageW(wizard, WM_PAGE_NEXT, 0, 0);
-            HoldWindows(wizard, false);
+            Hold(wizard, true, false);
             REQUIRE(ended);
         } else {
             // Once the registration is under way (held at the provider), not at a step before it.
@@ -300,34 +282,6 @@ TEST_CASE("a copy that fails and a boot entry that cannot be made: an error box 
                                                    L"installation failed", L"removal: boot entry removed"}));
 }
 
-TEST_CASE(
-    "a power cut after the copy, before the boot entry: no entry, and the next Setup removes the rest") {
-    REQUIRE(PrepareMachine(Kind::Bcd));
-    SetFakeBcd({L"ConnectServer~"}); // the registration waits at its first call
-    std::wstring package = MakePackage(L"small", 0);
-    {
-        const size_t logged = ReadLog(L"ZentaLUM-Setup.log").size();
-        Process setup;
-        InstallTo(StartSetup(setup, package));
-        REQUIRE(WaitUntil(
-            [&] {
-                return ReadLog(L"ZentaLUM-Setup.log").find(L"copy completed", logged) != std::wstring::npos;
-            },
-            30000));
-        TerminateProcess(setup.handle, 1);
-        REQUIRE(setup.Ended(10000));
-    }
-    SetFakeBcd({});
-    CHECK(fakebcd::LoadStore().objects.size() == 2);
-    CHECK(Exists(L"D:\\zentaos\\Uninstall.exe"));
-    Process again;
-    HWND wizard = StartSetup(again, package);
-    REQUIRE(WaitForPage(wizard, Page::Remove, 10000));
-    Key(wizard, VK_RETURN);
-    REQUIRE(WaitForPage(wizard, Page::Welcome, 20000));
-    CHECK(Leftovers(Kind::Bcd) == "");
-}
-
 TEST_CASE("the recorded volume under its letter now, or gone; a removal no later run can finish asks to "
           "forget the installation") {
     enum Change { EntryEdited, VolumeGone, LettersMoved };
@@ -338,9 +292,7 @@ TEST_CASE("the recorded volume under its letter now, or gone; a removal no later
     for (const auto& row : rows) {
         CAPTURE(row.change);
         CAPTURE(row.answer);
-        REQUIRE(PrepareMachine(Kind::Bcd));
-        if (row.change == LettersMoved)
-            FastStartupOn();
+        REQUIRE((row.change == LettersMoved ? FastStartupOn() : PrepareMachine(Kind::Bcd)));
         std::wstring package = MakePackage(L"small", 0);
         {
             Process setup;
@@ -431,8 +383,7 @@ TEST_CASE("BitLocker on the target: encrypted is refused, unknown is asked; the 
         InstallTo(wizard, L'D', false);
         if (wcschr(row.failure, L'~')) { // the worker waits for the provider: the window does not
             REQUIRE(WaitUntil([&] { return inLog(L"packet privacy"); }, 30000));
-            DWORD_PTR result = 0;
-            CHECK(SendMessageTimeoutW(wizard, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result));
+            KeepsAnswering(wizard, 0);
             SetFakeBcd({});
         }
         HWND box = WaitForBox(setup.id, row.box, 30000);
@@ -453,8 +404,7 @@ TEST_CASE("BitLocker on the target: encrypted is refused, unknown is asked; the 
 
 TEST_CASE("a package folder replaced by a link after the check: the installation fails, nothing it leads to "
           "is copied") {
-    REQUIRE(PrepareMachine(Kind::Bcd));
-    FastStartupOn();
+    REQUIRE(FastStartupOn());
     std::wstring package = MakePackage(L"swap", 0), files = package + L"\\copyfiles";
     REQUIRE(!package.empty());
     Process setup;

@@ -22,16 +22,6 @@ void PlaceUninstaller() {
     REQUIRE(CopyFileW(Build(L"Uninstall.exe").c_str(), L"D:\\zentaos\\Uninstall.exe", FALSE));
 }
 
-// The new ZentaUninstall.* folders in `temp`.
-std::vector<std::wstring> CopyFolders(const std::wstring& temp) {
-    std::vector<std::wstring> found;
-    WIN32_FIND_DATAW entry;
-    zenta::ScopedFindHandle find(FindFirstFileW((L"\\\\?\\" + temp + L"ZentaUninstall.*").c_str(), &entry));
-    for (BOOL more = find.Valid(); more; more = FindNextFileW(find.Get(), &entry))
-        found.push_back(temp + entry.cFileName);
-    return found;
-}
-
 } // namespace
 
 TEST_CASE("the copy goes into a new folder of its own: a planted file of its name is never started") {
@@ -49,7 +39,11 @@ TEST_CASE("the copy goes into a new folder of its own: a planted file of its nam
     HWND question = WaitForBox(0, L"确定删除星岚LUM系统", 20000);
     REQUIRE(question);
     CHECK_FALSE(Exists(L"C:\\started.txt"));
-    std::vector<std::wstring> folders = CopyFolders(temp);
+    std::vector<std::wstring> folders; // the new ZentaUninstall.* folders
+    WIN32_FIND_DATAW found;
+    zenta::ScopedFindHandle find(FindFirstFileW((L"\\\\?\\" + temp + L"ZentaUninstall.*").c_str(), &found));
+    for (BOOL more = find.Valid(); more; more = FindNextFileW(find.Get(), &found))
+        folders.push_back(temp + found.cFileName);
     REQUIRE(folders.size() == 1);
     std::wstring copy = folders[0] + L"\\" + kTemporaryCopyName;
     CHECK(ReadBytes(copy) == ReadBytes(Build(L"Uninstall.exe")));

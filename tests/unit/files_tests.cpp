@@ -345,28 +345,6 @@ TEST_CASE("boot.ini: a recorded timeout line is written back only as a timeout k
     CHECK(ReadBytes(L"C:\\boot.ini") == systems);
 }
 
-namespace {
-int fastStartupReads = 0;
-FastStartupState CountedRead() {
-    ++fastStartupReads;
-    return {true, true};
-}
-} // namespace
-
-TEST_CASE("Fast Startup is read (and powrprof.dll loaded) only on Windows 6.2 and later") {
-    const struct {
-        DWORD major, minor;
-        bool read;
-    } rows[] = {{5, 1, false}, {6, 1, false}, {6, 2, true}, {10, 0, true}};
-    for (const auto& row : rows) {
-        CAPTURE(row.major);
-        CAPTURE(row.minor);
-        fastStartupReads = 0;
-        CHECK(FastStartupQuestionNeeded(row.major, row.minor, CountedRead) == row.read);
-        CHECK(fastStartupReads == (row.read ? 1 : 0));
-    }
-}
-
 TEST_CASE("the package: a file it cannot do without named, the largest file copied, links in it or as its "
           "folders") {
     const wchar_t* files[] = {L"copyfiles\\common\\zeldr", L"copyfiles\\common\\Uninstall.exe",

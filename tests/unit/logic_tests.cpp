@@ -28,33 +28,56 @@ namespace {
 const std::string kEntry = "\r\nD:\\zeldr=\"" + std::string(kBootIniDescription) + "\"";
 const std::string kHead = "[boot loader]\r\n";
 const std::string kSystems = "[operating systems]\r\nC:\\WINDOWS=\"XP\"\r\n";
+const std::string kLoader = "default=x\r\n";
 
 } // namespace
 
-TEST_CASE("boot.ini: an entry is a line of its own, matched as the boot loader reads it") {
+TEST_CASE("boot.ini texts: an entry is a line of its own as the boot loader reads it; removal takes every "
+          "entry line of the drive; the timeout goes back only while it is the one the add wrote") {
+    enum Edit { Add, Remove, Restore };
     struct Case {
         const char* name;
+        Edit edit;
         std::string before, after; // after == "" : nothing changes
+        std::string recorded = ""; // the timeout line a restore gives back
     } cases[] = {
-        {"TIMEOUT=10 stays as it is, bare line feed and all", kHead + "TIMEOUT=10\n" + kSystems,
+        {"TIMEOUT=10 stays as it is, bare line feed and all", Add, kHead + "TIMEOUT=10\n" + kSystems,
          kHead + "TIMEOUT=10\n" + kSystems + kEntry},
-        {"no timeout: one after the header", kHead + kSystems,
+        {"no timeout: one after the header", Add, kHead + kSystems,
          kHead + "\r\ntimeout=10\r\n" + kSystems + kEntry},
-        {"a commented entry is no entry", kHead + "timeout=10\r\n;D:\\zeldr=\"x\"\r\n",
+        {"a commented entry is no entry", Add, kHead + "timeout=10\r\n;D:\\zeldr=\"x\"\r\n",
          kHead + "timeout=10\r\n;D:\\zeldr=\"x\"\r\n" + kEntry},
-        {"a key inside another line is no entry", kHead + "timeout=10\r\nC:\\x=\"D:\\zeldr=\"\r\n",
+        {"a key inside another line is no entry", Add, kHead + "timeout=10\r\nC:\\x=\"D:\\zeldr=\"\r\n",
          kHead + "timeout=10\r\nC:\\x=\"D:\\zeldr=\"\r\n" + kEntry},
-        {"changed description, blanks, case: still ours", kHead + "timeout=5\r\n  D:\\ZELDR = \"other\"\r\n",
+        {"changed description, blanks, case: still ours", Add,
+         kHead + "timeout=5\r\n  D:\\ZELDR = \"other\"\r\n", ""},
+        {"removed: the appended line", Remove, kHead + kSystems + kEntry.substr(2), kHead + kSystems},
+        {"removed: two entries, one in the middle", Remove,
+         kHead + "D:\\zeldr=\"a\"\r\n" + kSystems + "d:\\zeldr=\"b\"\r\nE:\\x=\"y\"\r\n",
+         kHead + kSystems + "E:\\x=\"y\"\r\n"},
+        {"removed: comments and other drives stay", Remove, kHead + ";D:\\zeldr=\"a\"\r\nE:\\zeldr=\"b\"\r\n",
          ""},
+        {"restored: the line as it was", Restore, kHead + "timeout=10\r\n" + kLoader,
+         kHead + "Timeout=3\r\n" + kLoader, "Timeout=3"},
+        {"restored: there was none, ours goes", Restore, kHead + "\r\ntimeout=10\r\n" + kLoader,
+         kHead + "\r\n" + kLoader},
+        {"kept: changed by the user since", Restore, kHead + "timeout=20\r\n" + kLoader, "", "timeout=5"},
+        {"kept: 10 written otherwise", Restore, kHead + "timeout = 10\r\n" + kLoader, "", "timeout=5"},
+        {"kept: outside the section", Restore, kHead + kSystems + "timeout=10\r\n", "", "timeout=5"},
     };
     for (const Case& c : cases) {
         CAPTURE(c.name);
         std::string edited;
         BootIniChange change;
-        CHECK(AddBootIniText(c.before, 'D', edited, change) == !c.after.empty());
+        CHECK((c.edit == Restore ? RestoreBootIniTimeout(c.before, c.recorded, edited)
+                                 : (c.edit == Add ? AddBootIniText : RemoveBootIniText)(
+                                       c.before, 'D', edited, change)) == !c.after.empty());
         if (!c.after.empty())
             CHECK(edited == c.after);
     }
+    CHECK(IsPlainBootIniText(kHead));
+    CHECK_FALSE(IsPlainBootIniText("\xFF\xFE[\0b\0"));
+    CHECK_FALSE(IsPlainBootIniText(std::string("[boot loader]\0", 14)));
 }
 
 TEST_CASE("boot.ini: lower, upper and Windows Setup's capitalised forms, in every place the rules apply") {
@@ -85,52 +108,6 @@ TEST_CASE("boot.ini: lower, upper and Windows Setup's capitalised forms, in ever
         BootIniChange change;
         CHECK_FALSE(AddBootIniText(content, 'D', edited, change));
         CHECK((RemoveBootIniText(content, 'D', edited, change) && edited == kHead + kSystems));
-    }
-}
-
-TEST_CASE("boot.ini: removal takes every entry line of the drive and nothing else") {
-    struct Case {
-        const char* name;
-        std::string before, after;
-    } cases[] = {
-        {"the appended line", kHead + kSystems + kEntry.substr(2), kHead + kSystems},
-        {"two entries, one in the middle",
-         kHead + "D:\\zeldr=\"a\"\r\n" + kSystems + "d:\\zeldr=\"b\"\r\nE:\\x=\"y\"\r\n",
-         kHead + kSystems + "E:\\x=\"y\"\r\n"},
-        {"comments and other drives stay", kHead + ";D:\\zeldr=\"a\"\r\nE:\\zeldr=\"b\"\r\n", ""},
-    };
-    for (const Case& c : cases) {
-        CAPTURE(c.name);
-        std::string edited;
-        BootIniChange change;
-        CHECK(RemoveBootIniText(c.before, 'D', edited, change) == !c.after.empty());
-        if (!c.after.empty())
-            CHECK(edited == c.after);
-    }
-    CHECK(IsPlainBootIniText(kHead));
-    CHECK_FALSE(IsPlainBootIniText("\xFF\xFE[\0b\0"));
-    CHECK_FALSE(IsPlainBootIniText(std::string("[boot loader]\0", 14)));
-}
-
-TEST_CASE("boot.ini: the timeout goes back only while it is the one the add wrote") {
-    const std::string loader = "default=x\r\n";
-    struct Case {
-        const char* name;
-        std::string before, recorded, after; // after == "" : nothing changes
-    } cases[] = {
-        {"the line as it was", kHead + "timeout=10\r\n" + loader, "Timeout=3",
-         kHead + "Timeout=3\r\n" + loader},
-        {"there was none: ours goes", kHead + "\r\ntimeout=10\r\n" + loader, "", kHead + "\r\n" + loader},
-        {"changed by the user since", kHead + "timeout=20\r\n" + loader, "timeout=5", ""},
-        {"10 written otherwise", kHead + "timeout = 10\r\n" + loader, "timeout=5", ""},
-        {"outside the section", kHead + kSystems + "timeout=10\r\n", "timeout=5", ""},
-    };
-    for (const Case& c : cases) {
-        CAPTURE(c.name);
-        std::string edited;
-        CHECK(RestoreBootIniTimeout(c.before, c.recorded, edited) == !c.after.empty());
-        if (!c.after.empty())
-            CHECK(edited == c.after);
     }
 }
 
@@ -273,41 +250,8 @@ TEST_CASE("the Welcome button's checks: each fact alone decides, in their order,
          [](PreflightFacts& f) { f.rootAccess = RootAccess::UsersMayRename; },
          {L"D:\\ 的根目录允许这台电脑上的每一个用户重命名或替换其中的文件夹"}},
         {"Fast Startup on", [](PreflightFacts& f) { f.fastStartupOn = true; }, {L"快速启动"}},
-        // The order: the earlier check speaks, the later is not reached (the questions both come).
-        {"missing before link",
-         [](PreflightFacts& f) { f.missingFiles = {L"x"}, f.packageLink = L"l"; },
-         {L"不完整"}},
-        {"package link before target link",
-         [](PreflightFacts& f) { f.packageLink = L"l", f.targetLink = L"t"; },
-         {L"安装包中的"}},
-        {"target link before folder",
-         [](PreflightFacts& f) { f.targetLink = L"t", f.existingFolder = L"e"; },
-         {L"链接"}},
-        {"folder before room",
-         [](PreflightFacts& f) { f.existingFolder = L"e", f.freeBytes = 0; },
-         {L"已经有"}},
-        {"room before FAT",
-         [](PreflightFacts& f) { f.freeBytes = 0, f.largestBytes = 4 * GiB; },
-         {L"磁盘空间不足"}},
-        {"FAT before ACLs",
-         [](PreflightFacts& f) { f.largestBytes = 4 * GiB, f.rootAccess = RootAccess::NoAcls; },
-         {L"单个文件"}},
-        {"FAT before the volume",
-         [](PreflightFacts& f) { f.largestBytes = 4 * GiB, f.volume.extents = 2; },
-         {L"单个文件"}},
-        {"the volume's refusal before every question",
-         [](PreflightFacts& f) { f.volume.extents = 2, f.rootAccess = RootAccess::NoAcls; },
-         {L"D: 是跨越多块磁盘"}},
-        {"the volume's questions, ACLs, then Fast Startup",
-         [](PreflightFacts& f) {
-             f.volume.busType = 8, f.rootAccess = RootAccess::NoAcls, f.fastStartupOn = true;
-         },
-         {L"RAID", L"访问权限", L"快速启动"}},
     };
-    for (const Case& c : cases) {
-        CAPTURE(c.name);
-        PreflightFacts facts = ready;
-        c.change(facts);
+    auto shows = [](const PreflightFacts& facts, std::vector<const wchar_t*> shown) {
         std::vector<Finding> findings = DecidePreflight(facts);
         std::vector<std::wstring> boxes;
         for (size_t i = 0; i < findings.size(); ++i) {
@@ -316,10 +260,39 @@ TEST_CASE("the Welcome button's checks: each fact alone decides, in their order,
             if (findings[i].kind != FindingKind::Note)
                 boxes.push_back(findings[i].text);
         }
-        REQUIRE(boxes.size() == c.shown.size());
+        REQUIRE(boxes.size() == shown.size());
         for (size_t i = 0; i < boxes.size(); ++i)
-            CHECK(boxes[i].find(c.shown[i]) != std::wstring::npos);
+            CHECK(boxes[i].find(shown[i]) != std::wstring::npos);
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        PreflightFacts facts = ready;
+        c.change(facts);
+        shows(facts, c.shown);
     }
+    // The order: with every fact against the drive, each refusal speaks alone once those before
+    // it are taken away; then come all the questions, in their order.
+    PreflightFacts facts = ready;
+    facts.missingFiles = {L"x"}, facts.packageLink = L"l", facts.targetLink = L"t",
+    facts.existingFolder = L"e";
+    facts.freeBytes = 0, facts.largestBytes = 4 * GiB, facts.volume.extents = 2, facts.volume.busType = 8;
+    facts.rootAccess = RootAccess::NoAcls, facts.fastStartupOn = true;
+    const struct {
+        const wchar_t* shown;
+        void (*takeAway)(PreflightFacts&);
+    } order[] = {{L"不完整", [](PreflightFacts& f) { f.missingFiles.clear(); }},
+                 {L"安装包中的", [](PreflightFacts& f) { f.packageLink.clear(); }},
+                 {L"目标驱动器上的", [](PreflightFacts& f) { f.targetLink.clear(); }},
+                 {L"已经有", [](PreflightFacts& f) { f.existingFolder.clear(); }},
+                 {L"磁盘空间不足", [](PreflightFacts& f) { f.freeBytes = 40 * GiB; }},
+                 {L"单个文件", [](PreflightFacts& f) { f.largestBytes = 2 * GiB; }},
+                 {L"D: 是跨越多块磁盘", [](PreflightFacts& f) { f.volume.extents = 1; }}};
+    for (const auto& step : order) {
+        CAPTURE(driver::Utf8(step.shown));
+        shows(facts, {step.shown});
+        step.takeAway(facts);
+    }
+    shows(facts, {L"RAID", L"访问权限", L"快速启动"});
     // The questions: what each button and answer means.
     PreflightFacts asked = ready;
     asked.volume.extents = 0;
@@ -395,9 +368,14 @@ TEST_CASE("the drive the installed system finds: Fast Startup asked and given ba
         DWORD major, minor;
         bool hiberboot, hibernation, ask;
     } asks[] = {{6, 2, true, true, true},  {10, 0, true, true, true},  {6, 1, true, true, false},
-                {5, 2, true, true, false}, {6, 2, false, true, false}, {6, 2, true, false, false}};
-    for (const auto& a : asks)
-        CHECK(FastStartupQuestionNeeded(a.major, a.minor, {a.hiberboot, a.hibernation}) == a.ask);
+                {5, 1, true, true, false}, {6, 2, false, true, false}, {6, 2, true, false, false}};
+    for (const auto& a : asks) {
+        static FastStartupState state; // read, and powrprof.dll loaded, only on 6.2 and later
+        static int reads;
+        state = {a.hiberboot, a.hibernation}, reads = 0;
+        CHECK(FastStartupQuestionNeeded(a.major, a.minor, [] { return ++reads, state; }) == a.ask);
+        CHECK(reads == (a.major * 10 + a.minor >= 62));
+    }
     struct {
         bool recorded, known;
         DWORD current;
