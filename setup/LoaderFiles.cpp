@@ -4,13 +4,31 @@
 #include "common/Log.h"
 #include "common/Text.h"
 #include "common/UserTexts.h"
+#include "setup/CopyPlan.h"
 
 #include <winioctl.h>
 #include <cwchar>
 
 namespace {
 
-DWORD Logged(const wchar_t* call, const std::wstring& path, DWORD error) {
+// Each call's answer is logged when it is the first or differs from the call's last answer, and
+// always for the large files (the images, whose layout matters): the same answer file after
+// file (error 50 for every file where the file system knows no compression) would cost a
+// package of thousands of small files more time in its log than in its copy. Only the
+// installation's worker makes these calls.
+DWORD Logged(const wchar_t* call, const std::wstring& path, DWORD error, bool always = false) {
+    static struct {
+        const wchar_t* call;
+        DWORD error;
+    } last[8] = {};
+    for (auto& seen : last) {
+        if (seen.call && wcscmp(seen.call, call) != 0)
+            continue;
+        if (seen.call && seen.error == error && !always)
+            return error;
+        seen = {call, error};
+        break;
+    }
     Log(L"%ls %ls: %ls", call, path.c_str(), error ? ErrorText(error).c_str() : L"done");
     return error;
 }
@@ -93,16 +111,18 @@ DWORD ReserveFinalSize(HANDLE file, const std::wstring& path, unsigned long long
     LARGE_INTEGER bytes;
     bytes.QuadPart = static_cast<LONGLONG>(size);
     const int kFileAllocationInfo = 5;
+    const bool large = size >= kLargeFileBytes;
     if (set && Logged(L"FileAllocationInfo", path,
-                      set(file, kFileAllocationInfo, &bytes, sizeof bytes) ? ERROR_SUCCESS
-                                                                           : GetLastError()) == ERROR_SUCCESS)
+                      set(file, kFileAllocationInfo, &bytes, sizeof bytes) ? ERROR_SUCCESS : GetLastError(),
+                      large) == ERROR_SUCCESS)
         return ERROR_SUCCESS;
     LARGE_INTEGER zero = {};
     return Logged(L"SetEndOfFile at the final size", path,
                   SetFilePointerEx(file, bytes, nullptr, FILE_BEGIN) && SetEndOfFile(file) &&
                           SetFilePointerEx(file, zero, nullptr, FILE_BEGIN)
                       ? ERROR_SUCCESS
-                      : GetLastError());
+                      : GetLastError(),
+                  large);
 }
 
 std::wstring FragmentedText(const std::wstring& path, DWORD extents) {
