@@ -342,7 +342,13 @@ TEST_CASE("the recorded volume under its letter now, or gone; a removal no later
         CHECK(text.find(L"bcdedit /delete " + id) != std::wstring::npos);
         if (row.answer == IDYES) {
             CHECK(WaitForPage(wizard, Page::Welcome, 10000));
-            CHECK(InOrder(ReadLog(L"ZentaLUM-Setup.log"), {L"the installation forgotten", L"page 0 shown"}));
+            // The page is placed before its line is logged: wait for the line.
+            CHECK(WaitUntil(
+                [] {
+                    return InOrder(ReadLog(L"ZentaLUM-Setup.log"),
+                                   {L"the installation forgotten", L"page 0 shown"});
+                },
+                10000));
             PostMessageW(wizard, WM_CLOSE, 0, 0);
         } else {
             CHECK(AnswerBox(again.id, L"没有完全删除", IDOK) != L"");
