@@ -128,12 +128,25 @@ Store LoadStore() {
     return Parse(file ? text : kFresh);
 }
 
+// Written aside and moved over the store in one step: the provider in another process polls the
+// store while a test changes it, and must see the old store or the new one, never a torn one.
 bool SaveStore(const Store& store) {
     std::wstring text = Serialize(store);
     CreateDirectoryW(L"C:\\fakebcd", nullptr); // fails harmlessly when it exists
-    std::unique_ptr<FILE, int (*)(FILE*)> file(_wfopen(kFile, L"wb"), fclose);
-    return file && fwrite(text.data(), sizeof(wchar_t), text.size(), file.get()) == text.size() &&
-           fflush(file.get()) == 0;
+    wchar_t aside[64];
+    swprintf(aside, 64, L"%ls.%lu", kFile, GetCurrentThreadId());
+    {
+        std::unique_ptr<FILE, int (*)(FILE*)> file(_wfopen(aside, L"wb"), fclose);
+        if (!file || fwrite(text.data(), sizeof(wchar_t), text.size(), file.get()) != text.size() ||
+            fflush(file.get()) != 0)
+            return false;
+    }
+    // A reader holding the store open refuses the replacement for a moment.
+    for (int tries = 0; tries < 500; ++tries, Sleep(10))
+        if (MoveFileExW(aside, kFile, MOVEFILE_REPLACE_EXISTING))
+            return true;
+    DeleteFileW(aside);
+    return false;
 }
 
 bool RegisterDll(const std::wstring& dllPath) {
