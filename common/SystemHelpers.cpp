@@ -149,10 +149,6 @@ bool ReadFileInfo(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
     return file && GetFileInformationByHandle(file.Get(), &info);
 }
 
-bool IsPlainFile(const BY_HANDLE_FILE_INFORMATION& info) {
-    return !IsDirectory(info.dwFileAttributes) && !IsLink(info.dwFileAttributes) && info.nNumberOfLinks == 1;
-}
-
 bool PathThroughLink(const std::wstring& path) {
     for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1))
         if (IsLinkPath(path.substr(0, slash)))

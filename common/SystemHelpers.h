@@ -17,8 +17,6 @@ bool IsLinkPath(const std::wstring& path);
 // cannot be opened; ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND from GetLastError when it
 // does not exist.
 bool ReadFileInfo(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info);
-// True when `info` describes a plain file: no directory, no link, no second name.
-bool IsPlainFile(const BY_HANDLE_FILE_INFORMATION& info);
 // True when a folder on the way to `path` (below its drive root) is a junction or symbolic
 // link.
 bool PathThroughLink(const std::wstring& path);

@@ -141,7 +141,7 @@ bool CCopyJob::PlaceBootLoader() {
         return Fail(ERROR_FILENAME_EXCED_RANGE, commonSource);
     BY_HANDLE_FILE_INFORMATION info = {};
     if (ReadFileInfo(to, info)) {
-        if (!IsPlainFile(info))
+        if (IsLinkedLoader(to, info))
             return Fail(kLinkedTargetError, to);
         if (!DeleteFileKeepingAttributes(to))
             return Fail(GetLastError(), to);

@@ -80,10 +80,11 @@ std::wstring LinkedTargetPath(wchar_t drive) {
     if (IsLinkAt(folder))
         return folder;
     BY_HANDLE_FILE_INFORMATION info = {};
-    if (ReadFileInfo(loader, info) &&
-        (IsLinkAt(loader) || info.nNumberOfLinks > 1 || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)))
-        return loader;
-    return std::wstring();
+    return ReadFileInfo(loader, info) && IsLinkedLoader(loader, info) ? loader : std::wstring();
+}
+
+bool IsLinkedLoader(const std::wstring& path, const BY_HANDLE_FILE_INFORMATION& info) {
+    return IsLinkAt(path) || info.nNumberOfLinks > 1 || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::wstring ExistingTargetFolder(wchar_t drive) {

@@ -35,6 +35,9 @@ bool IsLinkEntry(DWORD attributes, DWORD reparseTag);
 // The first of drive:\zentaos and drive:\zeldr that is a link (junction or symbolic link;
 // for zeldr also a folder or a file with a second name), or empty when neither is.
 std::wstring LinkedTargetPath(wchar_t drive);
+// True when the loader file at `path`, as `info` describes it, is not ours to replace: a link
+// (a name surrogate; other reparse points are files), a folder, or a file with a second name.
+bool IsLinkedLoader(const std::wstring& path, const BY_HANDLE_FILE_INFORMATION& info);
 // drive:\zentaos when something of that name is already there (an installation only ever
 // writes into a folder it made itself), or empty.
 std::wstring ExistingTargetFolder(wchar_t drive);
